@@ -1,0 +1,74 @@
+#include "environment/number_text.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace tavlo {
+
+double leadingNumber(const QString& text)
+{
+    // Collect the characters that may form the number, dropping the ignored blanks first.
+    std::string compact;
+    compact.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        const char16_t u = c.unicode();
+        if (u > 0x7f)
+            break;
+        compact.push_back(char(u));
+    }
+    size_t i = 0;
+    std::string number;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-'))
+        number.push_back(compact[i++]);
+    bool digits = false;
+    while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i]))) {
+        number.push_back(compact[i++]);
+        digits = true;
+    }
+    if (i < compact.size() && compact[i] == '.') {
+        number.push_back(compact[i++]);
+        while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i]))) {
+            number.push_back(compact[i++]);
+            digits = true;
+        }
+    }
+    if (!digits)
+        return 0.0;
+    // An exponent counts only when at least one digit follows it.
+    if (i < compact.size() && (compact[i] == 'e' || compact[i] == 'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-'))
+            exponent.push_back(compact[j++]);
+        bool expDigits = false;
+        while (j < compact.size() && std::isdigit(static_cast<unsigned char>(compact[j]))) {
+            exponent.push_back(compact[j++]);
+            expDigits = true;
+        }
+        if (expDigits)
+            number += exponent;
+    }
+    const double value = std::strtod(number.c_str(), nullptr);
+    return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
+                                                     : std::numeric_limits<double>::lowest());
+}
+
+int roundHalfEven(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lo = double(std::numeric_limits<int>::min());
+    constexpr double hi = double(std::numeric_limits<int>::max());
+    if (value <= lo)
+        return std::numeric_limits<int>::min();
+    if (value >= hi)
+        return std::numeric_limits<int>::max();
+    return int(std::nearbyint(value));  // the default rounding mode rounds halves to even
+}
+
+}  // namespace tavlo

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace tavlo {
+
+// Reads the number at the start of a text the way the program reads every typed or stored number:
+// blanks, tabs and line breaks are skipped wherever they stand; the longest leading decimal number
+// (sign, digits, one point, exponent) is taken; a text that does not start with a number reads as 0.
+// "12abc" -> 12, "abc" -> 0, " - 1 2.5e1x" -> -125.
+double leadingNumber(const QString& text);
+
+// Rounds to the nearest integer with halves going to the even neighbour (0.5 -> 0, 1.5 -> 2,
+// 2.5 -> 2, -0.5 -> 0). Values beyond the 32-bit range are clamped to it.
+int roundHalfEven(double value);
+
+}  // namespace tavlo

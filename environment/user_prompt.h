@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tavlo {
+
+// What an open or save dialog is asked to show.
+struct FileDialogRequest {
+    QString title;
+    QString initialName;    // file name, possibly with a folder
+    QString initialFolder;  // used only when not empty
+    // Entries as "description|pattern;pattern", for example "画像ﾌｧｲﾙ|*.BMP;*.JPG".
+    QStringList filters;
+    int selectedFilter = 0;  // index into filters
+    QWidget* parent = nullptr;
+};
+
+// Every question or message to the user goes through this seam, so tests can read each text and
+// answer each dialog without a person. Texts are passed exactly as the program builds them (line
+// breaks inside messages are a carriage return alone); the Qt implementation turns them into what
+// the desktop shows.
+class UserPrompt {
+public:
+    virtual ~UserPrompt() = default;
+
+    // A message box with an OK button only.
+    virtual void message(const QString& title, const QString& text) = 0;
+
+    // A message box with OK and Cancel; true when the user chose OK.
+    virtual bool confirm(const QString& title, const QString& text) = 0;
+
+    // A file dialog; the chosen full path, or "" when the user cancelled.
+    virtual QString openFileName(const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(const FileDialogRequest& request) = 0;
+};
+
+// The process-wide prompt: the Qt implementation unless a test installed its own.
+UserPrompt& userPrompt();
+
+// Installs a prompt (tests) or, with nullptr, goes back to the Qt implementation. The caller keeps
+// ownership and must outlive its installation.
+void setUserPrompt(UserPrompt* prompt);
+
+}  // namespace tavlo

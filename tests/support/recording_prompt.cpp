@@ -1,0 +1,60 @@
+#include "tests/support/recording_prompt.h"
+
+namespace tavlo::test {
+
+RecordingPrompt::RecordingPrompt()
+{
+    setUserPrompt(this);
+}
+
+RecordingPrompt::~RecordingPrompt()
+{
+    setUserPrompt(nullptr);
+}
+
+void RecordingPrompt::message(const QString& title, const QString& text)
+{
+    shown.append({QStringLiteral("message"), title, text, {}});
+}
+
+bool RecordingPrompt::confirm(const QString& title, const QString& text)
+{
+    shown.append({QStringLiteral("confirm"), title, text, {}});
+    if (confirmAnswers.empty())
+        return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+}
+
+QString RecordingPrompt::openFileName(const FileDialogRequest& request)
+{
+    shown.append({QStringLiteral("open"), request.title, request.title, request});
+    if (fileAnswers.empty())
+        return QString();
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+QString RecordingPrompt::saveFileName(const FileDialogRequest& request)
+{
+    shown.append({QStringLiteral("save"), request.title, request.title, request});
+    if (fileAnswers.empty())
+        return QString();
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+QStringList RecordingPrompt::messages() const
+{
+    QStringList texts;
+    for (const Shown& s : shown) {
+        if (s.kind == QLatin1String("message"))
+            texts.append(s.text);
+    }
+    return texts;
+}
+
+}  // namespace tavlo::test

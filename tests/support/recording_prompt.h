@@ -1,0 +1,40 @@
+#pragma once
+
+#include "environment/user_prompt.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+
+namespace tavlo::test {
+
+// A UserPrompt that records every message and answers from queues the test fills. It installs
+// itself for its lifetime. Unanswered questions get Cancel and unanswered dialogs "" (a cancel),
+// so a test never waits for a person.
+class RecordingPrompt : public UserPrompt {
+public:
+    struct Shown {
+        QString kind;  // "message", "confirm", "open", "save"
+        QString title;
+        QString text;  // message text, or the dialog title
+        FileDialogRequest request;
+    };
+
+    RecordingPrompt();
+    ~RecordingPrompt() override;
+
+    void message(const QString& title, const QString& text) override;
+    bool confirm(const QString& title, const QString& text) override;
+    QString openFileName(const FileDialogRequest& request) override;
+    QString saveFileName(const FileDialogRequest& request) override;
+
+    std::deque<bool> confirmAnswers;
+    std::deque<QString> fileAnswers;
+    QList<Shown> shown;
+
+    // The texts of the message boxes shown so far, in order.
+    QStringList messages() const;
+};
+
+}  // namespace tavlo::test
