@@ -1,0 +1,120 @@
+#include "imaging/codecs/atomic_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavlo::codecs {
+namespace {
+
+QString systemReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ﾃﾞｨｽｸの空き容量が足りません");
+    case EACCES:
+    case EPERM: return QStringLiteral("書き込みの権限がありません");
+    case EROFS: return QStringLiteral("読み取り専用の場所です");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("ﾌｫﾙﾀﾞがありません");
+    case ENAMETOOLONG: return QStringLiteral("ﾌｧｲﾙ名が長すぎます");
+    case EISDIR: return QStringLiteral("同じ名前のﾌｫﾙﾀﾞがあります");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(const QString& target) : m_target(target) {}
+
+AtomicFile::~AtomicFile()
+{
+    if (m_file && !m_committed) {
+        m_file->close();
+        QFile::remove(m_file->fileName());
+    }
+}
+
+bool AtomicFile::open()
+{
+    const QFileInfo info(m_target);
+    if (info.isDir()) {
+        m_error = systemReason(EISDIR);
+        return false;
+    }
+    const QString folder = info.absolutePath();
+    const QByteArray pattern =
+        QFile::encodeName(folder + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray path = pattern;
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) {
+        m_error = systemReason(errno);
+        return false;
+    }
+    m_file = std::make_unique<QFile>(QFile::decodeName(path));
+    if (!m_file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        ::unlink(path.constData());
+        m_file.reset();
+        m_error = systemReason(EIO);
+        return false;
+    }
+    return true;
+}
+
+QFile& AtomicFile::device()
+{
+    return *m_file;
+}
+
+bool AtomicFile::commit()
+{
+    if (!m_file) {
+        if (m_error.isEmpty())
+            m_error = systemReason(EBADF);
+        return false;
+    }
+    const QByteArray temp = QFile::encodeName(m_file->fileName());
+    const QByteArray target = QFile::encodeName(QFileInfo(m_target).absoluteFilePath());
+    auto fail = [&](int error) {
+        m_error = systemReason(error);
+        m_file->close();
+        ::unlink(temp.constData());
+        m_file.reset();
+        return false;
+    };
+    if (!m_file->flush())
+        return fail(errno ? errno : EIO);
+    const int fd = m_file->handle();
+    // Keep the permissions of the file being replaced; a new file gets 0666 less the umask.
+    struct stat existing {};
+    const mode_t mode = ::stat(target.constData(), &existing) == 0
+                            ? (existing.st_mode & 07777)
+                            : (0666 & ~currentUmask());
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    m_file->close();
+    if (::rename(temp.constData(), target.constData()) != 0)
+        return fail(errno);
+    m_committed = true;
+    m_file.reset();
+    return true;
+}
+
+}  // namespace tavlo::codecs
