@@ -105,3 +105,38 @@ TEST(ImageStore, DuplicatesAreIndependentAndHandlesAreNeverZero)
 
 }  // namespace
 }  // namespace tavlo
+
+#include "imaging/current_image.h"
+
+namespace tavlo {
+namespace {
+
+TEST(CurrentImage, TakesOverHandlesAndReleasesTheOneItHeld)
+{
+    ImageStore& store = ImageStore::instance();
+    const std::size_t before = store.size();
+    {
+        CurrentImage current;
+        const quint32 first = store.add(Image::create(3, 2, ColourCode::Grey256));
+        current.setHandle(first);
+        EXPECT_EQ(current.handle(), first);
+        ASSERT_NE(current.image(), nullptr);
+        EXPECT_EQ(ImageInfo::of(*current.image()).ImageDataSize, 8);
+        EXPECT_TRUE(ImageInfo::of(*current.image()).IsGray);
+
+        current.replace(Image::create(5, 5, ColourCode::Rgb24));
+        EXPECT_EQ(store.find(first), nullptr);  // the old image was released
+        EXPECT_EQ(current.kind(), 1);
+
+        current.setVector(Image::create(5, 5, ColourCode::Rgb24), QByteArray("<svg/>"));
+        EXPECT_EQ(current.kind(), 2);
+        current.setHandle(9999999);  // unknown: the control ends up with no image
+        EXPECT_EQ(current.handle(), 0u);
+        EXPECT_EQ(current.kind(), 1);
+        current.replace(Image::create(1, 1, ColourCode::Mono));
+    }
+    EXPECT_EQ(store.size(), before);
+}
+
+}  // namespace
+}  // namespace tavlo
