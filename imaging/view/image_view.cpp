@@ -162,14 +162,16 @@ void ImageView::layoutPicture(Anchor anchor)
     const bool keepTop = anchor == Anchor::Resize && before.origin().y() == 0;
     const QPointF centreImage = keepCentre ? before.toImage(oldCentre) : QPointF();
 
+    const Qt::ScrollBarPolicy policy = image && m_mode == 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    // Setting a policy lays the scroll bars out again even when it does not change.
+    if (horizontalScrollBarPolicy() != policy)
+        setHorizontalScrollBarPolicy(policy);
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
     if (!image || m_mode != 3) {
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
     } else {
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         const QSize content = ViewGeometry(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint())
                                   .contentSize();
         const QSize view = viewport()->size();
