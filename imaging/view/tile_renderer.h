@@ -25,9 +25,9 @@ namespace tavlo {
 // have grown to the view's size). One renderer per thread; several may read one image at once.
 class TileRenderer {
 public:
-    // Bounded: the grid above, for painting. Full: k = 1 / scale rounded up to 32 per axis, every
-    // source pixel of the area read at least once at 3 % and above (the view's refinement after a
-    // shrunk paint, done away from the user-interface thread).
+    // Bounded: the grid above, for painting. Full: k = 1 / scale rounded up, at most 32 per axis, so
+    // every source pixel of the area is read down to 1/32 (about 3 %): the view's refinement after
+    // a shrunk paint, made away from the user-interface thread.
     enum class Quality { Bounded, Full };
 
     static constexpr int kMaxSamplesPerAxis = 4;
