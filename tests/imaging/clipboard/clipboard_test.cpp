@@ -204,6 +204,9 @@ TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.ImageWidth(), SvgPicture::kMaxSide);
     EXPECT_EQ(control.ImageHeight(), 1);
+
+    // Without width and height the view box gives the size.
+    EXPECT_EQ(SvgPicture(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 30 20"/>)").size(), QSize(30, 20));
 }
 
 TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
