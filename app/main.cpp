@@ -1,11 +1,12 @@
+#include "app/program.h"
+#include "app/scaffolding_window.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tavlo"));
-    window.show();
-    return app.exec();
+    // The main window replaces the scaffolding window here when it lands.
+    tavlo::StartProgram(&tavlo::createScaffoldingWindow);
+    return QApplication::exec();
 }

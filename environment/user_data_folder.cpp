@@ -1,0 +1,160 @@
+#include "environment/user_data_folder.h"
+
+#include "environment/cp932.h"
+#include "environment/file_system.h"
+#include "environment/process_values.h"
+#include "environment/tool_path_store.h"
+#include "environment/user_prompt.h"
+
+#include <QStandardPaths>
+
+namespace tavlo {
+namespace {
+
+const QString useDefault = QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは\u3000");
+const QString willUse = QStringLiteral(" を使用します");
+
+void tell(const QString& text)
+{
+    userPrompt().message(programTitle(), text);
+}
+
+QString withSlash(const QString& folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+// The program's own executable as the tool path store names it.
+QString ownExecutablePath()
+{
+    QString folder = programFolder();
+    folder.chop(1);
+    return folder + QLatin1Char('/') + processValues().programName;
+}
+
+void registerProgram()
+{
+    const QString name = processValues().programName;
+    const QString own = ownExecutablePath();
+    ToolPathStore store;
+    if (store.read(name).toLower() == own.toLower())
+        return;
+    if (!store.write(name, own))
+        tell(QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾊﾟｽを ") + store.fileName() +
+             QStringLiteral(" に書き込めません"));
+}
+
+// The user data folder named by the content of "UserData.ini" (or by its absence).
+QString chooseFolder(const QString& defaultFolder)
+{
+    FileSystem& files = fileSystem();
+    const QString iniPath = programFolder() + QStringLiteral("UserData.ini");
+    QString setting = QStringLiteral("%applicaion data%");
+    if (files.fileExists(iniPath)) {
+        const std::optional<QByteArray> bytes = files.readFile(iniPath);
+        if (!bytes) {
+            tell(iniPath + QStringLiteral(" が読み込めません\r") + useDefault + defaultFolder +
+                 willUse);
+            return defaultFolder;
+        }
+        if (bytes->isEmpty() || bytes->front() == '\r' || bytes->front() == '\n')
+            tell(QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r") + defaultFolder +
+                 willUse);
+        else
+            setting = Cp932::decode(*bytes);
+    } else {
+        tell(iniPath + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder + willUse);
+    }
+
+    // Macros are matched lower-cased; a folder is used as typed (the file system is
+    // case-sensitive).
+    const QString macro = setting.toLower();
+    if (macro == QLatin1String("%app%"))
+        return programFolder() + QStringLiteral("usData/");
+    if (macro == QLatin1String("%usr%") || macro == QLatin1String("%applicaion data%"))
+        return defaultFolder;
+    if (macro == QLatin1String("%doc") || macro == QLatin1String("%my document%"))
+        return UserDataFolder::specialFolder(5) + QStringLiteral("/Hollin/") +
+               processValues().programName + QLatin1Char('/');
+    if (macro.startsWith(QLatin1Char('%')))
+        return defaultFolder;
+    if (files.folderExists(setting))
+        return withSlash(setting);
+    tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + setting + QStringLiteral(" が見つかりません\r") + useDefault +
+         defaultFolder + willUse);
+    return defaultFolder;
+}
+
+}  // namespace
+
+QString UserDataFolder::defaultFolder()
+{
+    return specialFolder(26) + QStringLiteral("/Hollin/") + processValues().programName +
+           QLatin1Char('/');
+}
+
+void UserDataFolder::establish()
+{
+    ProcessValues& values = processValues();
+    values.appDataFolder = programFolder() + QStringLiteral("apData/");
+    EnsureFileSystem();
+    registerProgram();
+    const QString folder = chooseFolder(defaultFolder());
+    if (!fileSystem().folderExists(folder))
+        createFolderPath(folder);
+    values.userDataFolder = folder;
+}
+
+QString UserDataFolder::specialFolder(int id)
+{
+    QString folder;
+    switch (id) {
+    case 26:
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        break;
+    case 5:
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        break;
+    case 9:
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (!folder.isEmpty())
+            folder += QStringLiteral("/applications");
+        break;
+    default:
+        return QString();
+    }
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+bool UserDataFolder::createSubFolders(const QString& base, const QStringList& names)
+{
+    FileSystem& files = fileSystem();
+    bool allThere = true;
+    for (const QString& name : names) {
+        const QString folder = base + name;
+        if (!files.folderExists(folder) && !files.createFolder(folder))
+            allThere = false;
+    }
+    return allThere;
+}
+
+bool UserDataFolder::createFolderPath(const QString& folder)
+{
+    FileSystem& files = fileSystem();
+    if (files.folderExists(folder))
+        return true;
+    const QString path = withSlash(folder);
+    // Every "/" ends one level; the text before the first one of an absolute path is empty (the
+    // root), so the walk starts below the root.
+    for (qsizetype slash = path.indexOf(QLatin1Char('/')); slash >= 0;
+         slash = path.indexOf(QLatin1Char('/'), slash + 1)) {
+        const QString level = path.left(slash);
+        if (!level.isEmpty() && !files.folderExists(level))
+            files.createFolder(level);
+    }
+    return files.folderExists(folder);
+}
+
+}  // namespace tavlo
