@@ -1,0 +1,252 @@
+#include "environment/file_system.h"
+#include "environment/process_values.h"
+#include "environment/settings_store.h"
+#include "environment/tool_path_store.h"
+#include "tests/environment/settings_test_support.h"
+#include "tests/support/recording_prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace tavlo {
+namespace {
+
+using test::writeBytes;
+
+const QString useDefault = QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは\u3000");
+
+// A program folder of its own for each test, the program named "tavlo", no tool path store and no
+// default user data folder yet.
+class UserData : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(programDir()));
+        processValues().programName = QStringLiteral("tavlo");
+        processValues().programFolderPath = programDir();
+        QFile::remove(ToolPathStore().fileName());
+        QDir(dataHome() + QStringLiteral("/Hollin")).removeRecursively();
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+             QStringLiteral("/Hollin"))
+            .removeRecursively();
+    }
+    void TearDown() override
+    {
+        processValues().programFolderPath.clear();
+        installFileSystem(nullptr);
+    }
+
+    static QString dataHome()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    }
+    QString programDir() const { return dir.path() + QStringLiteral("/Prog/"); }
+    QString defaultFolder() const { return dataHome() + QStringLiteral("/Hollin/tavlo/"); }
+    QString iniPath() const { return programDir() + QStringLiteral("UserData.ini"); }
+
+    // Runs the user data folder decision with "UserData.ini" holding ini (code page 932 bytes).
+    QString decideWith(const QByteArray& ini)
+    {
+        EXPECT_TRUE(writeBytes(iniPath(), ini));
+        return decide();
+    }
+    QString decide()
+    {
+        store.W_UserData(nullptr);
+        return processValues().userDataFolder;
+    }
+
+    QTemporaryDir dir;
+    test::RecordingPrompt prompt;
+    SettingsStore store;
+};
+
+TEST_F(UserData, MissingIniShowsM1AndCreatesTheDefaultFolderWithAllLevels)
+{
+    EXPECT_EQ(decide(), defaultFolder());
+    EXPECT_TRUE(QFileInfo(defaultFolder()).isDir());
+    EXPECT_EQ(prompt.messages(), QStringList{iniPath() + QStringLiteral(" が見つかりません\r") +
+                                             useDefault + defaultFolder() +
+                                             QStringLiteral(" を使用します")});
+    EXPECT_EQ(prompt.shown.front().title, QStringLiteral("Tavlo"));
+    EXPECT_EQ(processValues().appDataFolder, programDir() + QStringLiteral("apData/"));
+}
+
+TEST_F(UserData, EmptyIniOrEmptyFirstLineShowsM2)
+{
+    const QString m2 = QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r") + defaultFolder() +
+                       QStringLiteral(" を使用します");
+    EXPECT_EQ(decideWith(""), defaultFolder());
+    EXPECT_EQ(decideWith("\r\n%app%"), defaultFolder());
+    EXPECT_EQ(decideWith("\n/tmp"), defaultFolder());
+    EXPECT_EQ(prompt.messages(), (QStringList{m2, m2, m2}));
+}
+
+TEST_F(UserData, MacrosAreMatchedWholeAndLowerCased)
+{
+    EXPECT_EQ(decideWith("%APP%"), programDir() + QStringLiteral("usData/"));
+    EXPECT_TRUE(QFileInfo(programDir() + QStringLiteral("usData")).isDir());
+    EXPECT_EQ(decideWith("%usr%"), defaultFolder());
+    EXPECT_EQ(decideWith("%Applicaion Data%"), defaultFolder());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                              QStringLiteral("/Hollin/tavlo/");
+    EXPECT_EQ(decideWith("%DOC"), documents);
+    EXPECT_TRUE(QFileInfo(documents).isDir());
+    EXPECT_EQ(decideWith("%my document%"), documents);
+    // Not the macro itself but beginning with "%": the default folder, without a message.
+    EXPECT_EQ(decideWith("%app%\r\n"), defaultFolder());
+    EXPECT_EQ(decideWith("%doc%"), defaultFolder());
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(UserData, AnExistingFolderIsUsedAsTyped)
+{
+    const QString mixed = dir.path() + QStringLiteral("/My Data");
+    ASSERT_TRUE(QDir().mkpath(mixed));
+    EXPECT_EQ(decideWith(mixed.toUtf8()), mixed + QLatin1Char('/'));
+    EXPECT_EQ(decideWith((mixed + QLatin1Char('/')).toUtf8()), mixed + QLatin1Char('/'));
+    // A folder name in code page 932 ("ﾃﾞｰﾀ").
+    const QString kana = dir.path() + QStringLiteral("/ﾃﾞｰﾀ");
+    ASSERT_TRUE(QDir().mkpath(kana));
+    EXPECT_EQ(decideWith(dir.path().toUtf8() + "/\xc3\xde\xb0\xc0"), kana + QLatin1Char('/'));
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(UserData, AMissingFolderShowsM3AsTypedAndIsNotCreated)
+{
+    const QString missing = dir.path() + QStringLiteral("/Gone/Data");
+    const QString existing = dir.path() + QStringLiteral("/Here");
+    ASSERT_TRUE(QDir().mkpath(existing));
+    EXPECT_EQ(decideWith(missing.toUtf8()), defaultFolder());
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/Gone")));
+    // A path followed by a line break names no folder.
+    EXPECT_EQ(decideWith(existing.toUtf8() + "\r\n"), defaultFolder());
+    const auto m3 = [this](const QString& content) {
+        return QStringLiteral("ﾌｫﾙﾀﾞ ") + content + QStringLiteral(" が見つかりません\r") +
+               useDefault + defaultFolder() + QStringLiteral(" を使用します");
+    };
+    EXPECT_EQ(prompt.messages(), (QStringList{m3(missing), m3(existing + QStringLiteral("\r\n"))}));
+}
+
+TEST_F(UserData, TheToolPathStoreIsWrittenAtFirstStartAndAfterAMove)
+{
+    ToolPathStore tools;
+    const QString own = programDir() + QStringLiteral("tavlo");
+    decideWith("%usr%");
+    EXPECT_EQ(tools.read(QStringLiteral("tavlo")), own);
+
+    // The same path in other letter case counts as registered: the entry is left alone.
+    ASSERT_TRUE(tools.write(QStringLiteral("tavlo"), own.toUpper()));
+    decideWith("%usr%");
+    EXPECT_EQ(tools.read(QStringLiteral("tavlo")), own.toUpper());
+
+    // The program moved.
+    const QString moved = dir.path() + QStringLiteral("/Moved/");
+    ASSERT_TRUE(QDir().mkpath(moved));
+    processValues().programFolderPath = moved;
+    store.W_UserData(nullptr);
+    EXPECT_EQ(tools.read(QStringLiteral("tavlo")), moved + QStringLiteral("tavlo"));
+    EXPECT_EQ(tools.fileName(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                    QStringLiteral("/HollinTools.ini"));
+}
+
+TEST_F(UserData, AnUnwritableToolPathStoreIsShownAndStartUpGoesOn)
+{
+    const QString storeFile = ToolPathStore().fileName();
+    ASSERT_TRUE(QDir().mkpath(storeFile));  // a folder where the file should be
+    EXPECT_EQ(decideWith("%usr%"), defaultFolder());
+    QDir(storeFile).removeRecursively();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾊﾟｽを ") + storeFile +
+                                             QStringLiteral(" に書き込めません")});
+    EXPECT_TRUE(QFileInfo(defaultFolder()).isDir());
+}
+
+TEST_F(UserData, AnUnreadableIniIsShownAndTheDefaultFolderUsed)
+{
+    struct Unreadable : FileSystem {
+        std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
+    };
+    installFileSystem(std::make_unique<Unreadable>());
+    EXPECT_EQ(decideWith("%app%"), defaultFolder());
+    EXPECT_EQ(prompt.messages(), QStringList{iniPath() + QStringLiteral(" が読み込めません\r") +
+                                             useDefault + defaultFolder() +
+                                             QStringLiteral(" を使用します")});
+    EXPECT_TRUE(QFileInfo(defaultFolder()).isDir());
+}
+
+TEST_F(UserData, SpecialFoldersHaveNoTrailingSlash)
+{
+    EXPECT_EQ(store.FsGtSpFld(26), dataHome());
+    EXPECT_FALSE(store.FsGtSpFld(26).endsWith(QLatin1Char('/')));
+    EXPECT_EQ(store.FsGtSpFld(5), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(store.FsGtSpFld(9), dataHome() + QStringLiteral("/applications"));
+    EXPECT_EQ(store.FsGtSpFld(0), QString());
+    EXPECT_EQ(store.FsGtSpFld(-1), QString());
+}
+
+TEST_F(UserData, CreateFolderMakesEveryMissingLevelFromTheTop)
+{
+    const QString deep = dir.path() + QStringLiteral("/a/b/c");
+    EXPECT_TRUE(store.F_CreateFld(deep));
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+    // An existing folder is left as it is.
+    ASSERT_TRUE(writeBytes(deep + QStringLiteral("/keep"), "k"));
+    EXPECT_TRUE(store.F_CreateFld(deep + QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo::exists(deep + QStringLiteral("/keep")));
+    // A level that cannot be made (a file stands in its place) is passed over.
+    EXPECT_FALSE(store.F_CreateFld(deep + QStringLiteral("/keep/d/e")));
+}
+
+TEST_F(UserData, CheckSubFoldersCreatesOneLevel)
+{
+    const QString base = dir.path() + QLatin1Char('/');
+    EXPECT_TRUE(store.F_ChkSb(base, {QStringLiteral("Temp"), QStringLiteral("Wrk")}));
+    EXPECT_TRUE(QFileInfo(base + QStringLiteral("Temp")).isDir());
+    EXPECT_TRUE(QFileInfo(base + QStringLiteral("Wrk")).isDir());
+    EXPECT_TRUE(store.F_ChkSb(base, {QStringLiteral("Temp")}));
+    EXPECT_FALSE(store.F_ChkSb(base, {QStringLiteral("x/y"), QStringLiteral("z")}));
+    EXPECT_TRUE(QFileInfo(base + QStringLiteral("z")).isDir());  // the rest is still made
+}
+
+TEST(FileSystemService, ChecksFilesOnlyAndIsCreatedOnDemand)
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/f.txt");
+    ASSERT_TRUE(writeBytes(file, "x"));
+    releaseFileSystem();
+    EXPECT_FALSE(fileSystemExists());
+    EXPECT_TRUE(CheckFileExists(file));
+    EXPECT_TRUE(fileSystemExists());
+    EXPECT_FALSE(CheckFileExists(dir.path()));
+    EXPECT_FALSE(CheckFileExists(QString()));
+    EXPECT_FALSE(CheckFileExists(file + QStringLiteral("x")));
+    releaseFileSystem();
+    EXPECT_FALSE(fileSystemExists());
+}
+
+TEST(FileSystemService, AnAtomicWriteReplacesTheFileBehindALinkAndKeepsItsPermissions)
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/real.xml");
+    const QString link = dir.path() + QStringLiteral("/User.xml");
+    ASSERT_TRUE(writeBytes(file, "old"));
+    ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::link(file, link));
+    EXPECT_TRUE(fileSystem().writeFileAtomically(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::readBytes(file), QByteArray("new"));
+    // Owner, group and others (not the "user" bits Qt adds for the current user).
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A folder in the way, or no folder to write into: nothing is written, nothing is left over.
+    EXPECT_FALSE(fileSystem().writeFileAtomically(dir.path(), "x"));
+    EXPECT_FALSE(fileSystem().writeFileAtomically(dir.path() + QStringLiteral("/no/f"), "x"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+}  // namespace
+}  // namespace tavlo
