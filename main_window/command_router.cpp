@@ -5,6 +5,7 @@
 #include "main_window/main_window_state.h"
 #include "main_window/menu_tree.h"
 
+#include <QCursor>
 #include <QMenu>
 
 namespace tavlo {
@@ -14,6 +15,7 @@ CommandRouter::CommandRouter(MenuTree& menus, DocumentState& doc, MainWindowStat
     : QObject(parent), m_menus(menus), m_doc(doc), m_state(state), m_ops(ops)
 {
     popUp = [](QMenu* menu, const QPoint& pos) { menu->popup(pos); };
+    pointerPos = [] { return QCursor::pos(); };
     connect(&menus.mnJb, &MenuGroup::clicked, this, &CommandRouter::mnJb_Click);
     connect(&menus.mnFile, &MenuGroup::clicked, this, &CommandRouter::mnFile_Click);
     connect(&menus.mnScan, &MenuGroup::clicked, this, &CommandRouter::mnScan_Click);
@@ -214,10 +216,10 @@ void CommandRouter::File1_ContextMenu(const QPoint& globalPos)
     popUp(m_menus.topMenu(0), globalPos);
 }
 
-void CommandRouter::ikImg_ImageMouseUp(Qt::MouseButton button, const QPoint& globalPos)
+void CommandRouter::ikImg_ImageMouseUp(int button, int /*shift*/, int /*x*/, int /*y*/)
 {
-    if (button == Qt::RightButton)
-        popUp(m_menus.topMenu(2), globalPos);
+    if (button == 2)
+        popUp(m_menus.topMenu(2), pointerPos());
 }
 
 void CommandRouter::ikImg_ImageEdited()

@@ -33,6 +33,8 @@ public:
     std::function<bool()> ClipboardHasImage;
     // Shows a pop-up menu at a global position (tests may replace it).
     std::function<void(QMenu*, const QPoint&)> popUp;
+    // Where the pointer is, in global coordinates (tests may replace it).
+    std::function<QPoint()> pointerPos;
 
     void mnJb_Click(int index);
     void mnFile_Click(int index);
@@ -55,8 +57,9 @@ public:
 
     // Right button over the work-folder list: the File menu pops up there.
     void File1_ContextMenu(const QPoint& globalPos);
-    // A mouse button released over the image; the right button pops up the Edit menu.
-    void ikImg_ImageMouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // A mouse button released over the image (the view's button code: 1 left, 2 right, 4 middle);
+    // the right button pops up the Edit menu where the pointer is.
+    void ikImg_ImageMouseUp(int button, int shift, int x, int y);
     // The user changed the image inside the view (for example by drawing on it).
     void ikImg_ImageEdited();
     // The view's own tool bar was shown or hidden; a closed one unchecks "ﾂｰﾙﾊﾞｰを表示".

@@ -56,6 +56,9 @@ struct MainWindowOperations {
     // Help menu
     std::function<void(const QString& page)> ShowHelp;
 
+    // Load sequence
+    std::function<void()> InitScanner;                 // the scanner interface, at load
+
     // Shared by several operations
     std::function<void(bool on)> SetBusy;              // the busy pointer
     std::function<void(int code)> UpdateColourChecks;  // the 色数 ticks; 0 = from the image

@@ -303,9 +303,9 @@ TEST_F(CommandRouterTest, PasteFlagFollowsTheClipboardWhenAMenuOpens)
 TEST_F(CommandRouterTest, PopUpsOpenTheFileAndEditMenus)
 {
     router.File1_ContextMenu(QPoint(5, 5));
-    router.ikImg_ImageMouseUp(Qt::LeftButton, QPoint(5, 5));
-    router.ikImg_ImageMouseUp(Qt::MiddleButton, QPoint(5, 5));
-    router.ikImg_ImageMouseUp(Qt::RightButton, QPoint(5, 5));
+    router.ikImg_ImageMouseUp(1, 0, 5, 5);  // left
+    router.ikImg_ImageMouseUp(4, 0, 5, 5);  // middle
+    router.ikImg_ImageMouseUp(2, 0, 5, 5);  // right
     EXPECT_EQ(poppedUp, (QList<QMenu*>{menus.topMenu(0), menus.topMenu(2)}));
 }
 
