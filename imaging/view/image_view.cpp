@@ -1,0 +1,349 @@
+#include "imaging/view/image_view.h"
+
+#include "imaging/current_image.h"
+#include "imaging/view/mouse_pointer.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tavlo {
+namespace {
+
+QPoint floorPoint(QPointF p)
+{
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+// Scroll bar range and steps for a picture length in a view length.
+void setUpBar(QScrollBar* bar, int content, int view)
+{
+    bar->setRange(0, std::max(0, content - view));
+    bar->setPageStep(std::max(1, view));
+    bar->setSingleStep(std::max(1, view / 20));
+}
+
+// Where the picture starts along one axis: centred while it fits, else moved by the scroll bar.
+int originFor(int content, int view, int scroll)
+{
+    if (content <= view)
+        return (view - content) / 2;
+    return -std::clamp(scroll, 0, content - view);
+}
+
+}  // namespace
+
+ImageView::ImageView(CurrentImage& current, QWidget* parent) : QAbstractScrollArea(parent), m_current(current)
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setCursor(cursorShapeForPointer(0));
+    m_overlay.setChangedCallback([this] { viewport()->update(); });
+}
+
+const Image* ImageView::shownImage() const
+{
+    if (m_mode == 0)
+        return nullptr;
+    return std::as_const(m_current).image();
+}
+
+void ImageView::showImage(int mode, double zoomX, double zoomY)
+{
+    const bool sameImage = m_current.handle() == m_layoutHandle && m_mode != 0;
+    m_mode = mode;
+    m_zoomX = zoomX;
+    m_zoomY = zoomY;
+    m_overlay.clear();
+    layoutPicture(sameImage ? Anchor::KeepCentre : Anchor::TopLeft);
+}
+
+void ImageView::showNothing()
+{
+    m_mode = 0;
+    m_overlay.clear();
+    m_dragging = false;
+    m_leftPressed = false;
+    setSelectionEdges(0, 0, 0, 0);
+    layoutPicture(Anchor::TopLeft);
+}
+
+void ImageView::refresh()
+{
+    m_overlay.clear();
+    const bool sameImage = m_current.handle() == m_layoutHandle;
+    layoutPicture(sameImage ? Anchor::KeepScroll : Anchor::TopLeft);
+}
+
+void ImageView::imageReplaced()
+{
+    layoutPicture(Anchor::TopLeft);
+}
+
+ViewGeometry ImageView::viewGeometry() const
+{
+    const Image* image = shownImage();
+    if (!image)
+        return ViewGeometry();
+    return layoutIsStale(*image) ? computeGeometry(*image) : m_geometry;
+}
+
+ViewGeometry ImageView::computeGeometry(const Image& image) const
+{
+    const QSize imageSize(image.width(), image.height());
+    const QSize view = viewport()->size();
+    if (m_mode == 1) {
+        const double scale = ViewGeometry::fitScale(imageSize, view);
+        const ViewGeometry sized(imageSize, scale, scale, QPoint());
+        const QSize content = sized.contentSize();
+        return ViewGeometry(imageSize, scale, scale,
+                            QPoint((view.width() - content.width()) / 2, (view.height() - content.height()) / 2));
+    }
+    const ViewGeometry sized(imageSize, m_zoomX, m_zoomY, QPoint());
+    const QSize content = sized.contentSize();
+    return ViewGeometry(imageSize, m_zoomX, m_zoomY,
+                        QPoint(originFor(content.width(), view.width(), horizontalScrollBar()->value()),
+                               originFor(content.height(), view.height(), verticalScrollBar()->value())));
+}
+
+bool ImageView::layoutIsStale(const Image& image) const
+{
+    return m_current.handle() != m_layoutHandle || QSize(image.width(), image.height()) != m_layoutImageSize ||
+           m_geometry.isNull();
+}
+
+void ImageView::layoutPicture(Anchor anchor)
+{
+    if (m_inLayout)
+        return;
+    m_inLayout = true;
+    const Image* image = shownImage();
+    const ViewGeometry before = m_geometry;
+    const QPointF oldCentre(m_layoutViewport.width() / 2.0, m_layoutViewport.height() / 2.0);
+    const bool keepCentre = anchor == Anchor::KeepCentre && !before.isNull() && image &&
+                            m_current.handle() == m_layoutHandle;
+    const QPointF centreImage = keepCentre ? before.toImage(oldCentre) : QPointF();
+
+    if (!image || m_mode != 3) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        horizontalScrollBar()->setRange(0, 0);
+        verticalScrollBar()->setRange(0, 0);
+    } else {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        const QSize content = ViewGeometry(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint())
+                                  .contentSize();
+        const QSize view = viewport()->size();
+        setUpBar(horizontalScrollBar(), content.width(), view.width());
+        setUpBar(verticalScrollBar(), content.height(), view.height());
+        if (anchor == Anchor::TopLeft) {
+            horizontalScrollBar()->setValue(0);
+            verticalScrollBar()->setValue(0);
+        } else if (keepCentre) {
+            const ViewGeometry scaled(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint());
+            const QPointF centreContent = scaled.toView(centreImage);
+            horizontalScrollBar()->setValue(int(std::lround(centreContent.x() - view.width() / 2.0)));
+            verticalScrollBar()->setValue(int(std::lround(centreContent.y() - view.height() / 2.0)));
+        }
+    }
+
+    m_geometry = image ? computeGeometry(*image) : ViewGeometry();
+    m_layoutHandle = m_current.handle();
+    m_layoutImageSize = image ? QSize(image->width(), image->height()) : QSize();
+    m_layoutViewport = viewport()->size();
+    invalidateTile();
+    m_inLayout = false;
+}
+
+void ImageView::invalidateTile()
+{
+    m_tileValid = false;
+    viewport()->update();
+}
+
+void ImageView::setSelectionEdges(int left, int top, int right, int bottom)
+{
+    if (m_edges[0] == left && m_edges[1] == top && m_edges[2] == right && m_edges[3] == bottom)
+        return;
+    m_edges[0] = left;
+    m_edges[1] = top;
+    m_edges[2] = right;
+    m_edges[3] = bottom;
+    viewport()->update();
+    emit selectionChanged();
+}
+
+QRect ImageView::selection() const
+{
+    const Image* image = std::as_const(m_current).image();
+    if (!image)
+        return QRect();
+    const int left = std::max(0, std::min(m_edges[0], m_edges[2]));
+    const int top = std::max(0, std::min(m_edges[1], m_edges[3]));
+    const int right = std::min(image->width(), std::max(m_edges[0], m_edges[2]));
+    const int bottom = std::min(image->height(), std::max(m_edges[1], m_edges[3]));
+    if (right <= left || bottom <= top)
+        return QRect();
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void ImageView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    paintPicture(painter, event->rect());
+}
+
+void ImageView::paintPicture(QPainter& painter, const QRect& area)
+{
+    painter.fillRect(area, palette().color(QPalette::Dark));
+    const Image* image = shownImage();
+    if (!image)
+        return;
+    ViewGeometry geometry = m_geometry;
+    if (layoutIsStale(*image)) {
+        // The image changed behind the view's back (replaced or processed in place): paint it as it
+        // is now and lay the scroll bars out once this paint is over.
+        geometry = computeGeometry(*image);
+        const bool sameImage = m_current.handle() == m_layoutHandle;
+        QMetaObject::invokeMethod(
+            this, [this, sameImage] { layoutPicture(sameImage ? Anchor::KeepScroll : Anchor::TopLeft); },
+            Qt::QueuedConnection);
+    }
+
+    const QSize view = viewport()->size();
+    const qint64 imageKey = image->pixels().cacheKey();
+    if (!m_tileValid || m_tile.size() != view || m_tileHandle != m_current.handle() ||
+        m_tileImageKey != imageKey || !(m_tileGeometry == geometry)) {
+        if (m_tile.size() != view)
+            m_tile = QImage(view, QImage::Format_RGB32);
+        const QRect visible = geometry.contentRect() & QRect(QPoint(), view);
+        m_renderer.render(*image, geometry, visible, m_tile, visible.topLeft());
+        m_tileValid = true;
+        m_tileHandle = m_current.handle();
+        m_tileImageKey = imageKey;
+        m_tileGeometry = geometry;
+    }
+    const QRect shown = geometry.contentRect() & area & QRect(QPoint(), view);
+    if (!shown.isEmpty())
+        painter.drawImage(shown.topLeft(), m_tile, shown);
+    m_overlay.paint(painter, geometry);
+    paintSelection(painter, geometry);
+}
+
+void ImageView::paintSelection(QPainter& painter, const ViewGeometry& geometry) const
+{
+    const QRect selected = selection();
+    if (selected.isEmpty())
+        return;
+    const QRectF band = geometry.toView(QRectF(selected));
+    const int left = int(std::lround(band.left()));
+    const int top = int(std::lround(band.top()));
+    const int right = std::max(left + 1, int(std::lround(band.right())));
+    const int bottom = std::max(top + 1, int(std::lround(band.bottom())));
+    // The outline runs along the inside of the selected pixels: white under black dashes, so it
+    // shows on any picture.
+    const QRect outline(left, top, right - left - 1, bottom - top - 1);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(outline);
+    QPen dashes(Qt::black, 0);
+    dashes.setDashPattern({4, 4});
+    painter.setPen(dashes);
+    painter.drawRect(outline);
+    painter.restore();
+}
+
+void ImageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    layoutPicture(m_mode == 3 ? Anchor::KeepCentre : Anchor::KeepScroll);
+}
+
+void ImageView::scrollContentsBy(int, int)
+{
+    const Image* image = shownImage();
+    if (!image || m_inLayout)
+        return;
+    m_geometry = computeGeometry(*image);
+    viewport()->update();
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !shownImage()) {
+        event->ignore();
+        return;
+    }
+    m_leftPressed = true;
+    m_dragging = false;
+    m_pressPos = floorPoint(event->position());
+    m_pressPixel = viewGeometry().clampedPixelAt(m_pressPos);
+    event->accept();
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_leftPressed || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint pos = floorPoint(event->position());
+    if (!m_dragging && (pos - m_pressPos).manhattanLength() >= kDragThreshold)
+        m_dragging = true;
+    if (m_dragging)
+        dragTo(pos);
+}
+
+void ImageView::dragTo(QPoint viewPos)
+{
+    if (!shownImage())
+        return;
+    const QPoint pixel = viewGeometry().clampedPixelAt(viewPos);
+    setSelectionEdges(std::min(pixel.x(), m_pressPixel.x()), std::min(pixel.y(), m_pressPixel.y()),
+                      std::max(pixel.x(), m_pressPixel.x()) + 1, std::max(pixel.y(), m_pressPixel.y()) + 1);
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint pos = floorPoint(event->position());
+    const ViewGeometry geometry = viewGeometry();
+    const QPoint pixel = geometry.isNull() ? QPoint() : geometry.pixelAt(pos);
+    if (event->button() == Qt::LeftButton && m_leftPressed) {
+        m_leftPressed = false;
+        if (m_dragging) {
+            dragTo(pos);
+            m_dragging = false;
+        } else if (!geometry.isNull() && QRect(QPoint(), geometry.imageSize()).contains(pixel)) {
+            setSelectionEdges(0, 0, 0, 0);
+            emit clicked(pixel.x(), pixel.y());
+        }
+    }
+    emit mouseReleased(buttonCode(event->button()), shiftCode(event->modifiers()), pixel.x(), pixel.y());
+    event->accept();
+}
+
+}  // namespace tavlo

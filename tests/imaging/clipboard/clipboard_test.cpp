@@ -1,0 +1,282 @@
+#include "imaging/clipboard/clipboard_picture.h"
+#include "imaging/clipboard/dib_file_writer.h"
+#include "imaging/clipboard/picture_header.h"
+#include "imaging/image_store.h"
+#include "imaging/imaging_control.h"
+#include "tests/imaging/view/pattern_image.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace tavlo {
+namespace {
+
+QClipboard& clipboard() { return *QGuiApplication::clipboard(); }
+
+// Puts data of one type on the clipboard, as another program would.
+void offer(const QString& type, const QByteArray& bytes)
+{
+    auto* data = new QMimeData;
+    data->setData(type, bytes);
+    clipboard().setMimeData(data);
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="200" height="100">
+  <rect x="50" y="25" width="50" height="50" fill="#ff0000"/>
+</svg>)";
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override { clipboard().clear(); }
+
+    quint32 give(Image image)
+    {
+        const quint32 handle = ImageStore::instance().add(std::move(image));
+        control.setImageHandle(handle);
+        return handle;
+    }
+
+    const Image& current() { return *control.currentImage().image(); }
+
+    ImagingControl control;
+};
+
+TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
+{
+    for (ColourCode code : kAllColourCodes) {
+        for (int width : {1, 7, 33}) {
+            Image original = test::patternImage(code, width, 5);
+            original.setDpi(300, 150);
+            give(original);
+            ASSERT_TRUE(control.ClearClipboard());
+            ASSERT_TRUE(control.CopyToClipboard());
+            EXPECT_TRUE(ClipboardHasImage());
+
+            // Pasted in this program, and pasted from the BMP bytes another program would get.
+            const QByteArray bmp = clipboard().mimeData()->data(QStringLiteral("image/bmp"));
+            for (int round = 0; round < 2; ++round) {
+                if (round == 1)
+                    offer(QStringLiteral("image/bmp"), bmp);
+                ImagingControl other;
+                ASSERT_TRUE(other.LoadFromClipboard()) << int(code);
+                const Image& pasted = *other.currentImage().image();
+                EXPECT_TRUE(samePixels(pasted, original)) << int(code) << " width " << width << " round " << round;
+                EXPECT_EQ(pasted.dpiX(), 300);
+                EXPECT_EQ(pasted.dpiY(), 150);
+                EXPECT_EQ(other.ImageKind(), 1);
+                EXPECT_TRUE(pasted.isValid());
+            }
+        }
+    }
+}
+
+TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
+{
+    for (ColourCode code : kAllColourCodes) {
+        Image original = test::patternImage(code, 13, 4);
+        original.setDpi(200, 200);
+        give(original);
+        control.CopyToClipboard();
+        const QMimeData* data = clipboard().mimeData();
+        ASSERT_TRUE(data->hasFormat(QStringLiteral("image/png")));
+        ASSERT_TRUE(data->hasFormat(QStringLiteral("image/bmp")));
+        ASSERT_TRUE(data->hasImage());
+        for (const char* type : {"image/png", "image/bmp"}) {
+            const QImage decoded = QImage::fromData(data->data(QLatin1String(type)));
+            ASSERT_EQ(decoded.size(), QSize(13, 4)) << type << int(code);
+            EXPECT_EQ(decoded.dotsPerMeterX(), pixelsPerMetre(200)) << type;
+            // Qt widens 5-bit channels of BMP files by a plain shift; the 5 bits are what counts.
+            const quint32 mask = code == ColourCode::Rgb555 && type == QLatin1String("image/bmp") ? 0xfff8f8f8u
+                                                                                                  : 0xffffffffu;
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 13; ++x)
+                    ASSERT_EQ((decoded.pixel(x, y) | 0xff000000u) & mask, original.pixelColour(x, y) & mask)
+                        << type << int(code);
+        }
+        // A PNG keeps the code where PNG has it.
+        offer(QStringLiteral("image/png"), data->data(QStringLiteral("image/png")));
+        ASSERT_TRUE(control.LoadFromClipboard());
+        if (code == ColourCode::Mono || code == ColourCode::Palette256 || code == ColourCode::Grey256 ||
+            code == ColourCode::Rgb24) {
+            EXPECT_EQ(current().code(), code);
+        }
+        EXPECT_EQ(current().dpiX(), 200);
+    }
+    // The BMP bytes are the bit count of the code: 4 bits for 16 colours.
+    give(test::patternImage(ColourCode::Palette16, 9, 2));
+    EXPECT_EQ(peekPictureHeader(bmpFileBytes(current())).code, ColourCode::Palette16);
+}
+
+TEST_F(ClipboardTest, PicturesFromOtherProgramsKeepTheirDepthAndLoseTheirTransparencyOnWhite)
+{
+    QImage translucent(4, 2, QImage::Format_ARGB32);
+    translucent.fill(qRgba(0, 0, 0, 0));
+    translucent.setPixel(1, 0, qRgba(255, 0, 0, 255));
+    translucent.setPixel(2, 0, qRgba(0, 0, 255, 128));
+    offer(QStringLiteral("image/png"), encoded(translucent, "PNG"));
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(current().code(), ColourCode::Rgb24);
+    EXPECT_EQ(current().pixelColour(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(current().pixelColour(1, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(current().pixelColour(2, 0), qRgb(127, 127, 255));
+
+    QImage grey(5, 3, QImage::Format_Grayscale8);
+    grey.fill(77);
+    offer(QStringLiteral("image/png"), encoded(grey, "PNG"));
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(current().code(), ColourCode::Grey256);
+    EXPECT_EQ(current().pixelColour(4, 2), qRgb(77, 77, 77));
+    // A JPEG says nothing about depth: 24 bits.
+    QImage photo(6, 6, QImage::Format_RGB32);
+    photo.fill(qRgb(10, 120, 200));
+    offer(QStringLiteral("image/jpeg"), encoded(photo, "JPEG"));
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(current().code(), ColourCode::Rgb24);
+    // Qt's own image form, as Qt programs offer it.
+    auto* data = new QMimeData;
+    data->setImageData(QImage(3, 3, QImage::Format_Mono));
+    clipboard().setMimeData(data);
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(current().code(), ColourCode::Mono);
+}
+
+TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
+{
+    offer(QStringLiteral("image/svg+xml"), kSvg);
+    EXPECT_TRUE(ClipboardHasImage());
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageKind(), 2);
+    EXPECT_EQ(control.ImageWidth(), 200);
+    EXPECT_EQ(control.ImageHeight(), 100);
+    EXPECT_EQ(current().pixelColour(75, 50), qRgb(255, 0, 0));  // the preview shows the picture
+
+    EXPECT_FALSE(control.VectorObject().RenderToBitmap(8, 0, 255, 255, 255));
+    ASSERT_TRUE(control.VectorObject().RenderToBitmap(24, 0, 255, 255, 255));
+    EXPECT_EQ(control.ImageKind(), 1);
+    EXPECT_EQ(current().code(), ColourCode::Rgb24);
+    EXPECT_EQ(current().width(), 200);
+    EXPECT_EQ(current().height(), 100);
+    EXPECT_EQ(current().pixelColour(10, 10), qRgb(255, 255, 255));
+    EXPECT_EQ(current().pixelColour(199, 99), qRgb(255, 255, 255));
+    EXPECT_EQ(current().pixelColour(75, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(current().dpiX(), 96);
+    // A plain bitmap is not a vector picture.
+    EXPECT_FALSE(control.VectorObject().RenderToBitmap(24, 0, 255, 255, 255));
+
+    // Another background and width; values outside 0..255 are brought inside.
+    ASSERT_TRUE(control.LoadFromClipboard());
+    ASSERT_TRUE(control.VectorObject().RenderToBitmap(32, 400, 0, 300, -5));
+    EXPECT_EQ(current().code(), ColourCode::Rgb32);
+    EXPECT_EQ(current().width(), 400);
+    EXPECT_EQ(current().height(), 200);
+    EXPECT_EQ(current().pixelColour(5, 5), qRgb(0, 255, 0));
+    EXPECT_EQ(current().pixelColour(150, 100), qRgb(255, 0, 0));
+}
+
+TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
+{
+    auto* both = new QMimeData;
+    both->setData(QStringLiteral("image/svg+xml"), kSvg);
+    QImage bitmap(3, 2, QImage::Format_RGB32);
+    bitmap.fill(Qt::blue);
+    both->setData(QStringLiteral("image/png"), encoded(bitmap, "PNG"));
+    clipboard().setMimeData(both);
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageKind(), 1);
+    EXPECT_EQ(control.ImageWidth(), 3);
+
+    offer(QStringLiteral("image/svg+xml"),
+          R"(<svg xmlns="http://www.w3.org/2000/svg" width="1000000" height="10"><rect width="5" height="5"/></svg>)");
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageWidth(), 10000);
+    EXPECT_EQ(control.ImageHeight(), 1);
+}
+
+TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
+{
+    const quint32 handle = give(test::patternImage(ColourCode::Rgb24, 4, 4));
+    clipboard().setText(QStringLiteral("文字"));
+    EXPECT_FALSE(ClipboardHasImage());
+    EXPECT_FALSE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageHandle(), handle);
+
+    offer(QStringLiteral("image/png"), QByteArray("\x89PNG\r\n\x1a\n broken", 16));
+    EXPECT_TRUE(ClipboardHasImage());  // offered, though it will not decode
+    EXPECT_FALSE(control.LoadFromClipboard());
+    offer(QStringLiteral("image/svg+xml"), "<svg");
+    EXPECT_FALSE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageHandle(), handle);
+
+    // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
+    QByteArray forged = bmpFileBytes(test::patternImage(ColourCode::Rgb24, 2, 2));
+    for (int offset : {18, 22}) {
+        forged[offset] = char(0x60);
+        forged[offset + 1] = char(0xea);
+    }
+    offer(QStringLiteral("image/bmp"), forged);
+    EXPECT_FALSE(control.LoadFromClipboard());
+    EXPECT_EQ(control.ImageHandle(), handle);
+
+    // Damaged BMP data falls through to the PNG the same program offered.
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/bmp"), forged);
+    QImage fine(2, 2, QImage::Format_RGB32);
+    fine.fill(Qt::red);
+    data->setData(QStringLiteral("image/png"), encoded(fine, "PNG"));
+    clipboard().setMimeData(data);
+    ASSERT_TRUE(control.LoadFromClipboard());
+    EXPECT_EQ(control.currentImage().image()->pixelColour(1, 1), qRgb(255, 0, 0));
+}
+
+TEST_F(ClipboardTest, ClearAndCopyWithoutAnImage)
+{
+    EXPECT_FALSE(control.CopyToClipboard());
+    clipboard().setText(QStringLiteral("x"));
+    EXPECT_TRUE(control.ClearClipboard());
+    const QMimeData* left = clipboard().mimeData();
+    EXPECT_TRUE(!left || !left->hasText());
+    EXPECT_FALSE(ClipboardHasImage());
+}
+
+TEST(PictureHeader, ReadsDepthAndResolutionWithoutReadingPastTheEnd)
+{
+    Image image = test::patternImage(ColourCode::Rgb555, 3, 3);
+    image.setDpi(600, 300);
+    const QByteArray bmp = bmpFileBytes(image);
+    const PictureHeader header = peekPictureHeader(bmp);
+    EXPECT_EQ(header.code, ColourCode::Rgb555);
+    EXPECT_EQ(header.dpiX, 600);
+    EXPECT_EQ(header.dpiY, 300);
+    for (int length = 0; length < bmp.size(); ++length)
+        peekPictureHeader(bmp.left(length));  // every truncation is safe (checked under ASan)
+
+    QImage palette(3, 3, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)});
+    palette.fill(1);
+    palette.setDotsPerMeterX(pixelsPerMetre(72));
+    palette.setDotsPerMeterY(pixelsPerMetre(72));
+    const QByteArray png = encoded(palette, "PNG");
+    EXPECT_EQ(peekPictureHeader(png).code, ColourCode::Palette256);
+    EXPECT_EQ(peekPictureHeader(png).dpiX, 72);
+    for (int length = 0; length < png.size(); ++length)
+        peekPictureHeader(png.left(length));
+    EXPECT_FALSE(peekPictureHeader(QByteArray("GIF89a")).code.has_value());
+    for (int dpi : {1, 72, 96, 150, 300, 600, 1200, 2400, 9999})
+        EXPECT_EQ(dotsPerInch(pixelsPerMetre(dpi)), dpi);
+}
+
+}  // namespace
+}  // namespace tavlo
