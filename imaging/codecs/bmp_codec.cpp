@@ -32,6 +32,9 @@ constexpr quint32 kAlphaBitFields = 6;
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
 constexpr double kMetresPerInch = 0.0254;
+// Dots per inch beyond this are not a real resolution; they are clamped so that what is read can
+// be written back (the header holds at most 2^31 - 1 pixels per metre, 54 million dots per inch).
+constexpr int kMaxDpi = 1000000;
 
 qint64 dibRowBytes(qint64 width, int bits)
 {
@@ -40,12 +43,12 @@ qint64 dibRowBytes(qint64 width, int bits)
 
 int dpiFromPixelsPerMetre(qint32 perMetre)
 {
-    return perMetre > 0 ? int(std::lround(perMetre * kMetresPerInch)) : 0;
+    return perMetre > 0 ? int(std::min<long>(std::lround(perMetre * kMetresPerInch), kMaxDpi)) : 0;
 }
 
 quint32 pixelsPerMetreFromDpi(int dpi)
 {
-    return dpi > 0 ? quint32(std::lround(std::min(dpi, 1000000) / kMetresPerInch)) : 0;
+    return dpi > 0 ? quint32(std::lround(std::min(dpi, kMaxDpi) / kMetresPerInch)) : 0;
 }
 
 // One colour channel of a bit-field pixel: where its bits lie and how they widen to 8 bits.

@@ -3,6 +3,7 @@
 #include "tests/imaging/codecs/test_images.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -163,6 +164,28 @@ TEST(BmpCodec, OurFilesReadInQtAndQtFilesReadInOurs)
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 11; ++x)
                 ASSERT_EQ(back.image.pixelColour(x, y), source.pixel(x, y) | 0xff000000u) << format;
+    }
+}
+
+TEST(BmpCodec, ReadsFilesOfAnotherEncoder)
+{
+    const QString folder = QString::fromLocal8Bit(qgetenv("TAVLO_TEST_DATA")) + QStringLiteral("/bmp/im_");
+    const struct {
+        const char* name;
+        ColourCode code;
+    } cases[] = {{"os2", ColourCode::Rgb24},      {"v5", ColourCode::Rgb24},
+                 {"rle8", ColourCode::Palette256}, {"p4", ColourCode::Palette16},
+                 {"m1", ColourCode::Mono},         {"565", ColourCode::Rgb24},
+                 {"argb", ColourCode::Rgb32}};
+    for (const auto& c : cases) {
+        QFile file(folder + QLatin1String(c.name) + QStringLiteral(".bmp"));
+        QFile reference(folder + QLatin1String(c.name) + QStringLiteral("_ref.bmp"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly) && reference.open(QIODevice::ReadOnly)) << c.name;
+        const Decoded image = readBmp(file);
+        const Decoded expected = readBmp(reference);
+        ASSERT_TRUE(image.ok() && expected.ok()) << c.name << image.error.toStdString();
+        EXPECT_EQ(image.image.code(), c.code) << c.name;
+        EXPECT_EQ(test::meanDifference(image.image, expected.image), 0.0) << c.name;
     }
 }
 
