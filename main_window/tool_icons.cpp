@@ -135,16 +135,23 @@ void drawExplore(QPainter& p)
 
 void drawScan(QPainter& p)
 {
+    // A flatbed scanner with its lid open and the light bar passing over a page on the glass.
     p.setPen(QPen(outline, 0.8));
-    p.setBrush(QColor(236, 236, 240));
-    p.drawRect(QRectF(3, 1.5, 10, 6));  // a page going in
+    p.setBrush(QColor(110, 116, 128));
+    p.drawPolygon(QPolygonF({QPointF(1.5, 8), QPointF(4, 1), QPointF(15, 1), QPointF(14.5, 8)}));
     p.setBrush(QColor(150, 156, 166));
-    p.drawRoundedRect(QRectF(0.5, 6.5, 15, 7.5), 1.2, 1.2);
-    p.setBrush(QColor(95, 100, 110));
-    p.drawRect(QRectF(0.5, 6.5, 15, 2.2));  // the lid
+    p.drawRoundedRect(QRectF(0.5, 8, 15, 6.5), 1.2, 1.2);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 200, 90));
-    p.drawRect(QRectF(2.5, 10.5, 11, 1.3));  // the light bar
+    p.setBrush(QColor(190, 225, 250));
+    p.drawRect(QRectF(1.5, 8.6, 13, 1.6));  // the glass
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(3, 8.6, 7, 1.6));     // a page on it
+    p.setBrush(QColor(40, 200, 80));
+    p.drawRect(QRectF(8.2, 8.2, 1.4, 2.4)); // the light bar
+    p.setBrush(QColor(70, 76, 86));
+    p.drawRect(QRectF(2, 12, 3, 1));        // buttons
+    p.setBrush(QColor(40, 200, 80));
+    p.drawEllipse(QPointF(13.3, 12.5), 0.7, 0.7);
 }
 
 void drawCopy(QPainter& p)
@@ -214,9 +221,6 @@ QIcon ToolIcons::window()
 {
     return render(16, {16, 32, 64}, [](QPainter& p) {
         drawScan(p);
-        p.setPen(QPen(QColor(52, 101, 164), 0.8));
-        for (double y = 2.8; y < 6; y += 1.5)
-            p.drawLine(QPointF(4.5, y), QPointF(11.5, y));
     });
 }
 

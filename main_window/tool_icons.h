@@ -13,7 +13,7 @@ public:
     static QIcon button(int index);
     // The 32 x 32 magnifier imZoom.
     static QIcon magnifier();
-    // The window's icon: a page coming out of a scanner.
+    // The window's icon: the scanner of the scan button.
     static QIcon window();
 };
 

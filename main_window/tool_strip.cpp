@@ -18,12 +18,15 @@ constexpr int ButtonLeftTwips[10] = {120, 453, 786, 1119, -1, 1425, 1845, 2190, 
 constexpr int ButtonTopTwips = 30;
 constexpr int ButtonSizeTwips = 240;
 
-// A widget taller than its design height (the desktop's font may need more room than the one the
-// design was made for) is centred on its design place rather than cut off.
+// A widget that needs more room than its design place (the desktop's font and style may be
+// larger than those the design was made for) keeps its left edge and vertical centre and grows
+// rather than being cut off.
 void place(QWidget* w, const QRect& design)
 {
-    const int height = std::max(design.height(), w->minimumSizeHint().height());
-    w->setGeometry(design.x(), design.center().y() - (height - 1) / 2, design.width(), height);
+    const QSize needed = w->minimumSizeHint();
+    const int height = std::max(design.height(), needed.height());
+    const int width = std::max(design.width(), needed.width());
+    w->setGeometry(design.x(), design.center().y() - (height - 1) / 2, width, height);
 }
 
 }  // namespace
