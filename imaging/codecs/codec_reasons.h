@@ -49,6 +49,12 @@ inline QString writeFailed()
     return QStringLiteral("ﾌｧｲﾙに書き込めません");
 }
 
+// The library refused the image for a reason other than memory or the device.
+inline QString encodeFailed(const char* what)
+{
+    return QStringLiteral("%1 ﾌｧｲﾙを作れませんでした").arg(QLatin1String(what));
+}
+
 inline QString nullImage()
 {
     return QStringLiteral("画像がありません");

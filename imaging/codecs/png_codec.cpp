@@ -610,7 +610,7 @@ QString writePng(const Image& image, QIODevice& out)
         return reasons::outOfMemory();
     png_set_write_fn(handles.png, &io, writeToDevice, flushDevice);
     if (!writeImage(handles.png, handles.info, *job))
-        return io.writeFailed ? reasons::writeFailed() : reasons::outOfMemory();
+        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG");
     return QString();
 }
 
