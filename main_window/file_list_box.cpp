@@ -1,10 +1,14 @@
 #include "main_window/file_list_box.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 
 namespace tavlo {
 
@@ -12,11 +16,27 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Like the file list boxes of old, a name too long for the width is cut (here with "…"); its
+    // tooltip shows it whole.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             emit selectionChanged();
     });
+}
+
+void FileListBox::fitTypeTo(int width, const QString& sample)
+{
+    // Text stands inside the frame and the item's own margins on both sides.
+    const int margins = 2 * frameWidth() +
+                        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    QFont type = QApplication::font(this);
+    int pixels = QFontInfo(type).pixelSize();
+    type.setPixelSize(pixels);
+    while (pixels > 9 && QFontMetrics(type).horizontalAdvance(sample) + margins > width)
+        type.setPixelSize(--pixels);
+    setFont(type);
 }
 
 void FileListBox::setPath(const QString& folder)
@@ -55,6 +75,8 @@ void FileListBox::Refresh()
     const int top = verticalScrollBar() ? verticalScrollBar()->value() : 0;
     clear();
     addItems(names);
+    for (int i = 0; i < count(); ++i)
+        item(i)->setToolTip(item(i)->text());
     if (!selected.isEmpty()) {
         const int row = static_cast<int>(names.indexOf(selected));
         if (row >= 0)

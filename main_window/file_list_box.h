@@ -13,6 +13,10 @@ class FileListBox : public QListWidget {
 public:
     explicit FileListBox(QWidget* parent = nullptr);
 
+    // The list keeps its narrow design width whatever type the desktop uses; this makes the type
+    // smaller (down to 9 pixels) until a sample name, such as a usual work-file name, fits whole.
+    void fitTypeTo(int width, const QString& sample);
+
     // The folder shown (no trailing "/").
     QString path() const { return m_path; }
     void setPath(const QString& folder);

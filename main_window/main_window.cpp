@@ -16,6 +16,7 @@
 #include "main_window/saved_state.h"
 #include "main_window/tool_icons.h"
 #include "main_window/tool_strip.h"
+#include "main_window/view_layout.h"
 #include "main_window/work_folder_commands.h"
 #include "main_window/work_folder_list.h"
 
@@ -46,6 +47,7 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_strip = new ToolStrip(m_client, scale);
     m_File1 = new FileListBox(m_client);
     m_File1->setObjectName(QStringLiteral("File1"));
+    m_File1->fitTypeTo(scale.toPixels(ViewLayout::ListWidthTwips), QStringLiteral("scan-001.bmp"));
     m_ikImg = new ImagingControl(m_client);
     m_ikImg->setObjectName(QStringLiteral("ikImg"));
     m_ikImg2 = new ImagingControl(m_client);
