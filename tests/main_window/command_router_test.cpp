@@ -309,21 +309,6 @@ TEST_F(CommandRouterTest, PopUpsOpenTheFileAndEditMenus)
     EXPECT_EQ(poppedUp, (QList<QMenu*>{menus.topMenu(0), menus.topMenu(2)}));
 }
 
-TEST_F(CommandRouterTest, ImageEditedMarksTheDocumentChanged)
-{
-    doc.SetDocState(1);
-    router.ikImg_ImageEdited();
-    EXPECT_EQ(doc.state(), 2);
-    EXPECT_TRUE(menus.mnFile.isEnabled(1));
-}
-
-TEST_F(CommandRouterTest, ScaleDisplayItemSendsTheOppositeOfItsMark)
-{
-    menus.mnDisp.setChecked(0, false);
-    router.mnDisp_Click(0);
-    EXPECT_EQ(take(), QStringList{"SetScaleDisplay(true)"});
-}
-
 TEST(CommandRouterEmptySlots, CommandsWithoutTheirOperationAreInert)
 {
     // A command whose operation has not been built yet does nothing (and never calls an empty
