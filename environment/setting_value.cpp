@@ -125,8 +125,10 @@ bool SettingValue::parseBoolean(const QString& text, bool* ok)
 
 QDateTime SettingValue::parseDateTime(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*(\d{4})[/-](\d{1,2})[/-](\d{1,2})(?:[ T]+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    // yyyy/M/d or yyyy-M-d, then optionally H:m or H:m:s.
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{4})[/-](\d{1,2})[/-](\d{1,2}))"
+                       R"((?:[ T]+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return QDateTime();

@@ -14,7 +14,8 @@ public:
     // from "UserData.ini" in the program folder, creates it when missing and stores it, with the
     // application data folder, in processValues().
     //
-    // "UserData.ini" (code page 932) is taken whole, nothing trimmed; its lower-cased content picks:
+    // "UserData.ini" (code page 932) is taken whole, nothing trimmed; its lower-cased content
+    // picks:
     //   "%app%"                    program folder + "usData/"
     //   "%usr%", "%applicaion data%", any other text beginning with "%"
     //                              the default folder: application data/Hollin/<program name>/

@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tavlo::SettingsStore store;
     store.loadFileBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     const QStringList names = tagNames(store.text(), 3);
-    const QStringList sections = QStringList{QStringLiteral("ﾌｫｰﾑ"), QStringLiteral("ﾕｰｻﾞｰ")} + names;
+    const QStringList sections =
+        QStringList{QStringLiteral("ﾌｫｰﾑ"), QStringLiteral("ﾕｰｻﾞｰ")} + names;
     const QStringList keys = QStringList{QStringLiteral("Left"), QStringLiteral("ｽｹｰﾙ表示")} + names;
     exercise(store, sections, keys, true);
 

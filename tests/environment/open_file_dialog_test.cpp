@@ -7,11 +7,12 @@
 namespace tavlo {
 namespace {
 
-TEST(OpenFileDialog, FilterPairsBecomeDialogEntriesWithTheFirstPreselected)
+TEST(OpenFileDialog, FilterPairsBecomeEntriesWithTheFirstPreselectedAndCancelGivesEmpty)
 {
     test::RecordingPrompt prompt;
-    ShowOpenFileDialog(QStringLiteral("画像 実行ﾌｧｲﾙの指定"), QString(),
-                       QStringLiteral("画像ﾌｧｲﾙ|*.BMP;*.JPG|全てのﾌｧｲﾙ|*"), QString());
+    EXPECT_EQ(ShowOpenFileDialog(QStringLiteral("画像 実行ﾌｧｲﾙの指定"), QStringLiteral("Pelmo"),
+                                 QStringLiteral("画像ﾌｧｲﾙ|*.BMP;*.JPG|全てのﾌｧｲﾙ|*"), QString()),
+              QString());  // cancelled: never the initial name
     ASSERT_EQ(prompt.shown.size(), 1);
     const FileDialogRequest& request = prompt.shown[0].request;
     EXPECT_EQ(request.title, QStringLiteral("画像 実行ﾌｧｲﾙの指定"));
@@ -23,32 +24,20 @@ TEST(OpenFileDialog, FilterPairsBecomeDialogEntriesWithTheFirstPreselected)
     // A trailing "|" leaves a description without pattern, which is dropped.
     EXPECT_EQ(fileDialogFilters(QStringLiteral("画像ﾌｧｲﾙ|*.BMP|")),
               QStringList{QStringLiteral("画像ﾌｧｲﾙ|*.BMP")});
-    EXPECT_TRUE(fileDialogFilters(QString()).isEmpty());
+
+    prompt.fileAnswers.push_back(QStringLiteral("/opt/Pelmo/Pelmo"));
+    EXPECT_EQ(ShowOpenFileDialog({}, QStringLiteral("Pelmo"), {}, {}), "/opt/Pelmo/Pelmo");
 }
 
 TEST(OpenFileDialog, InitialFolderIsUsedOnlyForABareFileName)
 {
     const QString folder = QStringLiteral("/opt/tools");
-    const QString filter = QStringLiteral("実行ﾌｧｲﾙ(*)|*");
-    EXPECT_EQ(openFileDialogRequest({}, QStringLiteral("/usr/bin/Pelmo"), filter, folder).initialFolder,
+    const QString name = QStringLiteral("Pelmo");
+    EXPECT_EQ(openFileDialogRequest({}, QStringLiteral("/usr/bin/Pelmo"), {}, folder).initialFolder,
               QString());
-    EXPECT_EQ(openFileDialogRequest({}, QStringLiteral("Pelmo"), filter, QString()).initialFolder,
-              QString());
-    const FileDialogRequest bare = openFileDialogRequest({}, QStringLiteral("Pelmo"), filter, folder);
-    EXPECT_EQ(bare.initialFolder, folder);
-    EXPECT_EQ(bare.initialName, QStringLiteral("Pelmo"));
-}
-
-TEST(OpenFileDialog, CancelGivesEmptyNeverTheInitialName)
-{
-    test::RecordingPrompt prompt;
-    EXPECT_EQ(ShowOpenFileDialog(QStringLiteral("t"), QStringLiteral("Pelmo"), QStringLiteral("a|*"),
-                                 QStringLiteral("/opt")),
-              QString());
-    prompt.fileAnswers.push_back(QStringLiteral("/opt/Pelmo/Pelmo"));
-    EXPECT_EQ(ShowOpenFileDialog(QStringLiteral("t"), QStringLiteral("Pelmo"), QStringLiteral("a|*"),
-                                 QStringLiteral("/opt")),
-              QStringLiteral("/opt/Pelmo/Pelmo"));
+    EXPECT_EQ(openFileDialogRequest({}, name, {}, QString()).initialFolder, QString());
+    EXPECT_EQ(openFileDialogRequest({}, name, {}, folder).initialFolder, folder);
+    EXPECT_EQ(openFileDialogRequest({}, name, {}, folder).initialName, name);
 }
 
 }  // namespace

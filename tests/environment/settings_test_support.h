@@ -10,7 +10,8 @@ namespace tavlo::test {
 inline QString testDataFolder()
 {
     const QByteArray fromCtest = qgetenv("TAVLO_TEST_DATA");
-    return fromCtest.isEmpty() ? QStringLiteral(TAVLO_TEST_DATA_DIR) : QString::fromLocal8Bit(fromCtest);
+    return fromCtest.isEmpty() ? QStringLiteral(TAVLO_TEST_DATA_DIR)
+                               : QString::fromLocal8Bit(fromCtest);
 }
 
 // The bytes of a golden settings file in tests/data/settings.
