@@ -14,7 +14,7 @@ class SvgPicture {
 public:
     // Pictures larger than this on either side are rendered at this size, aspect kept, so a
     // document that claims an absurd size cannot make the program allocate gigabytes.
-    static constexpr int kMaxSide = 10000;
+    static constexpr int kMaxSide = 4096;
     // SVG user units are CSS pixels, 96 to the inch.
     static constexpr int kDotsPerInch = 96;
 

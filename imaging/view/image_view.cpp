@@ -3,10 +3,13 @@
 #include "imaging/current_image.h"
 #include "imaging/view/mouse_pointer.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +65,13 @@ ImageView::ImageView(CurrentImage& current, QWidget* parent) : QAbstractScrollAr
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(cursorShapeForPointer(0));
     m_overlay.setChangedCallback([this] { viewport()->update(); });
+    m_autoScroll.setInterval(kAutoScrollInterval);
+    connect(&m_autoScroll, &QTimer::timeout, this, &ImageView::autoScrollStep);
+}
+
+ImageView::~ImageView()
+{
+    cancelRefinement();
 }
 
 const Image* ImageView::shownImage() const
@@ -87,6 +97,7 @@ void ImageView::showNothing()
     m_overlay.clear();
     m_dragging = false;
     m_leftPressed = false;
+    m_autoScroll.stop();
     setSelectionEdges(0, 0, 0, 0);
     layoutPicture(Anchor::TopLeft);
 }
@@ -143,18 +154,24 @@ void ImageView::layoutPicture(Anchor anchor)
     const Image* image = shownImage();
     const ViewGeometry before = m_geometry;
     const QPointF oldCentre(m_layoutViewport.width() / 2.0, m_layoutViewport.height() / 2.0);
-    const bool keepCentre = anchor == Anchor::KeepCentre && !before.isNull() && image &&
-                            m_current.handle() == m_layoutHandle;
+    const bool keepCentre = (anchor == Anchor::KeepCentre || anchor == Anchor::Resize) && !before.isNull() &&
+                            image && m_current.handle() == m_layoutHandle;
+    // When the view changes size, a picture scrolled to its top or left edge stays there (a new
+    // image shown from its top left keeps that corner when the scroll bars appear).
+    const bool keepLeft = anchor == Anchor::Resize && before.origin().x() == 0;
+    const bool keepTop = anchor == Anchor::Resize && before.origin().y() == 0;
     const QPointF centreImage = keepCentre ? before.toImage(oldCentre) : QPointF();
 
+    const Qt::ScrollBarPolicy policy = image && m_mode == 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    // Setting a policy lays the scroll bars out again even when it does not change.
+    if (horizontalScrollBarPolicy() != policy)
+        setHorizontalScrollBarPolicy(policy);
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
     if (!image || m_mode != 3) {
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
     } else {
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         const QSize content = ViewGeometry(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint())
                                   .contentSize();
         const QSize view = viewport()->size();
@@ -166,8 +183,8 @@ void ImageView::layoutPicture(Anchor anchor)
         } else if (keepCentre) {
             const ViewGeometry scaled(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint());
             const QPointF centreContent = scaled.toView(centreImage);
-            horizontalScrollBar()->setValue(int(std::lround(centreContent.x() - view.width() / 2.0)));
-            verticalScrollBar()->setValue(int(std::lround(centreContent.y() - view.height() / 2.0)));
+            horizontalScrollBar()->setValue(keepLeft ? 0 : int(std::lround(centreContent.x() - view.width() / 2.0)));
+            verticalScrollBar()->setValue(keepTop ? 0 : int(std::lround(centreContent.y() - view.height() / 2.0)));
         }
     }
 
@@ -182,7 +199,58 @@ void ImageView::layoutPicture(Anchor anchor)
 void ImageView::invalidateTile()
 {
     m_tileValid = false;
+    cancelRefinement();
     viewport()->update();
+}
+
+void ImageView::cancelRefinement()
+{
+    if (m_refineCancel)
+        m_refineCancel->store(true);
+    m_refineCancel.reset();
+    ++m_refineGeneration;
+}
+
+void ImageView::requestRefinement(const Image& image, const ViewGeometry& geometry)
+{
+    cancelRefinement();
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_refineCancel = cancel;
+    const quint64 generation = m_refineGeneration;
+    const QSize view = viewport()->size();
+    QPointer<ImageView> self(this);
+    QThreadPool::globalInstance()->start([self, source = image, geometry, view, generation, cancel] {
+        QImage tile(view, QImage::Format_RGB32);
+        if (tile.isNull())
+            return;
+        const QRect visible = geometry.contentRect() & QRect(QPoint(), view);
+        TileRenderer renderer;
+        renderer.render(source, geometry, visible, tile, visible.topLeft(), TileRenderer::Quality::Full, cancel.get());
+        if (cancel->load())
+            return;
+        // Back on the user-interface thread; the view may be gone by then.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [self, tile, generation] {
+                if (self)
+                    self->acceptRefinement(tile, generation);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ImageView::acceptRefinement(const QImage& tile, quint64 generation)
+{
+    // A newer paint, layout or image change has made this rendering stale.
+    if (generation != m_refineGeneration || !m_tileValid || tile.size() != m_tile.size())
+        return;
+    m_refineCancel.reset();
+    m_tile = tile;
+    viewport()->update();
+    emit pictureRefined();
 }
 
 void ImageView::setSelectionEdges(int left, int top, int right, int bottom)
@@ -240,12 +308,15 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
         m_tileImageKey != imageKey || !(m_tileGeometry == geometry)) {
         if (m_tile.size() != view)
             m_tile = QImage(view, QImage::Format_RGB32);
+        cancelRefinement();
         const QRect visible = geometry.contentRect() & QRect(QPoint(), view);
-        m_renderer.render(*image, geometry, visible, m_tile, visible.topLeft());
+        const bool complete = m_renderer.render(*image, geometry, visible, m_tile, visible.topLeft());
         m_tileValid = true;
         m_tileHandle = m_current.handle();
         m_tileImageKey = imageKey;
         m_tileGeometry = geometry;
+        if (!complete)
+            requestRefinement(*image, geometry);
     }
     const QRect shown = geometry.contentRect() & area & QRect(QPoint(), view);
     if (!shown.isEmpty())
@@ -282,7 +353,7 @@ void ImageView::paintSelection(QPainter& painter, const ViewGeometry& geometry) 
 void ImageView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    layoutPicture(m_mode == 3 ? Anchor::KeepCentre : Anchor::KeepScroll);
+    layoutPicture(m_mode == 3 ? Anchor::Resize : Anchor::KeepScroll);
 }
 
 void ImageView::scrollContentsBy(int, int)
@@ -314,8 +385,37 @@ void ImageView::mouseMoveEvent(QMouseEvent* event)
     const QPoint pos = floorPoint(event->position());
     if (!m_dragging && (pos - m_pressPos).manhattanLength() >= kDragThreshold)
         m_dragging = true;
-    if (m_dragging)
-        dragTo(pos);
+    if (!m_dragging)
+        return;
+    m_dragPos = pos;
+    dragTo(pos);
+    // Beyond the edge of a scrollable picture the view scrolls on while the button is held.
+    if (m_mode == 3 && !viewport()->rect().contains(pos))
+        m_autoScroll.start();
+    else
+        m_autoScroll.stop();
+}
+
+void ImageView::autoScrollStep()
+{
+    if (!m_dragging || !shownImage()) {
+        m_autoScroll.stop();
+        return;
+    }
+    // Scroll by the distance the pointer is beyond the edge, at most a tenth of the view per step.
+    const QRect inside = viewport()->rect();
+    auto overshoot = [](int pos, int low, int high, int most) {
+        if (pos < low)
+            return -std::min(most, low - pos);
+        if (pos > high)
+            return std::min(most, pos - high);
+        return 0;
+    };
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    h->setValue(h->value() + overshoot(m_dragPos.x(), inside.left(), inside.right(), std::max(1, inside.width() / 10)));
+    v->setValue(v->value() + overshoot(m_dragPos.y(), inside.top(), inside.bottom(), std::max(1, inside.height() / 10)));
+    dragTo(m_dragPos);
 }
 
 void ImageView::dragTo(QPoint viewPos)
@@ -334,6 +434,7 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event)
     const QPoint pixel = geometry.isNull() ? QPoint() : geometry.pixelAt(pos);
     if (event->button() == Qt::LeftButton && m_leftPressed) {
         m_leftPressed = false;
+        m_autoScroll.stop();
         if (m_dragging) {
             dragTo(pos);
             m_dragging = false;

@@ -7,6 +7,10 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QRect>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
 
 namespace tavlo {
 
@@ -22,21 +26,27 @@ class Image;
 //
 // Painting converts and scales only the visible part of the image (TileRenderer) into a tile the
 // size of the view that is kept until the image, the zoom, the scroll position or the view's size
-// change, so repaints (the overlay, the rubber band) only copy it.
+// change, so repaints (the overlay, the rubber band) only copy it. A shrunk picture is first painted
+// from a bounded number of samples (within one frame); a worker thread then renders the same tile
+// from every source pixel and the view swaps it in when it still matches (pictureRefined). The
+// worker reads its own copy of the image (shared pixels), so the image may change meanwhile.
 //
 // Mouse: a left press that moves at least kDragThreshold view pixels drags a selection covering
 // every image pixel from the one under the press to the one under the pointer, clipped to the
 // image; a left press released before that is a click, which clears the selection and reports the
-// pixel when it lies on the image. Every button release is reported with its button, the shift
-// keys and the image pixel under the pointer.
+// pixel when it lies on the image. Dragging beyond the edge of a scrollable picture scrolls it.
+// Every button release is reported with its button, the shift keys and the image pixel under the
+// pointer.
 //
 // User-interface thread only.
 class ImageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int kDragThreshold = 3;
+    static constexpr int kAutoScrollInterval = 30;  // milliseconds
 
     explicit ImageView(CurrentImage& current, QWidget* parent = nullptr);
+    ~ImageView() override;
 
     int displayMode() const { return m_mode; }
 
@@ -77,6 +87,8 @@ signals:
     void mouseReleased(int button, int shift, int x, int y);
     void clicked(int x, int y);
     void selectionChanged();
+    // The shrunk picture on show was replaced by its full-quality rendering.
+    void pictureRefined();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -87,7 +99,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    enum class Anchor { KeepScroll, KeepCentre, TopLeft };
+    enum class Anchor { KeepScroll, KeepCentre, Resize, TopLeft };
 
     const Image* shownImage() const;
     ViewGeometry computeGeometry(const Image& image) const;
@@ -96,6 +108,10 @@ private:
     void invalidateTile();
     void paintSelection(QPainter& painter, const ViewGeometry& geometry) const;
     void dragTo(QPoint viewPos);
+    void autoScrollStep();
+    void requestRefinement(const Image& image, const ViewGeometry& geometry);
+    void acceptRefinement(const QImage& tile, quint64 generation);
+    void cancelRefinement();
 
     CurrentImage& m_current;
     int m_mode = 0;
@@ -113,6 +129,8 @@ private:
     quint32 m_tileHandle = 0;
     qint64 m_tileImageKey = 0;
     ViewGeometry m_tileGeometry;
+    quint64 m_refineGeneration = 0;
+    std::shared_ptr<std::atomic<bool>> m_refineCancel;
 
     ViewOverlay m_overlay;
     int m_edges[4] = {0, 0, 0, 0};
@@ -121,6 +139,8 @@ private:
     bool m_dragging = false;
     QPoint m_pressPos;
     QPoint m_pressPixel;
+    QPoint m_dragPos;
+    QTimer m_autoScroll;
 };
 
 }  // namespace tavlo

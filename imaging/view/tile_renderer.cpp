@@ -25,27 +25,33 @@ void buildAxis(int first, int count, int k, double scale, int sourceLength, std:
     }
 }
 
-int samplesFor(double scale)
+int samplesFor(double scale, int most)
 {
     if (scale >= 1.0)
         return 1;
-    return std::min(TileRenderer::kMaxSamplesPerAxis, int(std::ceil(1.0 / scale - 1e-9)));
+    return std::min(most, int(std::ceil(1.0 / scale - 1e-9)));
 }
 
-// round(sum / n) for sums of at most 16 x 255, by a multiplication instead of a division.
+// round(sum / n) by a multiplication instead of a division; exact for the sums of up to
+// 32 x 32 samples of 0..255.
 struct Averager {
-    explicit Averager(int n) : half(quint32(n / 2)), factor(((1u << 20) + quint32(n) - 1) / quint32(n)) {}
-    quint32 operator()(quint32 sum) const { return ((sum + half) * factor) >> 20; }
-    quint32 half;
-    quint32 factor;
+    explicit Averager(int n) : half(quint64(n / 2)), factor(((quint64(1) << 32) + quint64(n) - 1) / quint64(n)) {}
+    quint32 operator()(quint32 sum) const { return quint32(((sum + half) * factor) >> 32); }
+    quint64 half;
+    quint64 factor;
 };
 
 }  // namespace
 
+QSize TileRenderer::fullGrid(double scaleX, double scaleY)
+{
+    return QSize(samplesFor(scaleX, kMaxFullSamplesPerAxis), samplesFor(scaleY, kMaxFullSamplesPerAxis));
+}
+
 QSize TileRenderer::sampleGrid(double scaleX, double scaleY, qint64 viewPixels)
 {
-    int kx = samplesFor(scaleX);
-    int ky = samplesFor(scaleY);
+    int kx = samplesFor(scaleX, kMaxSamplesPerAxis);
+    int ky = samplesFor(scaleY, kMaxSamplesPerAxis);
     while (qint64(kx) * ky * viewPixels > kSampleBudget && (kx > 1 || ky > 1)) {
         if (kx >= ky)
             --kx;
@@ -55,20 +61,22 @@ QSize TileRenderer::sampleGrid(double scaleX, double scaleY, qint64 viewPixels)
     return QSize(kx, ky);
 }
 
-void TileRenderer::render(const Image& image, const ViewGeometry& geometry, const QRect& viewRect,
-                          QImage& target, QPoint targetPos)
+bool TileRenderer::render(const Image& image, const ViewGeometry& geometry, const QRect& viewRect,
+                          QImage& target, QPoint targetPos, Quality quality, const std::atomic<bool>* cancel)
 {
     if (image.isNull() || geometry.isNull() || target.format() != QImage::Format_RGB32)
-        return;
+        return true;
     // The part of the request that the picture covers and the target can hold.
     QRect area = viewRect & geometry.contentRect();
     area &= QRect(viewRect.topLeft() - targetPos, target.size());
     if (area.isEmpty())
-        return;
+        return true;
     const QPoint outPos = targetPos + (area.topLeft() - viewRect.topLeft());
     const int cols = area.width();
     const int rows = area.height();
-    const QSize grid = sampleGrid(geometry.scaleX(), geometry.scaleY(), qint64(cols) * rows);
+    const QSize full = fullGrid(geometry.scaleX(), geometry.scaleY());
+    const QSize grid = quality == Quality::Full ? full
+                                                : sampleGrid(geometry.scaleX(), geometry.scaleY(), qint64(cols) * rows);
     const int kx = grid.width();
     const int ky = grid.height();
     const QPoint first = area.topLeft() - geometry.origin();
@@ -108,13 +116,15 @@ void TileRenderer::render(const Image& image, const ViewGeometry& geometry, cons
                 fetchRow(m_rows[std::size_t(i)], out);
             previous = out;
         }
-        return;
+        return true;
     }
 
     const Averager average(kx * ky);
     m_sums.resize(std::size_t(cols) * 3);
     reader.withFetcher([&](auto fetch) {
         for (int i = 0; i < rows; ++i) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return;
             std::fill(m_sums.begin(), m_sums.end(), 0u);
             for (int j = 0; j < ky; ++j) {
                 const uchar* line = reader.row(m_rows[std::size_t(i) * ky + j]);
@@ -139,6 +149,7 @@ void TileRenderer::render(const Image& image, const ViewGeometry& geometry, cons
                 out[c] = 0xff000000u | (average(sum[0]) << 16) | (average(sum[1]) << 8) | average(sum[2]);
         }
     });
+    return grid == full;
 }
 
 }  // namespace tavlo

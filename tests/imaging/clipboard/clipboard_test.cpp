@@ -1,6 +1,7 @@
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/clipboard/dib_file_writer.h"
 #include "imaging/clipboard/picture_header.h"
+#include "imaging/clipboard/svg_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
 #include "tests/imaging/view/pattern_image.h"
@@ -201,8 +202,11 @@ TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
     offer(QStringLiteral("image/svg+xml"),
           R"(<svg xmlns="http://www.w3.org/2000/svg" width="1000000" height="10"><rect width="5" height="5"/></svg>)");
     ASSERT_TRUE(control.LoadFromClipboard());
-    EXPECT_EQ(control.ImageWidth(), 10000);
+    EXPECT_EQ(control.ImageWidth(), SvgPicture::kMaxSide);
     EXPECT_EQ(control.ImageHeight(), 1);
+
+    // Without width and height the view box gives the size.
+    EXPECT_EQ(SvgPicture(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 30 20"/>)").size(), QSize(30, 20));
 }
 
 TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)

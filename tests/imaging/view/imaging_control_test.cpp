@@ -155,6 +155,28 @@ TEST_F(ImagingControlTest, ASelectionDraggedBeyondThePictureIsClippedToTheImage)
     EXPECT_EQ(selection(), QRect(0, 0, 21, 11));
 }
 
+TEST_F(ImagingControlTest, DraggingBeyondTheEdgeScrollsAndExtendsTheSelection)
+{
+    give(test::patternImage(ColourCode::Rgb24, 400, 300));
+    draw(3, 4.0);  // 1600 x 1200 in a view of about 400 x 300
+    const QPoint origin = control.view()->viewGeometry().origin();
+    ASSERT_EQ(origin, QPoint(0, 0));
+    QTest::mousePress(viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    move(QPoint(200, 100));
+    move(QPoint(viewport()->width() + 40, 100));  // right of the view, button held
+    QTRY_VERIFY(control.view()->horizontalScrollBar()->value() >= 400);
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(viewport()->width() + 40, 100));
+    const int scrolled = control.view()->horizontalScrollBar()->value();
+    EXPECT_EQ(control.SelLeft(), 2);
+    // The selection reaches the pixel under the pointer, beside the view.
+    EXPECT_EQ(control.SelRight(), std::min(399, (scrolled + viewport()->width() + 40) / 4) + 1);
+    EXPECT_GT(control.SelRight(), viewport()->width() / 4);  // beyond what was first on show
+    EXPECT_EQ(control.SelBottom(), 26);
+    // Scrolling stops with the button.
+    QApplication::processEvents();
+    EXPECT_EQ(control.view()->horizontalScrollBar()->value(), scrolled);
+}
+
 TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
 {
     give(test::patternImage(ColourCode::Palette256, 120, 80));
@@ -402,6 +424,24 @@ TEST_F(ImagingControlTest, ChangesMadeToTheImageInPlaceShowAfterRefresh)
     const QPoint at = control.view()->viewGeometry().origin() + QPoint(29, 89);
     EXPECT_EQ(grab().pixel(at), turned.pixelColour(29, 89));
     EXPECT_FALSE(shown.isNull());
+}
+
+TEST_F(ImagingControlTest, AShrunkPictureIsRefinedFromEverySourcePixel)
+{
+    // A one-pixel rule at row 52 of a white page: at 10 % view row 5 covers image rows 50 to 59.
+    // The first paint samples 4 of those rows and misses it; the refinement reads all ten.
+    Image page = Image::create(2000, 1000, ColourCode::Mono);
+    page.pixels().setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int x = 0; x < 2000; ++x)
+        page.scanLine(52)[x >> 3] |= uchar(0x80 >> (x & 7));
+    give(page);
+    QSignalSpy refined(control.view(), &ImageView::pictureRefined);
+    draw(3, 0.1);
+    const QPoint rule = control.view()->viewGeometry().origin() + QPoint(100, 5);
+    grab();
+    ASSERT_TRUE(refined.count() > 0 || refined.wait(10000));
+    EXPECT_EQ(grab().pixel(rule), qRgb(230, 230, 230));  // 9 white rows of 10: 229.5, rounded
+    EXPECT_EQ(grab().pixel(rule + QPoint(0, 2)), qRgb(255, 255, 255));
 }
 
 TEST_F(ImagingControlTest, ExtremeZoomsOfALargePagePaintWithoutHugeBuffers)
