@@ -80,8 +80,12 @@ void CommandRouter::mnClp_Click(int index)
     if (index == 0) {
         callIfSet(m_ops.CopyImageToClipboard);
     } else if (index == 1) {
-        callIfSet(m_ops.CopyImageToClipboard);
-        callIfSet(m_ops.MinimiseWindow);
+        // Copy, then get out of the way of the program the picture is pasted into; without the
+        // copy there is nothing to minimise for.
+        if (m_ops.CopyImageToClipboard) {
+            m_ops.CopyImageToClipboard();
+            callIfSet(m_ops.MinimiseWindow);
+        }
     } else if (index == 3) {
         callIfSet(m_ops.PasteFromClipboard);
     }

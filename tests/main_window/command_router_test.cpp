@@ -318,6 +318,8 @@ TEST(CommandRouterEmptySlots, CommandsWithoutTheirOperationAreInert)
     DocumentState doc{menus};
     MainWindowState state;
     MainWindowOperations none;
+    bool minimised = false;
+    none.MinimiseWindow = [&] { minimised = true; };  // the window's own part of a command
     CommandRouter router(menus, doc, state, none);
     for (int docState : {0, 2}) {
         doc.SetDocState(docState);
@@ -333,6 +335,7 @@ TEST(CommandRouterEmptySlots, CommandsWithoutTheirOperationAreInert)
         for (int b = 0; b < 10; ++b)
             EXPECT_NO_THROW(router.imBtn_Click(b));
     }
+    EXPECT_FALSE(minimised);  // "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化" does not minimise without its copy
     EXPECT_EQ(state.iGenClr, 5);  // the last "ｽｷｬﾝ後減色(&C)" item triggered
     EXPECT_EQ(state.iPrnMd, 2);
 }
