@@ -9,8 +9,7 @@ class QWidget;
 namespace tavlo {
 
 // Creates the main window (not yet shown). Creating it runs the window's whole load sequence.
-// main() passes the main window's factory; until the main window exists that is
-// createScaffoldingWindow (app/scaffolding_window.h). Tests pass their own.
+// main() passes createMainWindow (app/main_window_factory.h); tests may pass their own.
 using MainWindowFactory = std::function<QWidget*()>;
 
 // The program name of an executable: its base name without extension, with a trailing "_dv"

@@ -11,7 +11,7 @@
 namespace tavlo {
 
 // The settings store: the settings file "User.xml" held in memory, plus the environment services
-// of the program (user data folder, special folders, folder creation; later the shell helpers).
+// of the program (user data folder, special folders, folder creation, the shell helpers).
 // One shared instance, yIni(), created on first use and released by EndProgram.
 //
 // The settings file looks like XML but is read by a plain tag scanner, not by an XML parser: a
@@ -45,8 +45,28 @@ public:
     // ~/.local/share/Hollin/<program name>/.
     void W_UserData(QWidget* nWhnd);
 
-    // The shell helpers (help page, view shortcut, Send To entry, explore folder: W_Help,
-    // W_HtmView, W_SendTo, W_ExpFd) belong here, between W_UserData and FsGtSpFld.
+    // --- Shell helpers (shell_helpers.cpp) ------------------------------------------------
+    // Each hands work to the desktop through desktopServices() and never waits for it. W_Help,
+    // W_HtmView and W_SendTo first write a desktop entry (the shortcut of this desktop, see
+    // shell_helpers.h for the names) and swallow every failure silently: nothing is opened or
+    // shown after a step that failed.
+
+    // Opens help page sJob of the help that ships beside the executable (help/): lower-cased,
+    // ".htm" appended when it has no ".". W_Help("tavlo.htm") opens help/tavlo.htm.
+    void W_Help(const QString& sJob);
+
+    // Opens sUrl (a URL or a path) through the entry "Wrk/htm_view.desktop" of the user data
+    // folder; "Wrk" is not made here, so without it nothing opens.
+    void W_HtmView(const QString& sUrl);
+
+    // Puts a launcher of the program into the Send To folder (FsGtSpFld(9)), so file managers
+    // offer to open files with it, and says so in a message.
+    void W_SendTo();
+
+    // Opens the folder sFld in the file manager. With bOpn false (explore) only an existing
+    // folder is opened; with bOpn true the desktop is asked whatever sFld is. "" does nothing.
+    void W_ExpFd(const QString& sFld, bool bOpn);
+
 
     // The folder of a special folder id without a trailing "/", "" for an unknown id:
     // 26 = application data (~/.local/share), 5 = documents, 9 = Send To

@@ -1,8 +1,10 @@
 #include "app/program.h"
-#include "app/scaffolding_window.h"
+#include "app/main_window_factory.h"
 #include "environment/file_system.h"
 #include "environment/process_values.h"
 #include "environment/settings_store.h"
+#include "main_window/main_window.h"
+#include "main_window/menu_tree.h"
 #include "tests/support/recording_prompt.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace tavlo {
 namespace {
@@ -114,6 +117,21 @@ TEST_F(Program, EndClosesEveryWindowInOrderReleasesTheServicesAndEndsTheLoop)
     EXPECT_FALSE(fileSystemExists());
 }
 
+QString userDataOfTheseTests()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Hollin/app_tests/");
+}
+
+// A close asked for by the user through the window frame, delivered as the window system
+// delivers it.
+void closeThroughTheFrame(QWidget* window)
+{
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    static_cast<QObject*>(window)->event(&close);
+}
+
 TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
 {
     // The build places the shipped files beside every program, this test's included.
@@ -125,44 +143,55 @@ TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
     ASSERT_TRUE(stamp.open(QIODevice::ReadOnly));
     EXPECT_TRUE(stamp.read(2) == "BM");
 
-    auto* window = qobject_cast<ScaffoldingWindow*>(StartProgram(&createScaffoldingWindow));
+    auto* window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messages().join(u'\n').toStdString();
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                             QStringLiteral("/Hollin/app_tests/");
+    const QString userData = userDataOfTheseTests();
     EXPECT_EQ(processValues().userDataFolder, userData);
     EXPECT_EQ(processValues().appDataFolder, folder + QStringLiteral("apData/"));
     EXPECT_TRUE(QFileInfo(userData + QStringLiteral("Temp")).isDir());
     EXPECT_TRUE(QFileInfo(userData + QStringLiteral("User.xml")).isFile());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavlo"));
-    const QList<QAction*> menus = window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 1);
-    EXPECT_EQ(menus[0]->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
-    ASSERT_NE(menus[0]->menu(), nullptr);
-    EXPECT_EQ(menus[0]->menu()->actions(), QList<QAction*>{window->quitAction()});
-    EXPECT_EQ(window->quitAction()->text(), QStringLiteral("終了(&X)"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->menuBar()->actions().size(), 6);
+    EXPECT_EQ(window->menus().mnFile.caption(15), QStringLiteral("終了(&X)"));
 }
 
-TEST_F(Program, QuitFromTheFileMenuAndClosingTheWindowBothEndTheProgram)
+TEST_F(Program, QuitFromTheFileMenuAndClosingThroughTheFrameSaveAndEndTheProgram)
 {
     for (const bool fromMenu : {true, false}) {
         processValues().ending = false;
-        QPointer<ScaffoldingWindow> window =
-            qobject_cast<ScaffoldingWindow*>(StartProgram(&createScaffoldingWindow));
+        QFile::remove(userDataOfTheseTests() + QStringLiteral("User.xml"));
+        QPointer<fmMain> window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
         ASSERT_TRUE(window);
         EXPECT_EQ(runEventLoop([window, fromMenu] {
                       if (fromMenu)
-                          window->quitAction()->trigger();
+                          window->menus().mnFile.item(15)->trigger();
                       else
-                          window->close();
+                          closeThroughTheFrame(window);
                   }),
                   0);
         EXPECT_TRUE(processValues().ending);
         EXPECT_FALSE(settingsStoreExists());
+        QFile written(userDataOfTheseTests() + QStringLiteral("User.xml"));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(written.readAll().startsWith("<?xml version='1.0' encoding='Shift-JIS' ?>"));
         deleteClosedWindows();
         EXPECT_TRUE(window.isNull());
     }
     EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(Program, AProgrammaticCloseEndsWithoutSaving)
+{
+    QFile::remove(userDataOfTheseTests() + QStringLiteral("User.xml"));
+    QPointer<fmMain> window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(runEventLoop([window] { window->close(); }), 0);  // the last window closed
+    EXPECT_FALSE(processValues().ending);
+    QFile file(userDataOfTheseTests() + QStringLiteral("User.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().isEmpty());  // created empty while loading, never written
 }
 
 }  // namespace

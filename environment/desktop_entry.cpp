@@ -1,0 +1,74 @@
+#include "environment/desktop_entry.h"
+
+#include <QSaveFile>
+
+namespace tavlo {
+namespace {
+
+bool writeWhole(const QString& file, const QString& text)
+{
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (out.write(bytes) != bytes.size())
+        return false;
+    return out.commit();
+}
+
+}  // namespace
+
+QString DesktopEntry::escapeValue(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+QString DesktopEntry::quoteExecArgument(const QString& argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    QString out;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('%'))
+            out += QLatin1String("%%");
+        else if (needsQuotes && (c == QLatin1Char('"') || c == QLatin1Char('`') ||
+                                 c == QLatin1Char('$') || c == QLatin1Char('\\')))
+            out += QLatin1Char('\\') + QString(c);
+        else
+            out += c;
+    }
+    return needsQuotes ? QLatin1Char('"') + out + QLatin1Char('"') : out;
+}
+
+bool DesktopEntry::writeLink(const QString& file, const QString& name, const QString& url)
+{
+    const QString text = QStringLiteral("[Desktop Entry]\nType=Link\nName=%1\nURL=%2\n")
+                             .arg(escapeValue(name), escapeValue(url));
+    return writeWhole(file, text);
+}
+
+bool DesktopEntry::writeApplication(const QString& file, const QString& name,
+                                    const QString& executable)
+{
+    // The Exec line is itself a string value, so its backslashes are escaped a second time.
+    const QString exec = quoteExecArgument(executable) + QStringLiteral(" %F");
+    const QString text =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nTerminal=false\n")
+            .arg(escapeValue(name), escapeValue(exec));
+    return writeWhole(file, text);
+}
+
+}  // namespace tavlo

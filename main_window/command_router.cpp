@@ -1,0 +1,240 @@
+#include "main_window/command_router.h"
+
+#include "main_window/document_state.h"
+#include "main_window/main_window_operations.h"
+#include "main_window/main_window_state.h"
+#include "main_window/menu_tree.h"
+
+#include <QCursor>
+#include <QMenu>
+
+namespace tavlo {
+
+CommandRouter::CommandRouter(MenuTree& menus, DocumentState& doc, MainWindowState& state,
+                             MainWindowOperations& ops, QObject* parent)
+    : QObject(parent), m_menus(menus), m_doc(doc), m_state(state), m_ops(ops)
+{
+    popUp = [](QMenu* menu, const QPoint& pos) { menu->popup(pos); };
+    pointerPos = [] { return QCursor::pos(); };
+    connect(&menus.mnJb, &MenuGroup::clicked, this, &CommandRouter::mnJb_Click);
+    connect(&menus.mnFile, &MenuGroup::clicked, this, &CommandRouter::mnFile_Click);
+    connect(&menus.mnScan, &MenuGroup::clicked, this, &CommandRouter::mnScan_Click);
+    connect(&menus.mnClp, &MenuGroup::clicked, this, &CommandRouter::mnClp_Click);
+    connect(&menus.mnEdt, &MenuGroup::clicked, this, &CommandRouter::mnEdt_Click);
+    connect(&menus.mnResize, &MenuGroup::clicked, this, &CommandRouter::mnResize_Click);
+    connect(&menus.mnRotate, &MenuGroup::clicked, this, &CommandRouter::mnRotate_Click);
+    connect(&menus.mnCut, &MenuGroup::clicked, this, &CommandRouter::mnCut_Click);
+    connect(&menus.mnColr, &MenuGroup::clicked, this, &CommandRouter::mnColr_Click);
+    connect(&menus.mnDisp, &MenuGroup::clicked, this, &CommandRouter::mnDisp_Click);
+    connect(&menus.mnGen, &MenuGroup::clicked, this, &CommandRouter::mnGen_Click);
+    connect(&menus.mnPrn, &MenuGroup::clicked, this, &CommandRouter::mnPrn_Click);
+    connect(&menus.mnRng, &MenuGroup::clicked, this, &CommandRouter::mnRng_Click);
+    connect(&menus.mnUsHn, &MenuGroup::clicked, this, &CommandRouter::mnUsHn_Click);
+    connect(&menus.mnZoom, &MenuGroup::clicked, this, &CommandRouter::mnZoom_Click);
+}
+
+void CommandRouter::mnJb_Click(int index)
+{
+    if (index == 5) {
+        callIfSet(m_ops.ShowHelp, QStringLiteral("tavlo.htm"));
+        return;
+    }
+    // The paste flag is computed here only; Ctrl+V follows the flag as last computed.
+    m_menus.mnClp.setEnabled(3, ClipboardHasImage && ClipboardHasImage());
+}
+
+void CommandRouter::mnFile_Click(int index)
+{
+    if (!m_menus.mnFile.isEnabled(index))
+        return;
+    switch (index) {
+    case 0: callIfSet(m_ops.OpenImageFile); break;
+    case 1: callIfSet(m_ops.SaveImage, false); break;
+    case 2: callIfSet(m_ops.SaveImage, true); break;
+    case 4: callIfSet(m_ops.PrintImage, 0); break;
+    case 5: callIfSet(m_ops.PrintImage, 1); break;
+    case 7: callIfSet(m_ops.SaveToWorkFolder); break;
+    case 8: callIfSet(m_ops.ExploreWorkFolder); break;
+    case 9: callIfSet(m_ops.OpenWorkFolderInEditor); break;
+    case 11: callIfSet(m_ops.EmptyWorkFolder); break;
+    case 13: callIfSet(m_ops.ShowImageDetails); break;
+    case 15: callIfSet(m_ops.SaveStateAndQuit); break;
+    default: break;
+    }
+}
+
+void CommandRouter::mnScan_Click(int index)
+{
+    if (!m_menus.mnScan.isEnabled(index))
+        return;
+    if (index == 0)
+        callIfSet(m_ops.StartScan);
+    else if (index == 3)
+        callIfSet(m_ops.SelectScanSource);
+}
+
+void CommandRouter::mnClp_Click(int index)
+{
+    if (!m_menus.mnClp.isEnabled(index))
+        return;
+    if (index == 0) {
+        callIfSet(m_ops.CopyImageToClipboard);
+    } else if (index == 1) {
+        // Copy, then get out of the way of the program the picture is pasted into; without the
+        // copy there is nothing to minimise for.
+        if (m_ops.CopyImageToClipboard) {
+            m_ops.CopyImageToClipboard();
+            callIfSet(m_ops.MinimiseWindow);
+        }
+    } else if (index == 3) {
+        callIfSet(m_ops.PasteFromClipboard);
+    }
+}
+
+void CommandRouter::mnEdt_Click(int index)
+{
+    if (!m_menus.mnEdt.isEnabled(index))
+        return;
+    // Every enabled item of the group marks the image changed, also the ones that only open a
+    // submenu ("範囲", "ﾘｻｲｽﾞ", "綴じ込み", "回転", "色数", "ｽﾞｰﾑ").
+    m_doc.SetDocState(2);
+    if (index == 1) {
+        callIfSet(m_ops.TrimToSelection);
+    } else if (index == 8) {
+        if (m_menus.mnEdt.isChecked(8)) {
+            callIfSet(m_ops.HideImagingToolBar);
+            callIfSet(m_ops.ShowMarkerToolBar, false);
+        } else {
+            callIfSet(m_ops.ShowMarkerToolBar, true);
+        }
+    } else if (index == 12) {
+        callIfSet(m_ops.SetImageResolution);
+    }
+}
+
+void CommandRouter::mnResize_Click(int index)
+{
+    if (index == 0 || index == 1)
+        callIfSet(m_ops.ShrinkToSelection, index);
+    else if (index == 3)
+        callIfSet(m_ops.ShrinkToSelection, 2);
+}
+
+void CommandRouter::mnRotate_Click(int index)
+{
+    const QString caption = m_menus.mnRotate.caption(index);
+    if (caption.isEmpty() || caption == QLatin1String("-"))
+        return;
+    if (caption != QString::fromUtf8("詳細指定")) {
+        callIfSet(m_ops.RotateFlip, caption);
+        m_doc.setStateField(2);
+    } else if (m_ops.RotateByBaseLine && m_ops.RotateByBaseLine()) {
+        m_doc.setStateField(2);
+    }
+}
+
+void CommandRouter::mnCut_Click(int index)
+{
+    if (!m_menus.mnCut.isEnabled(index))
+        return;
+    if (index == 0 || index == 1)
+        callIfSet(m_ops.JoinAcrossSelection, index);
+}
+
+int CommandRouter::colourCodeOfItem(int index)
+{
+    static const int codes[] = {4, 40, 8, 80, 16, 24, 32};
+    return index >= 1 && index <= 7 ? codes[index - 1] : 0;
+}
+
+void CommandRouter::mnColr_Click(int index)
+{
+    if (!m_menus.mnColr.isEnabled(index))
+        return;
+    const int code = colourCodeOfItem(index);
+    if (code == 0)
+        return;
+    callIfSet(m_ops.ConvertColourDepth, code, false);
+    callIfSet(m_ops.RefreshView);
+}
+
+void CommandRouter::mnDisp_Click(int index)
+{
+    if (index == 0)
+        callIfSet(m_ops.SetScaleDisplay, !m_menus.mnDisp.isChecked(0));
+    else if (index == 3)
+        callIfSet(m_ops.RefreshWorkFolder);
+}
+
+void CommandRouter::mnGen_Click(int index)
+{
+    m_state.iGenClr = index;
+    m_menus.mnGen.checkOnly(index);
+}
+
+void CommandRouter::mnPrn_Click(int index)
+{
+    m_state.iPrnMd = index;
+    m_menus.mnPrn.checkOnly(index);
+}
+
+void CommandRouter::mnRng_Click(int index)
+{
+    switch (index) {
+    case 1: callIfSet(m_ops.RegisterRange); break;
+    case 2: callIfSet(m_ops.ClearSelection, false); break;
+    case 4: callIfSet(m_ops.EmphasiseSelection, 0); break;
+    case 5: callIfSet(m_ops.EmphasiseSelection, 1); break;
+    default: break;
+    }
+}
+
+void CommandRouter::mnUsHn_Click(int index)
+{
+    callIfSet(m_ops.ApplyRegisteredSize, index);
+}
+
+void CommandRouter::mnZoom_Click(int index)
+{
+    callIfSet(m_ops.mnZoom_Click, index);
+}
+
+void CommandRouter::imBtn_Click(int index)
+{
+    switch (index) {
+    case 0: mnFile_Click(0); break;
+    case 1: mnFile_Click(1); break;
+    case 2: mnFile_Click(7); break;
+    case 3: mnFile_Click(8); break;
+    case 5: mnScan_Click(0); break;
+    case 6: mnClp_Click(0); break;
+    case 7: mnEdt_Click(1); break;
+    case 8: mnCut_Click(0); break;
+    case 9: mnCut_Click(1); break;
+    default: break;
+    }
+}
+
+void CommandRouter::File1_ContextMenu(const QPoint& globalPos)
+{
+    popUp(m_menus.topMenu(0), globalPos);
+}
+
+void CommandRouter::ikImg_ImageMouseUp(int button, int /*shift*/, int /*x*/, int /*y*/)
+{
+    if (button == 2)
+        popUp(m_menus.topMenu(2), pointerPos());
+}
+
+void CommandRouter::ikImg_ImageEdited()
+{
+    m_doc.SetDocState(2);
+}
+
+void CommandRouter::ikImg_ToolBarVisibleChanged(bool visible)
+{
+    if (!visible)
+        callIfSet(m_ops.ShowMarkerToolBar, false);
+}
+
+}  // namespace tavlo

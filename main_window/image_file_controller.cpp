@@ -1,0 +1,73 @@
+#include "main_window/image_file_controller.h"
+
+#include "environment/file_system.h"
+#include "environment/open_file_dialog.h"
+#include "imaging/imaging_control.h"
+#include "main_window/document_state.h"
+#include "main_window/main_window_operations.h"
+#include "main_window/main_window_state.h"
+
+namespace tavlo {
+
+ImageFileController::ImageFileController(ImagingControl& ikImg, MainWindowState& state,
+                                         DocumentState& doc, MainWindowOperations& ops)
+    : m_ikImg(ikImg), m_state(state), m_doc(doc), m_ops(ops), m_fileObject(ikImg.currentImage())
+{
+}
+
+QString ImageFileController::openTitle()
+{
+    return QString::fromUtf8("画像ﾌｧｲﾙを開く");
+}
+
+QString ImageFileController::openFilter()
+{
+    return QString::fromUtf8(
+        "画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K|");
+}
+
+bool ImageFileController::drawLoaded(const QString& path)
+{
+    if (!m_ikImg.DrawImage(m_state.nDspMd))
+        return false;
+    m_ikImg.RefreshView();
+    callIfSet(m_ops.UpdateColourChecks, 0);
+    m_doc.SetDocState(1);
+    m_state.sCurFile = path;
+    return true;
+}
+
+void ImageFileController::OpenImageFile()
+{
+    callIfSet(m_ops.SetBusy, true);
+    callIfSet(m_ops.ClearSelection, true);
+    const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), QString());
+    if (!name.isEmpty()) {
+        m_fileObject.setFileName(name);
+        if (m_fileObject.LoadFile())
+            drawLoaded(name);
+    }
+    callIfSet(m_ops.SetBusy, false);
+}
+
+bool ImageFileController::LoadImageFile(const QString& path)
+{
+    callIfSet(m_ops.SetBusy, true);
+    callIfSet(m_ops.ClearSelection, true);
+    m_fileObject.setFileName(path);
+    bool ok = false;
+    if (CheckFileExists(path) && m_fileObject.LoadFile())
+        ok = drawLoaded(path);
+    callIfSet(m_ops.SetBusy, false);
+    return ok;
+}
+
+void ImageFileController::CloseImage()
+{
+    m_ikImg.DrawImage(0);
+    m_state.sCurFile.clear();
+    callIfSet(m_ops.ClearSelection, false);
+    m_doc.SetDocState(0);
+}
+
+}  // namespace tavlo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "imaging/file_object.h"
+
+#include <QString>
+
+namespace tavlo {
+
+class DocumentState;
+class ImagingControl;
+struct MainWindowOperations;
+struct MainWindowState;
+
+// Opening image files into the view and closing the image.
+class ImageFileController {
+public:
+    ImageFileController(ImagingControl& ikImg, MainWindowState& state, DocumentState& doc,
+                        MainWindowOperations& ops);
+
+    // The open dialog's title and its one filter (matched without regard to letter case).
+    static QString openTitle();
+    static QString openFilter();
+
+    // Asks for a file and loads it. Cancel loads nothing; a file that cannot be read leaves the
+    // view, the current file and the document state as they were (the file object has told the
+    // user why).
+    void OpenImageFile();
+
+    // Loads the file at path into the view; true when it was loaded and drawn. The loaded file
+    // becomes the current file, document state 1. A missing file, or one that cannot be read,
+    // changes nothing but the cleared selection: the view keeps showing the image it had, so it
+    // must not be taken for the file that failed (a later overwrite would put that image into
+    // the other file).
+    bool LoadImageFile(const QString& path);
+
+    // Empties the view: no current file, no selection, document state 0.
+    void CloseImage();
+
+    // The file object that reads the files into the view's current image.
+    tavlo::FileObject& FileObject() { return m_fileObject; }
+
+private:
+    bool drawLoaded(const QString& path);
+
+    ImagingControl& m_ikImg;
+    MainWindowState& m_state;
+    DocumentState& m_doc;
+    MainWindowOperations& m_ops;
+    tavlo::FileObject m_fileObject;
+};
+
+}  // namespace tavlo

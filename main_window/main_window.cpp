@@ -1,0 +1,194 @@
+#include "main_window/main_window.h"
+
+#include "environment/file_system.h"
+#include "environment/process_values.h"
+#include "environment/settings_store.h"
+#include "imaging/clipboard/clipboard_picture.h"
+#include "imaging/imaging_control.h"
+#include "main_window/clickable_picture.h"
+#include "main_window/command_router.h"
+#include "main_window/display_controller.h"
+#include "main_window/document_state.h"
+#include "main_window/file_list_box.h"
+#include "main_window/folder_watch.h"
+#include "main_window/image_file_controller.h"
+#include "main_window/menu_tree.h"
+#include "main_window/saved_state.h"
+#include "main_window/tool_icons.h"
+#include "main_window/tool_strip.h"
+#include "main_window/view_layout.h"
+#include "main_window/work_folder_commands.h"
+#include "main_window/work_folder_list.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+
+namespace tavlo {
+
+fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("fmMain"));
+    setWindowTitle(QStringLiteral("Tavlo"));
+    setWindowIcon(ToolIcons::window());
+    resize(640, 480);  // the design size, kept when no usable size is stored
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(m_client);
+
+    m_menus = std::make_unique<MenuTree>(menuBar());
+    m_doc = std::make_unique<DocumentState>(*m_menus);
+    const TwipsScale scale = TwipsScale::of(screen());
+    m_strip = new ToolStrip(m_client, scale);
+    m_File1 = new FileListBox(m_client);
+    m_File1->setObjectName(QStringLiteral("File1"));
+    m_File1->fitTypeTo(scale.toPixels(ViewLayout::ListWidthTwips), QStringLiteral("scan-001.bmp"));
+    m_ikImg = new ImagingControl(m_client);
+    m_ikImg->setObjectName(QStringLiteral("ikImg"));
+    m_ikImg2 = new ImagingControl(m_client);
+    m_ikImg2->setObjectName(QStringLiteral("ikImg2"));
+    m_ikImg2->hide();
+    // The magnifier lies over the top of the view; it stays in front of it.
+    m_strip->imZoom()->raise();
+
+    m_watch = std::make_unique<FolderWatch>();
+    m_router = std::make_unique<CommandRouter>(*m_menus, *m_doc, m_state, m_ops);
+    m_display = std::make_unique<DisplayController>(*m_client, *m_ikImg, *m_File1, *m_strip,
+                                                    *m_menus, m_state, *m_watch);
+    m_saved = std::make_unique<SavedState>(*this, m_state, *m_strip, *m_menus, m_ops);
+    m_files = std::make_unique<ImageFileController>(*m_ikImg, m_state, *m_doc, m_ops);
+    m_list = std::make_unique<WorkFolderList>(*m_File1, m_state, *m_doc);
+    m_workFolder = std::make_unique<WorkFolderCommands>(*m_File1, m_state);
+
+    wireOperations();
+    connectControls();
+    loadSequence();
+    m_client->installEventFilter(this);
+}
+
+fmMain::~fmMain()
+{
+    m_client->removeEventFilter(this);
+}
+
+void fmMain::wireOperations()
+{
+    // The operations of this window. Later work assigns its own slots here, one line each.
+    m_ops.OpenImageFile = [this] { m_files->OpenImageFile(); };
+    m_ops.ExploreWorkFolder = [this] { m_workFolder->ExploreWorkFolder(); };
+    m_ops.OpenWorkFolderInEditor = [this] { m_workFolder->OpenWorkFolderInEditor(); };
+    m_ops.EmptyWorkFolder = [this] { m_workFolder->EmptyWorkFolder(); };
+    m_ops.SaveStateAndQuit = [this] { SaveStateAndQuit(); };
+    m_ops.MinimiseWindow = [this] { showMinimized(); };
+    m_ops.RefreshView = [this] { m_ikImg->RefreshView(); };
+    m_ops.SetScaleDisplay = [this](bool on) { m_display->SetScaleDisplay(on); };
+    m_ops.RefreshWorkFolder = [this] { m_File1->Refresh(); };
+    m_ops.ShowHelp = [](const QString& page) { yIni().W_Help(page); };
+
+    m_router->ClipboardHasImage = [] { return ClipboardHasImage(); };
+    m_display->SyncListSelection = [this] { m_list->SyncListSelection(); };
+    m_watch->onChange = [this] { m_list->SyncListSelection(); };
+    m_list->LoadImageFile = [this](const QString& path) { return m_files->LoadImageFile(path); };
+    m_list->CheckFileExists = [](const QString& path) { return CheckFileExists(path); };
+    m_workFolder->CloseImage = [this] { m_files->CloseImage(); };
+}
+
+void fmMain::connectControls()
+{
+    connect(m_strip, &ToolStrip::buttonClicked, m_router.get(), &CommandRouter::imBtn_Click);
+    connect(m_File1, &FileListBox::contextMenuRequested, m_router.get(),
+            &CommandRouter::File1_ContextMenu);
+    connect(m_ikImg, &ImagingControl::ImageMouseUp, m_router.get(),
+            &CommandRouter::ikImg_ImageMouseUp);
+    connect(m_ikImg, &ImagingControl::ImageEdited, m_router.get(),
+            &CommandRouter::ikImg_ImageEdited);
+    connect(m_ikImg, &ImagingControl::ToolBarVisibleChanged, m_router.get(),
+            &CommandRouter::ikImg_ToolBarVisibleChanged);
+    // A change of the box, by the user or by RestoreState, runs the scale display.
+    connect(m_strip->chDsp(), &QCheckBox::toggled, m_display.get(),
+            &DisplayController::SetScaleDisplay);
+    connect(m_strip->cbKak(), &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_state.bSvBmp = index == 0; });
+}
+
+void fmMain::loadSequence()
+{
+    SettingsStore& ini = yIni();
+    ini.W_UserData(this);
+    const QString userData = processValues().userDataFolder;
+    ini.F_ChkSb(userData, {QStringLiteral("Temp")});
+    bool loaded = false;
+    ini.GetTxt(userData + QStringLiteral("User.xml"), loaded);  // missing or unreadable: defaults
+    m_state.sWrkFld = userData + QStringLiteral("Temp");
+    m_File1->setPattern(WorkFolderList::imagePattern());
+    m_File1->setPath(m_state.sWrkFld);
+    m_watch->setFolder(m_state.sWrkFld);
+    m_doc->SetDocState(0);
+    m_saved->RestoreState(ini);
+    m_display->LayoutMainWindow();
+    callIfSet(m_ops.InitScanner);
+}
+
+void fmMain::SaveStateAndQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    m_saved->SaveState(yIni());
+    if (endProgram)
+        endProgram();
+    else
+        close();
+}
+
+bool fmMain::closeRequested(CloseReason reason)
+{
+    if (reason != CloseReason::UserFrame || m_quitting || processValues().ending)
+        return false;
+    SaveStateAndQuit();
+    return true;
+}
+
+void fmMain::closeEvent(QCloseEvent* event)
+{
+    // A close from the window system is the user's (close box, window menu, Alt+F4, task bar)
+    // unless the session is ending; close() called by the program is not spontaneous.
+    CloseReason reason = CloseReason::Program;
+    if (event->spontaneous())
+        reason = qApp->isSavingSession() ? CloseReason::Session : CloseReason::UserFrame;
+    closeRequested(reason);
+    event->accept();
+}
+
+void fmMain::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_list->SyncListSelection();
+    } else if (event->type() == QEvent::WindowStateChange) {
+        // A restored window is laid out again (it kept its last layout while minimised).
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !isMinimized())
+            Form_Resize();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool fmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void fmMain::Form_Resize()
+{
+    if (processValues().started && !isMinimized())
+        m_display->LayoutMainWindow();
+}
+
+}  // namespace tavlo

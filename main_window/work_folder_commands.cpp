@@ -1,0 +1,57 @@
+#include "main_window/work_folder_commands.h"
+
+#include "environment/companion_tools.h"
+#include "environment/desktop_services.h"
+#include "environment/process_values.h"
+#include "environment/settings_store.h"
+#include "environment/user_prompt.h"
+#include "main_window/file_list_box.h"
+#include "main_window/main_window_state.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tavlo {
+
+WorkFolderCommands::WorkFolderCommands(FileListBox& File1, MainWindowState& state)
+    : m_list(File1), m_state(state)
+{
+}
+
+QString WorkFolderCommands::emptyConfirmation()
+{
+    return QString::fromUtf8("作業ﾌｫﾙﾀﾞを空にして良いですが");
+}
+
+void WorkFolderCommands::EmptyWorkFolder()
+{
+    if (!userPrompt().confirm(programTitle(), emptyConfirmation()))
+        return;
+    const QDir work(processValues().userDataFolder + QStringLiteral("Temp"));
+    if (!processValues().userDataFolder.isEmpty() && work.exists()) {
+        for (const QString& name : work.entryList(QDir::Files))
+            QFile::remove(work.filePath(name));
+    }
+    m_list.Refresh();
+    if (CloseImage)
+        CloseImage();
+}
+
+void WorkFolderCommands::ExploreWorkFolder()
+{
+    yIni().W_ExpFd(m_state.sWrkFld, false);
+}
+
+void WorkFolderCommands::OpenWorkFolderInEditor()
+{
+    if (sEdtExe.isEmpty())
+        zKtl().GetAppNm(0, sEdtExe);
+    if (sEdtExe.isEmpty())
+        return;
+    QString argument = m_list.path();
+    if (!m_list.fileName().isEmpty())
+        argument += QLatin1Char('/') + m_list.fileName();
+    desktopServices().startProgram(sEdtExe, {argument});
+}
+
+}  // namespace tavlo

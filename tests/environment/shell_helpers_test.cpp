@@ -1,0 +1,137 @@
+#include "environment/desktop_entry.h"
+#include "environment/process_values.h"
+#include "environment/settings_store.h"
+#include "environment/shell_helpers.h"
+
+#include "tests/support/qt_printers.h"
+#include "tests/support/recording_desktop.h"
+#include "tests/support/recording_prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace tavlo {
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// A program "tavlo" in its own folder with its own user data folder; nothing reaches the desktop.
+class ShellHelpersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(program.isValid() && user.isValid());
+        saved = processValues();
+        processValues().programName = QStringLiteral("tavlo");
+        processValues().programFolderPath = program.path() + QLatin1Char('/');
+        processValues().userDataFolder = user.path() + QLatin1Char('/');
+    }
+    void TearDown() override { processValues() = saved; }
+
+    QString helpUrl(const QString& page) const
+    {
+        return QUrl::fromLocalFile(program.path() + QStringLiteral("/help/") + page).toString();
+    }
+
+    QTemporaryDir program;
+    QTemporaryDir user;
+    ProcessValues saved;
+    test::RecordingDesktop desktop;
+    test::RecordingPrompt prompt;
+};
+
+TEST(HelpPageName, IsLowerCasedAndGetsHtmOnlyWithoutADot)
+{
+    EXPECT_EQ(helpPageName("Tavlo.HTM"), QStringLiteral("tavlo.htm"));
+    EXPECT_EQ(helpPageName("tavlo"), QStringLiteral("tavlo.htm"));
+    EXPECT_EQ(helpPageName("Manual.PDF"), QStringLiteral("manual.pdf"));
+    EXPECT_EQ(helpPageName("v1.2"), QStringLiteral("v1.2"));
+}
+
+TEST_F(ShellHelpersTest, HelpOpensThePageThatShipsBesideTheProgram)
+{
+    yIni().W_Help(QStringLiteral("Tavlo.HTM"));
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened[0].toString(), helpUrl("tavlo.htm"));
+    EXPECT_TRUE(desktop.opened[0].isLocalFile());
+    EXPECT_EQ(helpBaseUrl(), QUrl::fromLocalFile(program.path() + "/help/").toString());
+
+    // The help entry of the user data folder names the same page, and a second call replaces it.
+    const QString entry = user.filePath("tavlo_help.desktop");
+    EXPECT_EQ(helpEntryPath(), entry);
+    EXPECT_TRUE(readAll(entry).contains("URL=" + helpUrl("tavlo.htm") + "\n"));
+    yIni().W_Help(QStringLiteral("index"));
+    EXPECT_EQ(desktop.opened.last().toString(), helpUrl("index.htm"));
+    EXPECT_TRUE(readAll(entry).contains("URL=" + helpUrl("index.htm") + "\n"));
+    EXPECT_FALSE(readAll(entry).contains("tavlo.htm"));
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(ShellHelpersTest, HelpEndsSilentlyWhenItsEntryCannotBeWritten)
+{
+    processValues().userDataFolder = user.path() + QStringLiteral("/missing/");
+    yIni().W_Help(QStringLiteral("tavlo.htm"));
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(ShellHelpersTest, HtmViewNeedsItsWrkFolder)
+{
+    yIni().W_HtmView(QStringLiteral("https://example.org/a b"));
+    EXPECT_TRUE(desktop.opened.isEmpty());  // "Wrk" is not made here
+
+    ASSERT_TRUE(QDir(user.path()).mkdir("Wrk"));
+    yIni().W_HtmView(QStringLiteral("https://example.org/page.htm"));
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened[0], QUrl("https://example.org/page.htm"));
+    EXPECT_TRUE(readAll(user.filePath("Wrk/htm_view.desktop"))
+                    .contains("URL=https://example.org/page.htm\n"));
+
+    const QString local = user.filePath("report.txt");
+    yIni().W_HtmView(local);
+    EXPECT_EQ(desktop.opened.last(), QUrl::fromLocalFile(local));
+}
+
+TEST_F(ShellHelpersTest, SendToPutsALauncherOfTheProgramIntoTheApplicationsFolder)
+{
+    yIni().W_SendTo();
+    const QString folder = yIni().FsGtSpFld(9);
+    ASSERT_FALSE(folder.isEmpty());
+    const QString entry = folder + QStringLiteral("/tavlo.desktop");
+    const QString executable = program.path() + QStringLiteral("/tavlo");
+    EXPECT_TRUE(readAll(entry).contains(
+        "Exec=" + DesktopEntry::quoteExecArgument(executable) + " %F\n"));
+    EXPECT_EQ(prompt.messages(),
+              QStringList{executable + QString::fromUtf8(" のｼｮｰﾄｶｯﾄを ") + folder +
+                          QString::fromUtf8(" に作成しました")});
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown[0].title, programTitle());
+    EXPECT_TRUE(desktop.opened.isEmpty());
+}
+
+TEST_F(ShellHelpersTest, ExploreOpensOnlyAnExistingFolderAndOpenAsksAnyway)
+{
+    const QString missing = user.filePath("nothing-here");
+    yIni().W_ExpFd(QString(), false);
+    yIni().W_ExpFd(QString(), true);
+    yIni().W_ExpFd(missing, false);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+
+    yIni().W_ExpFd(missing, true);
+    yIni().W_ExpFd(user.path(), false);
+    EXPECT_EQ(desktop.opened,
+              (QList<QUrl>{QUrl::fromLocalFile(missing), QUrl::fromLocalFile(user.path())}));
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+}  // namespace
+}  // namespace tavlo

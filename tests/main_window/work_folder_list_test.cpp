@@ -1,0 +1,210 @@
+#include "main_window/document_state.h"
+#include "main_window/file_list_box.h"
+#include "main_window/folder_watch.h"
+#include "main_window/main_window_state.h"
+#include "main_window/menu_tree.h"
+#include "main_window/work_folder_list.h"
+
+#include "tests/support/qt_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace tavlo {
+namespace {
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+
+class WorkFolderListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        list.setPattern(WorkFolderList::imagePattern());
+        list.setPath(dir.path());
+        controller.LoadImageFile = [this](const QString& path) {
+            loaded << path;
+            return loadSucceeds;
+        };
+    }
+
+    QTemporaryDir dir;
+    QMenuBar bar;
+    MenuTree menus{&bar};
+    DocumentState doc{menus};
+    MainWindowState state;
+    FileListBox list;
+    WorkFolderList controller{list, state, doc};
+    QStringList loaded;
+    bool loadSucceeds = true;
+};
+
+TEST_F(WorkFolderListTest, ShowsTheSixImageKindsWithoutRegardToCase)
+{
+    for (const char* name : {"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif", "g.png",
+                             "h.txt", "i.jp2", "j.bmp.bak", "k.GIF"})
+        touch(dir.filePath(QString::fromLatin1(name)));
+    QDir(dir.path()).mkdir(QStringLiteral("sub.bmp"));  // folders are not listed
+    list.Refresh();
+    QStringList shown;
+    for (int i = 0; i < list.listCount(); ++i)
+        shown << list.entry(i);
+    EXPECT_EQ(shown, (QStringList{"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif",
+                                  "k.GIF"}));
+}
+
+TEST_F(WorkFolderListTest, ChoosingAFileOpensItAndMakesItCurrent)
+{
+    touch(dir.filePath("scan-001.bmp"));
+    touch(dir.filePath("scan-002.bmp"));
+    list.Refresh();
+    list.setListIndex(1);
+    EXPECT_EQ(loaded, QStringList{dir.filePath("scan-002.bmp")});
+    EXPECT_EQ(state.sCurFile, dir.filePath("scan-002.bmp"));
+    EXPECT_EQ(doc.state(), 1);
+    EXPECT_TRUE(menus.mnFile.isEnabled(7));
+}
+
+TEST_F(WorkFolderListTest, NothingOpensWhileTheListIsLocked)
+{
+    touch(dir.filePath("scan-001.bmp"));
+    list.Refresh();
+    state.bLstLock = true;
+    list.setListIndex(0);
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_EQ(doc.state(), 0);
+}
+
+TEST_F(WorkFolderListTest, AFileThatDisappearedOpensNothing)
+{
+    touch(dir.filePath("scan-001.bmp"));
+    list.Refresh();
+    QFile::remove(dir.filePath("scan-001.bmp"));
+    list.setListIndex(0);
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_EQ(doc.state(), 0);
+}
+
+TEST_F(WorkFolderListTest, SyncSelectsTheCurrentFileWithoutRegardToCaseAndOpensNothing)
+{
+    touch(dir.filePath("Page-001.BMP"));
+    touch(dir.filePath("page-002.bmp"));
+    // The current file was opened from outside the work folder.
+    state.sCurFile = QStringLiteral("/elsewhere/PAGE-001.bmp");
+    controller.SyncListSelection();
+    EXPECT_EQ(list.fileName(), QStringLiteral("Page-001.BMP"));
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_FALSE(state.bLstLock);  // restored
+
+    // A lock set by a caller stays set.
+    state.bLstLock = true;
+    state.sCurFile = dir.filePath("page-002.bmp");
+    controller.SyncListSelection();
+    EXPECT_EQ(list.fileName(), QStringLiteral("page-002.bmp"));
+    EXPECT_TRUE(state.bLstLock);
+    EXPECT_TRUE(loaded.isEmpty());
+}
+
+TEST_F(WorkFolderListTest, RefreshKeepsTheSelectionAndPicksUpNewFilesSilently)
+{
+    touch(dir.filePath("b.bmp"));
+    list.Refresh();
+    list.setListIndex(0);
+    loaded.clear();
+    touch(dir.filePath("a.bmp"));
+    QSignalSpy spy(&list, &FileListBox::selectionChanged);
+    list.Refresh();
+    EXPECT_EQ(list.listCount(), 2);
+    EXPECT_EQ(list.fileName(), QStringLiteral("b.bmp"));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(loaded.isEmpty());
+}
+
+TEST_F(WorkFolderListTest, RightButtonAsksForThePopUpAndKeepsTheSelection)
+{
+    touch(dir.filePath("a.bmp"));
+    touch(dir.filePath("b.bmp"));
+    list.Refresh();
+    list.resize(200, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.setListIndex(0);
+    loaded.clear();
+    const QPoint onSecond = list.visualItemRect(list.item(1)).center();
+    QSignalSpy popUp(&list, &FileListBox::contextMenuRequested);
+    QTest::mouseClick(list.viewport(), Qt::RightButton, {}, onSecond);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onSecond,
+                                list.viewport()->mapToGlobal(onSecond));
+    QApplication::sendEvent(list.viewport(), &menuEvent);
+    EXPECT_EQ(list.fileName(), QStringLiteral("a.bmp"));
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_EQ(popUp.count(), 1);
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, onSecond);
+    EXPECT_EQ(loaded, QStringList{dir.filePath("b.bmp")});
+}
+
+TEST(FolderWatch, TheFirstTickAlwaysSynchronisesAndLaterOnesOnlyOnChange)
+{
+    QTemporaryDir dir;
+    FolderWatch watch;
+    int syncs = 0;
+    watch.onChange = [&] { ++syncs; };
+    watch.setFolder(dir.path());
+    watch.Timer1_Timer();
+    EXPECT_EQ(syncs, 1);
+    watch.Timer1_Timer();
+    EXPECT_EQ(syncs, 1);
+    touch(dir.filePath("scan-001.bmp"));
+    watch.Timer1_Timer();
+    EXPECT_EQ(syncs, 2);
+    EXPECT_EQ(watch.stamp().count, 1);
+
+    // A missing folder reads as nothing and is not an error; the count changing back syncs.
+    QTemporaryDir other;
+    const QString gone = other.path() + QStringLiteral("/gone");
+    watch.setFolder(gone);
+    watch.Timer1_Timer();
+    EXPECT_EQ(watch.stamp().count, 0);
+    EXPECT_EQ(watch.stamp().time, 0);
+}
+
+TEST(FolderWatch, TimerRunsEveryFiveSeconds)
+{
+    FolderWatch watch;
+    EXPECT_EQ(watch.Timer1.interval(), 5000);
+    EXPECT_FALSE(watch.isRunning());
+    watch.start();
+    EXPECT_TRUE(watch.isRunning());
+}
+
+TEST_F(WorkFolderListTest, AFileSavedByAnotherProgramAppearsAtOnceAndTheSelectionStays)
+{
+    touch(dir.filePath("scan-001.bmp"));
+    state.sCurFile = dir.filePath("scan-001.bmp");
+    FolderWatch watch;
+    watch.onChange = [this] { controller.SyncListSelection(); };
+    watch.setFolder(dir.path());
+    watch.start();
+    controller.SyncListSelection();
+    ASSERT_EQ(list.listCount(), 1);
+
+    touch(dir.filePath("scan-002.bmp"));  // another program saves a page
+    // The file-system watcher reports it well before the five-second tick.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return list.listCount() == 2; }, 3000));
+    EXPECT_EQ(list.fileName(), QStringLiteral("scan-001.bmp"));
+    EXPECT_TRUE(loaded.isEmpty());
+}
+
+}  // namespace
+}  // namespace tavlo
