@@ -2,6 +2,6 @@
 
 namespace tavlo::scan {
 
-Q_LOGGING_CATEGORY(lcScan, "tavlo.scan", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcScan, "tavlo.scan", QtWarningMsg)
 
 }  // namespace tavlo::scan
