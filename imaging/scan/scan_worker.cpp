@@ -399,6 +399,7 @@ ScanWorker::State ScanWorker::getParameters()
     if (!m_assembler.beginFrame(p))
         return endRun(SANE_STATUS_GOOD, m_assembler.error());
     if (!m_midPage) {
+        m_pageClock.start();
         m_lastPercent = p.lines > 0 ? 0 : -1;
         emit progressChanged(m_job, m_page, m_lastPercent);
     }
@@ -441,6 +442,7 @@ ScanWorker::State ScanWorker::readFrame()
     }
     ScannedPage page{m_page, m_assembler.takeImage()};
     page.image.setDpi(m_dpiX, m_dpiY);
+    qCDebug(lcScan) << "page" << m_page << "read in" << m_pageClock.nsecsElapsed() / 1000000.0 << "ms";
     m_midPage = false;
     m_holdingSlot = false;  // the receiver gives it back through pageTaken()
     ++m_result.pages;

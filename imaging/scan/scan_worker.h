@@ -6,6 +6,7 @@
 #include "imaging/scan/scan_option.h"
 #include "imaging/scan/scan_settings.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMetaType>
 #include <QObject>
@@ -135,6 +136,7 @@ private:
     int m_dpiX = 0;
     int m_dpiY = 0;
     int m_lastPercent = -2;
+    QElapsedTimer m_pageClock;
 };
 
 }  // namespace tavlo::scan

@@ -457,20 +457,27 @@ void ScannerObject::deliverPending()
 {
     if (m_delivering)
         return;  // a handler runs a nested event loop: its page comes first
-    m_delivering = true;
-    while (!m_pending.isEmpty() && !m_cancelled) {
-        ScannedPage page = m_pending.takeFirst();
-        const quint32 handle = ImageStore::instance().add(std::move(page.image));
-        if (handle != 0) {
-            ++m_delivered;
-            emit ImageAcquired(handle);
-            ImageStore::instance().release(handle);
-        }
-        m_worker->pageTaken();
+    if (m_pending.isEmpty() || m_cancelled) {
+        dropPending();
+        wake();
+        return;
     }
+    m_delivering = true;
+    ScannedPage page = m_pending.takeFirst();
+    const quint32 handle = ImageStore::instance().add(std::move(page.image));
+    if (handle != 0) {
+        ++m_delivered;
+        emit ImageAcquired(handle);
+        ImageStore::instance().release(handle);
+    }
+    m_worker->pageTaken();
     m_delivering = false;
     if (m_cancelled)
         dropPending();
+    // One page per turn of the event loop: the window repaints and Cancel is heard between two
+    // pages, so the user-interface thread is never held for more than one handler at a time.
+    if (!m_pending.isEmpty())
+        QMetaObject::invokeMethod(this, &ScannerObject::deliverPending, Qt::QueuedConnection);
     wake();
 }
 
