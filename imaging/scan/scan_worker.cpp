@@ -145,9 +145,8 @@ SANE_Status ScanWorker::fetchDevices(QList<ScanDevice>& devices)
 
 void ScanWorker::listDevices(quint64 job)
 {
-    QList<ScanDevice> devices;
-    const SANE_Status status = fetchDevices(devices);
-    emit devicesListed(job, devices, status);
+    const SANE_Status status = fetchDevices(m_devices);
+    emit devicesListed(job, m_devices, status);
 }
 
 QList<ScanOption> ScanWorker::readOptions()
@@ -190,25 +189,33 @@ QList<ScanOption> ScanWorker::readOptions()
 void ScanWorker::openDevice(quint64 job, const QString& requested)
 {
     closeDevice();
-    QList<ScanDevice> devices;
-    const SANE_Status listed = fetchDevices(devices);
     if (!m_initialised) {
         emit deviceOpened(job, {}, {}, SANE_STATUS_IO_ERROR);
         return;
     }
+    // Listing devices can take seconds (network scanners are searched for), so a device listed
+    // before is opened without listing again.
+    const auto known = [this](const QString& name) -> const ScanDevice* {
+        for (const ScanDevice& d : m_devices) {
+            if (d.name == name)
+                return &d;
+        }
+        return nullptr;
+    };
+    SANE_Status listed = SANE_STATUS_GOOD;
+    if (requested.isEmpty() || !known(requested))
+        listed = fetchDevices(m_devices);
     ScanDevice device;
     if (requested.isEmpty()) {
-        if (devices.isEmpty()) {
+        if (m_devices.isEmpty()) {
             emit deviceOpened(job, {}, {}, listed == SANE_STATUS_GOOD ? kNoDevice : listed);
             return;
         }
-        device = devices.first();
+        device = m_devices.first();
+    } else if (const ScanDevice* d = known(requested)) {
+        device = *d;
     } else {
         device.name = requested;
-        for (const ScanDevice& d : devices) {
-            if (d.name == requested)
-                device = d;
-        }
     }
     const QByteArray name = device.name.toUtf8();
     const SANE_Status status = sane_open(name.constData(), &m_handle);
@@ -239,6 +246,7 @@ void ScanWorker::shutdown()
     if (m_initialised) {
         sane_exit();
         qCInfo(lcScan) << "sane_exit";
+        m_devices.clear();
         m_initialised = false;
     }
 }

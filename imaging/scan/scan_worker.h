@@ -121,6 +121,7 @@ private:
     bool m_initialised = false;
     SANE_Handle m_handle = nullptr;
     QString m_deviceName;
+    QList<ScanDevice> m_devices;  // as SANE listed them last
     QList<ScanOption> m_options;
 
     // The run.

@@ -37,6 +37,15 @@ class ScanDialogs;
 // ImageStore::duplicate (the control's DuplicateImage), never by taking the handle over. A
 // handler may run a nested event loop and may call CancelAcquire; the next page is never raised
 // while a handler is still running.
+//
+// Use from a window:
+//   at load       scanner.InitScanner(window, 1, 0, name, {}, {}, {});   // result not needed
+//                 connect(&scanner, &ScannerObject::ImageAcquired, window, handler);  // direct
+//   scan          scanner.setAcquireOption(false); int pages = 0, progress = 1;
+//                 scanner.AcquireImages(pages, progress);   // returns when the run has ended
+//   choose        scanner.SelectSource();
+//   per page      keep = ImageStore::instance().duplicate(handle); ...; when the page cannot be
+//                 kept (a failed write), scanner.CancelAcquire() ends the run after it.
 class ScannerObject : public QObject {
     Q_OBJECT
 public:
