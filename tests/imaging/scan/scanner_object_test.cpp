@@ -252,6 +252,38 @@ TEST_F(ScannerTest, DeviceErrorsReachTheUserAsClearMessagesAndTheScannerRecovers
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
+TEST_F(ScannerTest, AScannerThatStopsAnsweringIsCancelledAndThePagesReadStay)
+{
+    // As slow as a real scanner: small pages of one buffer each, 150 ms a buffer; the run may
+    // last 1.2 s, so the time runs out after a few pages.
+    preset(kFeeder, QStringLiteral("Gray"), 8, 20);
+    dialogs.overrides[QStringLiteral("br-x")] = QStringLiteral("20");
+    dialogs.overrides[QStringLiteral("br-y")] = QStringLiteral("20");
+    dialogs.overrides[QStringLiteral("read-delay")] = QStringLiteral("1");
+    dialogs.overrides[QStringLiteral("read-delay-duration")] = QStringLiteral("150000");
+    scanner->setRunTimeout(1200);
+    EXPECT_FALSE(acquire());
+    EXPECT_LT(pages.size(), 10);
+    EXPECT_EQ(delivered, pages.size());
+    EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Failed);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    const QString text = prompt.messages().first();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("ｽｷｬﾅから応答がないため、読み取りを中止しました。")));
+    if (!pages.isEmpty()) {
+        EXPECT_TRUE(text.endsWith(
+            QStringLiteral("\r読み取り済みの %1 ﾍﾟｰｼﾞはそのまま残ります。").arg(pages.size())))
+            << text.toStdString();
+    }
+
+    // The run did end: the scanner takes the next one.
+    prompt.shown.clear();
+    pages.clear();
+    scanner->setRunTimeout(60000);
+    dialogs.overrides[QStringLiteral("read-delay")] = QStringLiteral("0");
+    ASSERT_TRUE(acquire());
+    EXPECT_EQ(pages.size(), 10);
+}
+
 TEST_F(ScannerTest, NoDocumentsAndACancelAtTheDeviceAreNormalEndings)
 {
     preset(kFeeder, QStringLiteral("Gray"), 8);
