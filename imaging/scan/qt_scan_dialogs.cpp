@@ -1,10 +1,8 @@
 #include "imaging/scan/qt_scan_dialogs.h"
 
+#include "imaging/scan/scan_progress_dialog.h"
 #include "imaging/scan/scan_settings_dialog.h"
 #include "imaging/scan/scan_source_dialog.h"
-
-#include <QProgressDialog>
-#include <QPushButton>
 
 namespace tavlo::scan {
 
@@ -33,41 +31,17 @@ void QtScanDialogs::progressStarted(const ScanDevice& device, std::function<void
                                     QWidget* owner)
 {
     delete m_progress;
-    m_deviceName = device.displayName();
-    m_progress = new QProgressDialog(owner);
-    m_progress->setWindowTitle(QStringLiteral("ｽｷｬﾝ"));
-    m_progress->setLabelText(QStringLiteral("%1\nｽｷｬﾝを開始しています...").arg(m_deviceName));
-    m_progress->setCancelButtonText(QStringLiteral("ｷｬﾝｾﾙ"));
-    m_progress->setRange(0, 100);
-    m_progress->setValue(0);
-    m_progress->setMinimumDuration(0);
-    m_progress->setAutoReset(false);
-    m_progress->setAutoClose(false);
+    m_progress = new ScanProgressDialog(device.displayName(), owner);
     m_progress->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-    QObject::connect(m_progress, &QProgressDialog::canceled, m_progress, [this, cancel] {
-        m_progress->setLabelText(QStringLiteral("%1\n中止しています...").arg(m_deviceName));
-        cancel();
-    });
+    QObject::connect(m_progress, &ScanProgressDialog::cancelRequested, m_progress,
+                     [cancel] { cancel(); });
     m_progress->show();
 }
 
 void QtScanDialogs::progressChanged(int page, int percent)
 {
-    if (!m_progress || m_progress->wasCanceled())
-        return;
-    if (percent < 0) {
-        m_progress->setRange(0, 0);  // length unknown: a moving bar
-        m_progress->setLabelText(
-            QStringLiteral("%1\n%2 ﾍﾟｰｼﾞ目を読み取っています...").arg(m_deviceName).arg(page));
-        return;
-    }
-    if (m_progress->maximum() == 0)
-        m_progress->setRange(0, 100);
-    m_progress->setLabelText(QStringLiteral("%1\n%2 ﾍﾟｰｼﾞ目を読み取っています... %3%")
-                                 .arg(m_deviceName)
-                                 .arg(page)
-                                 .arg(percent));
-    m_progress->setValue(percent);
+    if (m_progress)
+        m_progress->showPage(page, percent);
 }
 
 void QtScanDialogs::progressFinished()

@@ -4,12 +4,13 @@
 
 #include <QPointer>
 
-class QProgressDialog;
-
 namespace tavlo::scan {
 
-// The scanner questions as real dialogs: ScanSourceDialog, ScanSettingsDialog and a progress
-// dialog (page number, percentage, Cancel) that is modal to the owner window while a run lasts.
+class ScanProgressDialog;
+
+// The scanner questions as real dialogs: ScanSourceDialog, ScanSettingsDialog and a
+// ScanProgressDialog (page number, percentage, Cancel) that is modal to the owner window while a
+// run lasts.
 class QtScanDialogs : public ScanDialogs {
 public:
     ~QtScanDialogs() override;
@@ -23,8 +24,7 @@ public:
     void progressFinished() override;
 
 private:
-    QPointer<QProgressDialog> m_progress;
-    QString m_deviceName;
+    QPointer<ScanProgressDialog> m_progress;
 };
 
 }  // namespace tavlo::scan

@@ -57,7 +57,12 @@ private:
 
 }  // namespace
 
-ScannerObject::ScannerObject(QObject* parent) : QObject(parent) {}
+ScannerObject::ScannerObject(QObject* parent) : QObject(parent)
+{
+    m_deliveryTimer.setSingleShot(true);
+    m_deliveryTimer.setInterval(0);
+    connect(&m_deliveryTimer, &QTimer::timeout, this, &ScannerObject::deliverPending);
+}
 
 ScannerObject::~ScannerObject()
 {
@@ -474,10 +479,8 @@ void ScannerObject::deliverPending()
     m_delivering = false;
     if (m_cancelled)
         dropPending();
-    // One page per turn of the event loop: the window repaints and Cancel is heard between two
-    // pages, so the user-interface thread is never held for more than one handler at a time.
     if (!m_pending.isEmpty())
-        QMetaObject::invokeMethod(this, &ScannerObject::deliverPending, Qt::QueuedConnection);
+        m_deliveryTimer.start();
     wake();
 }
 
@@ -523,7 +526,11 @@ void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
         return;
     }
     m_pending.append(page);
-    deliverPending();
+    // Pages are raised from a zero timer, one per turn of the event loop: other events (paints,
+    // input, Cancel) are handled between two pages even when several pages arrived at once, so
+    // the user-interface thread is never held for more than one handler at a time.
+    if (!m_delivering)
+        m_deliveryTimer.start();
 }
 
 void ScannerObject::onScanFinished(quint64 job, const ScanRunResult& result)

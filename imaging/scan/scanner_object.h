@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -170,6 +171,7 @@ private:
     int m_delivered = 0;
     ScanRunResult m_runResult;
     QList<ScannedPage> m_pending;
+    QTimer m_deliveryTimer;  // raises the next pending page
     Outcome m_outcome = Outcome::None;
     QString m_lastMessage;
 };

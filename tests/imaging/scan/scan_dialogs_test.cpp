@@ -1,5 +1,6 @@
 // The scanner's Qt dialogs: the settings dialog built from the test device's own options, and
 // the real dialogs driven end to end through the scanner object.
+#include "imaging/scan/scan_progress_dialog.h"
 #include "imaging/scan/scan_settings_dialog.h"
 #include "imaging/scan/scan_source_dialog.h"
 #include "tests/imaging/scan/scanner_test_fixture.h"
@@ -8,7 +9,6 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -193,9 +193,15 @@ TEST_F(ScanDialogsTest, TheRealDialogsChooseTheSourceAndScanWithAProgressDialog)
         dialog->findChild<QPushButton*>(QStringLiteral("scan"))->click();
         return true;
     });
-    onPage = [&sawProgress](int) {
-        if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()))
-            sawProgress = progress->findChild<QLabel*>()->text().contains(QStringLiteral("ﾍﾟｰｼﾞ目を読み取っています"));
+    onPage = [&sawProgress](int n) {
+        auto* progress = qobject_cast<ScanProgressDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(progress, nullptr);
+        // The progress shows the page being read, which may be ahead of the page raised.
+        const QString text = progress->findChild<QLabel*>(QStringLiteral("page"))->text();
+        const int shown = text.section(QLatin1Char(' '), 0, 0).toInt();
+        EXPECT_GE(shown, n) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(" ﾍﾟｰｼﾞ目を読み取っています..."))) << text.toStdString();
+        sawProgress = true;
     };
     ASSERT_TRUE(acquire());
     EXPECT_EQ(pages.size(), 10);
@@ -203,6 +209,31 @@ TEST_F(ScanDialogsTest, TheRealDialogsChooseTheSourceAndScanWithAProgressDialog)
     EXPECT_TRUE(sawProgress);
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the progress dialog is gone
+}
+
+TEST_F(ScanDialogsTest, CancelInTheRealProgressDialogStopsAfterThePagesRaised)
+{
+    scanner->setDialogs(nullptr);
+    scanner->setAcquireOption(true);  // no settings dialog: the remembered (first-run) settings
+    ScannerMemory(scanner->memory().file()).setSettings(QStringLiteral("test:0"), [] {
+        ScanSettings s;
+        s.set(ScanSettings::kSource, QStringLiteral("Automatic Document Feeder"));
+        s.set(ScanSettings::kResolution, QStringLiteral("30"));
+        return s;
+    }());
+    onPage = [](int n) {
+        if (n != 2)
+            return;
+        auto* progress = qobject_cast<ScanProgressDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(progress, nullptr);
+        progress->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        EXPECT_EQ(progress->findChild<QLabel*>(QStringLiteral("page"))->text(),
+                  QStringLiteral("中止しています..."));
+    };
+    EXPECT_TRUE(acquire());
+    EXPECT_EQ(pages.size(), 2);
+    EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Cancelled);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ScanDialogsTest, CancelInTheRealSettingsDialogScansNothing)
