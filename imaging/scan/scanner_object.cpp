@@ -324,6 +324,8 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     }
 
     // Open the chosen device, or the first one.
+    QElapsedTimer clock;
+    clock.start();
     const quint64 job = ++m_job;
     m_replied = false;
     const QString chosen = m_memory.chosenDevice();
@@ -365,6 +367,7 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     }
     const ScanDevice device = m_replyDevice;
     const QList<ScanOption> options = m_replyOptions;
+    qCDebug(lcScan) << "device open after" << clock.elapsed() << "ms";
 
     // The settings: remembered per device, shown for confirmation unless AcquireOption is set.
     ScanSettings settings = startingSettings(device, options);
@@ -374,6 +377,7 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
         return true;
     }
     m_memory.setSettings(device.name, settings);
+    qCDebug(lcScan) << "settings ready after" << clock.elapsed() << "ms";
 
     // The run.
     m_runActive = true;
