@@ -31,9 +31,10 @@ public:
                               ScanSettings& settings, QWidget* owner) = 0;
 
     // The progress display of a run. started comes before the first page; changed as pages are
-    // read (page counts from 1; percent 0..100 within the page, -1 while its length is unknown);
-    // finished once the run ended. Calling cancel (at any time until finished, also from inside
-    // changed) stops the run; pages already delivered stay delivered.
+    // read (page counts from 1; percent 0..100 within the page, -1 while its length is unknown),
+    // never ahead of the pages raised: page n shows only once page n - 1 was raised; finished
+    // once the run ended. Calling cancel (at any time until finished, also from inside changed)
+    // stops the run: the pages raised stay, so a Cancel while page n shows keeps pages 1..n-1.
     virtual void progressStarted(const ScanDevice& device, std::function<void()> cancel,
                                  QWidget* owner) = 0;
     virtual void progressChanged(int page, int percent) = 0;

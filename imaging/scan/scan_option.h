@@ -27,7 +27,7 @@ struct ScanOption {
     bool active = true;
     bool settable = true;
     bool advanced = false;
-    bool automatic = false;
+    bool automatic = false;  // the backend can also choose the value itself (SANE_ACTION_SET_AUTO)
 
     Constraint constraint = Constraint::None;
     double minimum = 0;  // Range, in the option's own unit

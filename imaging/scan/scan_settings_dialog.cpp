@@ -123,7 +123,7 @@ ScanSettingsDialog::ScanSettingsDialog(const ScanDevice& device, const QList<Sca
     auto* others = new QGroupBox(QStringLiteral("その他の設定"));
     auto* otherForm = new QFormLayout(others);
     for (const ScanOption& option : m_options) {
-        if (!option.isEditable() || option.advanced || option.automatic ||
+        if (!option.isEditable() || option.advanced ||
             ScanSettings::appliedFirst().contains(option.name) ||
             option.name == QLatin1String(SANE_NAME_PREVIEW))
             continue;

@@ -298,7 +298,7 @@ ScanWorker::State ScanWorker::endRun(SANE_Status status, const QString& detail)
 void ScanWorker::applyOption(const QString& name, const QString& value)
 {
     const ScanOption* option = findOption(m_options, name);
-    if (!option || !option->isEditable() || option->automatic) {
+    if (!option || !option->isEditable()) {
         qCInfo(lcScan) << "option" << name << "skipped: not settable on" << m_deviceName;
         return;
     }

@@ -385,6 +385,7 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     m_cancelled = false;
     m_runEnded = false;
     m_delivered = 0;
+    m_heldProgress = {0, 0};
     m_pending.clear();
     m_runResult = ScanRunResult();
     const bool progress = showProgress != 0;
@@ -483,6 +484,8 @@ void ScannerObject::deliverPending()
     m_delivering = false;
     if (m_cancelled)
         dropPending();
+    else
+        showHeldProgress();
     if (!m_pending.isEmpty())
         m_deliveryTimer.start();
     wake();
@@ -519,8 +522,22 @@ void ScannerObject::onDeviceOpened(quint64 job, const ScanDevice& device,
 
 void ScannerObject::onProgress(quint64 job, int page, int percent)
 {
-    if (job == m_job && m_runActive && !m_cancelled)
-        dialogs().progressChanged(page, percent);
+    if (job != m_job || !m_runActive || m_cancelled)
+        return;
+    // The display never runs ahead of the pages raised: while earlier pages wait to be raised,
+    // the latest progress waits with them. So a Cancel pressed while page n shows keeps exactly
+    // the pages before n.
+    m_heldProgress = {page, percent};
+    showHeldProgress();
+}
+
+void ScannerObject::showHeldProgress()
+{
+    const auto [page, percent] = m_heldProgress;
+    if (page == 0 || page > m_delivered + 1 || m_cancelled)
+        return;
+    m_heldProgress = {0, 0};
+    dialogs().progressChanged(page, percent);
 }
 
 void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)

@@ -131,6 +131,7 @@ private:
     ScanSettings startingSettings(const ScanDevice& device, const QList<ScanOption>& options) const;
     bool reportRun(bool inTime);
     void deliverPending();
+    void showHeldProgress();
     void dropPending();
 
     void onDevicesListed(quint64 job, const QList<tavlo::scan::ScanDevice>& devices, int status);
@@ -169,6 +170,7 @@ private:
     bool m_runEnded = false;
     bool m_delivering = false;
     int m_delivered = 0;
+    QPair<int, int> m_heldProgress{0, 0};  // (page, percent) not shown yet; page 0 = none
     ScanRunResult m_runResult;
     QList<ScannedPage> m_pending;
     QTimer m_deliveryTimer;  // raises the next pending page
