@@ -32,6 +32,7 @@ declare -a sane_ppm tavlo_ppm raw_ppm bg_ppm stalls bg_stalls handlers
 for i in $(seq "$runs"); do
     # scanimage: one process, sane_init to the last PNM file.
     rm -rf "$work/pnm" && mkdir -p "$work/pnm"
+    sync  # every run starts without the previous run's unwritten data
     t0=$(now)
     scanimage -d test:0 --source "Automatic Document Feeder" --mode Color --depth 8 \
         --resolution 300 "${area[@]}" --test-picture "Color pattern" \
@@ -42,6 +43,7 @@ for i in $(seq "$runs"); do
 
     # Tavlo: AcquireImages to the last BMP work file, written as the program saves.
     rm -rf "$work/bmp"
+    sync
     line=$("$build/bin/tavlo_scan_bench" --folder "$work/bmp")
     tavlo_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
     stalls+=("$(sed -E 's/.*longest_stall_ms=([0-9.]+).*/\1/' <<<"$line")")
@@ -49,10 +51,12 @@ for i in $(seq "$runs"); do
 
     # The same with the bytes written raw (no codec, no fsync): what the disk alone costs.
     rm -rf "$work/raw"
+    sync
     line=$("$build/bin/tavlo_scan_bench" --folder "$work/raw" --writer raw)
     raw_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
     # The BMP work files saved by a writer thread instead of the handler.
     rm -rf "$work/bg"
+    sync
     line=$("$build/bin/tavlo_scan_bench" --folder "$work/bg" --writer background)
     bg_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
     bg_stalls+=("$(sed -E 's/.*longest_stall_ms=([0-9.]+).*/\1/' <<<"$line")")

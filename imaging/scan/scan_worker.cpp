@@ -18,6 +18,9 @@ namespace {
 // Bytes asked of each sane_read: large enough that a 26 MB page takes a few hundred calls.
 constexpr int kReadBufferBytes = 256 * 1024;
 
+// Shortest time between two progress updates within a page.
+constexpr qint64 kProgressIntervalMs = 40;
+
 // Option titles and descriptions in the user's language when sane-backends ships a translation.
 QString translated(const char* text)
 {
@@ -409,6 +412,7 @@ ScanWorker::State ScanWorker::getParameters()
     if (!m_midPage) {
         m_pageClock.start();
         m_lastPercent = p.lines > 0 ? 0 : -1;
+        m_progressClock.start();
         emit progressChanged(m_job, m_page, m_lastPercent);
     }
     return State::Read;
@@ -435,8 +439,12 @@ ScanWorker::State ScanWorker::readFrame()
         if (expected > 0) {
             const int percent =
                 int(std::min<qint64>(100, m_assembler.receivedBytes() * 100 / expected));
-            if (percent != m_lastPercent) {
+            // At most one update every 40 ms (and always 100 %): a fast scanner would otherwise
+            // send a hundred updates a page for the user-interface thread to paint.
+            if (percent != m_lastPercent &&
+                (percent == 100 || m_progressClock.hasExpired(kProgressIntervalMs))) {
                 m_lastPercent = percent;
+                m_progressClock.start();
                 emit progressChanged(m_job, m_page, percent);
             }
         }

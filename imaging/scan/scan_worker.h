@@ -138,6 +138,7 @@ private:
     int m_dpiY = 0;
     int m_lastPercent = -2;
     QElapsedTimer m_pageClock;
+    QElapsedTimer m_progressClock;
 };
 
 }  // namespace tavlo::scan
