@@ -1,0 +1,62 @@
+#pragma once
+
+#include "imaging/scan/scan_device.h"
+#include "imaging/scan/scan_option.h"
+#include "imaging/scan/scan_settings.h"
+
+#include <QDialog>
+#include <QList>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QFormLayout;
+
+namespace tavlo::scan {
+
+// The scan-settings dialog, built from the open device's own option descriptors: source, colour
+// mode, bits per sample, resolution, the scan area with paper presets, and the device's other
+// everyday options (not the advanced ones). It edits a copy of the settings; settings() gives the
+// values to scan with once the user pressed "ｽｷｬﾝ" (exec() returns Accepted).
+//
+// Widgets are named for tests: the SANE option name for every option widget ("source", "mode",
+// "depth", "resolution", "test-picture", ...), and "paper", "left", "top", "width", "height" for
+// the area. The area is shown as left, top, width and height in the device's unit (mm for almost
+// every scanner; paper presets need mm).
+class ScanSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    ScanSettingsDialog(const ScanDevice& device, const QList<ScanOption>& options,
+                       const ScanSettings& settings, QWidget* parent = nullptr);
+
+    ScanSettings settings() const;
+
+    // What the dialog lists for SANE's usual mode and source names ("Color" -> "ｶﾗｰ").
+    static QString modeLabel(const QString& mode);
+    static QString sourceLabel(const QString& source);
+
+private:
+    QWidget* editorFor(const ScanOption& option, const QString& value);
+    QWidget* resolutionEditor(const ScanOption& option, const QString& value);
+    void buildArea(QFormLayout* form);
+    void applyPaper();
+    void areaEdited();
+    void updateAreaLimits();
+    static QString valueOf(const ScanOption& option, const QWidget* editor);
+
+    QList<ScanOption> m_options;
+    ScanSettings m_input;
+    QList<QPair<ScanOption, QWidget*>> m_editors;
+    // The area (absent when the device has no ranged tl-x, tl-y, br-x, br-y).
+    const ScanOption* m_left = nullptr;
+    const ScanOption* m_top = nullptr;
+    const ScanOption* m_right = nullptr;
+    const ScanOption* m_bottom = nullptr;
+    QComboBox* m_paper = nullptr;
+    QDoubleSpinBox* m_leftBox = nullptr;
+    QDoubleSpinBox* m_topBox = nullptr;
+    QDoubleSpinBox* m_widthBox = nullptr;
+    QDoubleSpinBox* m_heightBox = nullptr;
+    bool m_settingArea = false;
+};
+
+}  // namespace tavlo::scan

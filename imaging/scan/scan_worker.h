@@ -1,0 +1,147 @@
+#pragma once
+
+#include "imaging/image.h"
+#include "imaging/scan/frame_assembler.h"
+#include "imaging/scan/scan_device.h"
+#include "imaging/scan/scan_option.h"
+#include "imaging/scan/scan_settings.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QSemaphore>
+
+#include <sane/sane.h>
+
+#include <atomic>
+#include <vector>
+
+namespace tavlo::scan {
+
+// One page handed from the scanning thread to the user-interface thread.
+struct ScannedPage {
+    int page = 0;  // counts from 1 within a run
+    Image image;
+};
+
+// How a run ended.
+struct ScanRunResult {
+    // The SANE status that ended the run: GOOD (the flatbed page is done), NO_DOCS (the feeder is
+    // empty), CANCELLED (by us or by the device), or the error.
+    int status = SANE_STATUS_GOOD;
+    int pages = 0;       // pages handed over
+    int failedPage = 0;  // the page being read when the run failed; 0 before the first page
+    QString detail;      // a failure that is not a SANE status (a frame we cannot take), Japanese
+
+    bool failed() const { return !detail.isEmpty() || !(status == SANE_STATUS_GOOD ||
+                                                        status == SANE_STATUS_NO_DOCS ||
+                                                        status == SANE_STATUS_CANCELLED); }
+};
+
+// The scanning thread's side: the only code that calls sane_*. It lives in its own QThread; the
+// user-interface thread calls its slots through queued connections and hears back through its
+// signals, each tagged with the job id the request carried so that replies of an abandoned
+// request can be told apart.
+//
+// A run is an explicit state machine (Configure, Start, GetParameters, Read, NextPage, Finish),
+// one method per state. A run ends when the feeder reports NO_DOCS, after one page when the
+// source is not a document feeder (a flatbed would deliver the same page forever), on an error,
+// or when requestCancel() names its job. Every run ends with sane_cancel and sane_close, so the
+// device is free between runs and a feeder starts afresh.
+//
+// Memory: at most pagesInFlight pages wait for the user-interface thread; a new page is started
+// only when the receiver has called pageTaken() for an earlier one (or the run is cancelled).
+class ScanWorker : public QObject {
+    Q_OBJECT
+public:
+    // deviceOpened's status when SANE lists no device at all.
+    static constexpr int kNoDevice = -1;
+
+    enum class State { Idle, Configure, Start, GetParameters, Read, NextPage, Finish };
+
+    explicit ScanWorker(int pagesInFlight = 2);
+    ~ScanWorker() override;
+
+    // Thread-safe. Stops the run of the job as soon as the current sane_read returns (also when
+    // the run has not begun yet). Pages it already handed over stay handed over.
+    void requestCancel(quint64 job);
+
+    // Thread-safe. The receiver is done with one page pageScanned() delivered (used or dropped).
+    void pageTaken();
+
+    // Whether sane_* is being used by a run right now (for the log and tests).
+    State state() const { return m_state.load(); }
+
+    // True when the source value names a document feeder ("Automatic Document Feeder",
+    // "ADF Duplex", ...), whose run goes on until NO_DOCS; any other source is one page a run.
+    static bool isFeederSource(const QString& source);
+
+public slots:
+    void initialise();
+    void listDevices(quint64 job);
+    // Opens the named device, or the first one SANE lists when name is "", and reports its options.
+    void openDevice(quint64 job, const QString& name);
+    // Applies the settings to the open device and scans until the run ends (see above).
+    void scan(quint64 job, const tavlo::scan::ScanSettings& settings);
+    void closeDevice();
+    // sane_close (when a device is open) and sane_exit. Call last; the thread may then quit.
+    void shutdown();
+
+signals:
+    void initialised(int status);
+    void devicesListed(quint64 job, const QList<tavlo::scan::ScanDevice>& devices, int status);
+    void deviceOpened(quint64 job, const tavlo::scan::ScanDevice& device,
+                      const QList<tavlo::scan::ScanOption>& options, int status);
+    // percent is 0..100 within the page, -1 while its length is unknown.
+    void progressChanged(quint64 job, int page, int percent);
+    void pageScanned(quint64 job, const tavlo::scan::ScannedPage& page);
+    void scanFinished(quint64 job, const tavlo::scan::ScanRunResult& result);
+
+private:
+    State configure();
+    State startFrame();
+    State getParameters();
+    State readFrame();
+    State nextPage();
+    void finishRun();
+
+    bool cancelled() const { return m_cancelJob.load() == m_job; }
+    bool waitForSlot();
+    // Ends the run with a status (and a reason that is not a status).
+    State endRun(SANE_Status status, const QString& detail = QString());
+    SANE_Status fetchDevices(QList<ScanDevice>& devices);
+    QList<ScanOption> readOptions();
+    void applyOption(const QString& name, const QString& value);
+    int resolutionOf(const QString& name) const;
+
+    std::atomic<State> m_state{State::Idle};
+    std::atomic<quint64> m_cancelJob{0};
+    QSemaphore m_slots;
+    bool m_initialised = false;
+    SANE_Handle m_handle = nullptr;
+    QString m_deviceName;
+    QList<ScanDevice> m_devices;  // as SANE listed them last
+    QList<ScanOption> m_options;
+
+    // The run.
+    quint64 m_job = 0;
+    ScanSettings m_settings;
+    ScanRunResult m_result;
+    FrameAssembler m_assembler;
+    std::vector<uchar> m_buffer;
+    int m_page = 0;
+    bool m_midPage = false;     // a three-pass page waits for its next frame
+    bool m_holdingSlot = false;
+    bool m_feeder = false;
+    int m_dpiX = 0;
+    int m_dpiY = 0;
+    int m_lastPercent = -2;
+    QElapsedTimer m_pageClock;
+    QElapsedTimer m_progressClock;
+};
+
+}  // namespace tavlo::scan
+
+Q_DECLARE_METATYPE(tavlo::scan::ScannedPage)
+Q_DECLARE_METATYPE(tavlo::scan::ScanRunResult)

@@ -1,0 +1,255 @@
+// The scanner's Qt dialogs: the settings dialog built from the test device's own options, and
+// the real dialogs driven end to end through the scanner object.
+#include "imaging/scan/scan_progress_dialog.h"
+#include "imaging/scan/scan_settings_dialog.h"
+#include "imaging/scan/scan_source_dialog.h"
+#include "tests/imaging/scan/scanner_test_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace tavlo::scan::test {
+namespace {
+
+class ScanDialogsTest : public ScannerTest {
+protected:
+    // The test device's options, as the scanner object hands them to the settings dialog.
+    QList<ScanOption> deviceOptions()
+    {
+        dialogs.acceptSettings = false;
+        int pages = 0, progress = 1;
+        scanner->AcquireImages(pages, progress);
+        dialogs.acceptSettings = true;
+        return dialogs.optionsShown;
+    }
+
+    static ScanSettings a4Colour()
+    {
+        ScanSettings s;
+        s.set(ScanSettings::kMode, QStringLiteral("Color"));
+        s.set(ScanSettings::kResolution, QStringLiteral("300"));
+        s.set(ScanSettings::kLeft, QStringLiteral("0"));
+        s.set(ScanSettings::kTop, QStringLiteral("0"));
+        s.set(ScanSettings::kRight, QStringLiteral("210"));
+        s.set(ScanSettings::kBottom, QStringLiteral("297"));
+        s.paper = QStringLiteral("A4");
+        return s;
+    }
+};
+
+ScanDevice testDevice()
+{
+    return {QStringLiteral("test:0"), QStringLiteral("Noname"), QStringLiteral("frontend-tester"),
+            QStringLiteral("virtual device")};
+}
+
+template <typename W>
+W* child(QWidget& parent, const char* name)
+{
+    W* widget = parent.findChild<W*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+TEST_F(ScanDialogsTest, TheSettingsDialogShowsTheDevicesOwnChoices)
+{
+    const QList<ScanOption> options = deviceOptions();
+    ASSERT_FALSE(options.isEmpty());
+    ScanSettingsDialog dialog(testDevice(), options, a4Colour());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ｽｷｬﾝ設定 - Noname frontend-tester"));
+
+    auto* mode = child<QComboBox>(dialog, "mode");
+    ASSERT_TRUE(mode);
+    ASSERT_EQ(mode->count(), 2);
+    EXPECT_EQ(mode->itemText(0), QStringLiteral("ｸﾞﾚｰ"));
+    EXPECT_EQ(mode->itemText(1), QStringLiteral("ｶﾗｰ"));
+    EXPECT_EQ(mode->currentData().toString(), QStringLiteral("Color"));
+
+    auto* source = child<QComboBox>(dialog, "source");
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->itemText(0), QStringLiteral("原稿台"));
+    EXPECT_EQ(source->itemText(1), QStringLiteral("自動給紙(ADF)"));
+
+    auto* depth = child<QComboBox>(dialog, "depth");
+    ASSERT_TRUE(depth);
+    EXPECT_EQ(depth->count(), 3);  // 1, 8, 16 bits
+
+    auto* resolution = child<QComboBox>(dialog, "resolution");
+    ASSERT_TRUE(resolution);
+    EXPECT_TRUE(resolution->isEditable());
+    EXPECT_EQ(resolution->currentText(), QStringLiteral("300"));
+
+    // The device's everyday options are offered; the preview switch and arrays are not.
+    EXPECT_NE(dialog.findChild<QComboBox*>(QStringLiteral("test-picture")), nullptr);
+    EXPECT_NE(dialog.findChild<QComboBox*>(QStringLiteral("read-return-value")), nullptr);
+    EXPECT_NE(dialog.findChild<QCheckBox*>(QStringLiteral("hand-scanner")), nullptr);
+    EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("preview")), nullptr);
+    EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("gamma-table")), nullptr);
+
+    // Unchanged, the dialog gives back what it was given.
+    const ScanSettings out = dialog.settings();
+    EXPECT_EQ(out.value(ScanSettings::kMode), QStringLiteral("Color"));
+    EXPECT_EQ(out.value(ScanSettings::kResolution), QStringLiteral("300"));
+    EXPECT_EQ(out.value(ScanSettings::kRight), QStringLiteral("210"));
+    EXPECT_EQ(out.value(ScanSettings::kBottom), QStringLiteral("297"));
+    EXPECT_EQ(out.paper, QStringLiteral("A4"));
+}
+
+TEST_F(ScanDialogsTest, PaperPresetsAndTheAreaFieldsFollowEachOther)
+{
+    ScanSettingsDialog dialog(testDevice(), deviceOptions(), a4Colour());
+    auto* paper = child<QComboBox>(dialog, "paper");
+    auto* left = child<QDoubleSpinBox>(dialog, "left");
+    auto* top = child<QDoubleSpinBox>(dialog, "top");
+    auto* width = child<QDoubleSpinBox>(dialog, "width");
+    auto* height = child<QDoubleSpinBox>(dialog, "height");
+    ASSERT_TRUE(paper && left && top && width && height);
+    EXPECT_EQ(paper->currentData().toString(), QStringLiteral("A4"));
+    // The device's area is 432 mm square: A3 fits, every preset is offered.
+    EXPECT_GE(paper->findData(QStringLiteral("A3")), 0);
+
+    paper->setCurrentIndex(paper->findData(QStringLiteral("B5")));
+    EXPECT_EQ(width->value(), 182);
+    EXPECT_EQ(height->value(), 257);
+    ScanSettings out = dialog.settings();
+    EXPECT_EQ(out.value(ScanSettings::kRight), QStringLiteral("182"));
+    EXPECT_EQ(out.value(ScanSettings::kBottom), QStringLiteral("257"));
+    EXPECT_EQ(out.paper, QStringLiteral("B5"));
+
+    // Typing a preset's size selects it; moving the area away from the corner makes it free.
+    width->setValue(210);
+    height->setValue(297);
+    EXPECT_EQ(paper->currentData().toString(), QStringLiteral("A4"));
+    left->setValue(10);
+    EXPECT_TRUE(paper->currentData().toString().isEmpty());
+    EXPECT_EQ(width->maximum(), 422);  // the area cannot leave the glass
+    out = dialog.settings();
+    EXPECT_EQ(out.value(ScanSettings::kLeft), QStringLiteral("10"));
+    EXPECT_EQ(out.value(ScanSettings::kRight), QStringLiteral("220"));
+    EXPECT_TRUE(out.paper.isEmpty());
+
+    paper->setCurrentIndex(paper->findData(QStringLiteral("Max")));
+    EXPECT_EQ(left->value(), 0);
+    EXPECT_EQ(top->value(), 0);
+    EXPECT_EQ(width->value(), 432);
+    EXPECT_EQ(height->value(), 432);
+}
+
+TEST_F(ScanDialogsTest, ATypedResolutionIsReadAndKeptInsideTheDevicesRange)
+{
+    ScanSettingsDialog dialog(testDevice(), deviceOptions(), a4Colour());
+    auto* resolution = child<QComboBox>(dialog, "resolution");
+    ASSERT_TRUE(resolution);
+    resolution->setCurrentText(QStringLiteral("600dpi"));
+    EXPECT_EQ(dialog.settings().value(ScanSettings::kResolution), QStringLiteral("600"));
+    resolution->setCurrentText(QStringLiteral("5000"));
+    EXPECT_EQ(dialog.settings().value(ScanSettings::kResolution), QStringLiteral("1200"));
+}
+
+// Answers the next modal dialog that appears, from the event loop.
+void whenModal(std::function<bool(QWidget*)> answer)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && answer(modal))
+            timer->deleteLater();
+    });
+    timer->start();
+}
+
+TEST_F(ScanDialogsTest, TheRealDialogsChooseTheSourceAndScanWithAProgressDialog)
+{
+    scanner->setDialogs(nullptr);  // the Qt dialogs
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<ScanSourceDialog*>(modal);
+        if (!dialog)
+            return false;
+        auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("devices"));
+        EXPECT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("test:1"));
+        list->setCurrentItem(list->topLevelItem(1));
+        dialog->accept();
+        return true;
+    });
+    ASSERT_TRUE(scanner->SelectSource());
+    EXPECT_EQ(scanner->memory().chosenDevice(), QStringLiteral("test:1"));
+
+    bool sawProgress = false;
+    whenModal([&sawProgress](QWidget* modal) {
+        auto* dialog = qobject_cast<ScanSettingsDialog*>(modal);
+        if (!dialog)
+            return false;
+        EXPECT_TRUE(dialog->windowTitle().endsWith(QStringLiteral("frontend-tester")));
+        dialog->findChild<QComboBox*>(QStringLiteral("resolution"))->setCurrentText(QStringLiteral("40"));
+        auto* source = dialog->findChild<QComboBox*>(QStringLiteral("source"));
+        source->setCurrentIndex(source->findData(QStringLiteral("Automatic Document Feeder")));
+        dialog->findChild<QPushButton*>(QStringLiteral("scan"))->click();
+        return true;
+    });
+    onPage = [&sawProgress](int n) {
+        auto* progress = qobject_cast<ScanProgressDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(progress, nullptr);
+        // The progress shows the page being read, which may be ahead of the page raised.
+        const QString text = progress->findChild<QLabel*>(QStringLiteral("page"))->text();
+        const int shown = text.section(QLatin1Char(' '), 0, 0).toInt();
+        EXPECT_GE(shown, n) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(" ﾍﾟｰｼﾞ目を読み取っています..."))) << text.toStdString();
+        sawProgress = true;
+    };
+    ASSERT_TRUE(acquire());
+    EXPECT_EQ(pages.size(), 10);
+    EXPECT_EQ(pages[0].dpiX(), 40);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the progress dialog is gone
+}
+
+TEST_F(ScanDialogsTest, CancelInTheRealProgressDialogStopsAfterThePagesRaised)
+{
+    scanner->setDialogs(nullptr);
+    scanner->setAcquireOption(true);  // no settings dialog: the remembered (first-run) settings
+    ScannerMemory(scanner->memory().file()).setSettings(QStringLiteral("test:0"), [] {
+        ScanSettings s;
+        s.set(ScanSettings::kSource, QStringLiteral("Automatic Document Feeder"));
+        s.set(ScanSettings::kResolution, QStringLiteral("30"));
+        return s;
+    }());
+    onPage = [](int n) {
+        if (n != 2)
+            return;
+        auto* progress = qobject_cast<ScanProgressDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(progress, nullptr);
+        progress->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        EXPECT_EQ(progress->findChild<QLabel*>(QStringLiteral("page"))->text(),
+                  QStringLiteral("中止しています..."));
+    };
+    EXPECT_TRUE(acquire());
+    EXPECT_EQ(pages.size(), 2);
+    EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Cancelled);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ScanDialogsTest, CancelInTheRealSettingsDialogScansNothing)
+{
+    scanner->setDialogs(nullptr);
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<ScanSettingsDialog*>(modal);
+        if (!dialog)
+            return false;
+        dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        return true;
+    });
+    EXPECT_TRUE(acquire());
+    EXPECT_EQ(pages.size(), 0);
+    EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Cancelled);
+}
+
+}  // namespace
+}  // namespace tavlo::scan::test

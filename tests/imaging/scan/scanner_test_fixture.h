@@ -1,0 +1,111 @@
+#pragma once
+
+// A scanner object wired to SANE's test backend, with every dialog answered by preset values and
+// every message recorded, for the scanner tests.
+#include "imaging/image_store.h"
+#include "imaging/scan/preset_scan_dialogs.h"
+#include "imaging/scan/scanner_memory.h"
+#include "imaging/scan/scanner_object.h"
+#include "tests/support/recording_prompt.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <functional>
+#include <memory>
+
+namespace tavlo::scan::test {
+
+class ScannerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // ctest sets it; a test program started by hand finds the project's folder too.
+        if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
+            qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
+        keepTestBackendLoaded();
+    }
+
+    // The test backend is unloaded at every sane_exit; kept loaded, LeakSanitizer can name the
+    // leak it has on early endings (sane_test_backend_leaks.cpp).
+    static void keepTestBackendLoaded()
+    {
+        static void* backend = dlopen("libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+        if (!backend)
+            backend = dlopen(SANE_BACKEND_DIR "/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_storeBefore = ImageStore::instance().size();
+        makeScanner();
+    }
+
+    void TearDown() override
+    {
+        scanner.reset();
+        EXPECT_EQ(ImageStore::instance().size(), m_storeBefore) << "a page handle was not released";
+    }
+
+    void makeScanner()
+    {
+        scanner = std::make_unique<ScannerObject>();
+        scanner->setDialogs(&dialogs);
+        scanner->setMemory(ScannerMemory(m_dir.filePath(QStringLiteral("scanner.ini"))));
+        scanner->setRunTimeout(60000);
+        QObject::connect(scanner.get(), &ScannerObject::ImageAcquired, scanner.get(),
+                         [this](quint32 handle) {
+                             EXPECT_EQ(QThread::currentThread(), qApp->thread());
+                             const Image* image = ImageStore::instance().find(handle);
+                             ASSERT_NE(image, nullptr);
+                             pages.append(*image);
+                             if (onPage)
+                                 onPage(int(pages.size()));
+                         });
+        ASSERT_TRUE(scanner->InitScanner(nullptr, 1, 0, QStringLiteral("Tavlo")));
+    }
+
+    // A small, fast scan: 50 dpi over an A4 page unless the test says otherwise.
+    void preset(const QString& source, const QString& mode, int depth, int dpi = 50,
+                const QString& picture = QStringLiteral("Color pattern"))
+    {
+        dialogs.paper = QStringLiteral("A4");
+        dialogs.overrides[QStringLiteral("source")] = source;
+        dialogs.overrides[QStringLiteral("mode")] = mode;
+        dialogs.overrides[QStringLiteral("depth")] = QString::number(depth);
+        dialogs.overrides[QStringLiteral("resolution")] = QString::number(dpi);
+        dialogs.overrides[QStringLiteral("test-picture")] = picture;
+    }
+
+    // Runs AcquireImages; returns its result and leaves the page count in delivered.
+    bool acquire(bool progress = true)
+    {
+        int count = 0;
+        int show = progress ? 1 : 0;
+        const bool ok = scanner->AcquireImages(count, show);
+        delivered = count;
+        return ok;
+    }
+
+    static inline const QString kFlatbed = QStringLiteral("Flatbed");
+    static inline const QString kFeeder = QStringLiteral("Automatic Document Feeder");
+
+    tavlo::test::RecordingPrompt prompt;
+    PresetScanDialogs dialogs;
+    std::unique_ptr<ScannerObject> scanner;
+    QList<Image> pages;
+    std::function<void(int)> onPage;
+    int delivered = -1;
+
+private:
+    QTemporaryDir m_dir;
+    std::size_t m_storeBefore = 0;
+};
+
+}  // namespace tavlo::scan::test

@@ -1,0 +1,159 @@
+// The sequential work-file names: every branch of the name computation, the advance after a
+// write, and the guards that keep the counter from overwriting pages or passing 32767.
+#include "main_window/work_file_sequence.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tavlo {
+namespace {
+
+class WorkFileSequenceTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    void touch(const QString& name)
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    }
+
+    // What the window does for one page: name, write, advance; returns the name written.
+    QString writeOne(const QString& prefixText, int extension = 0)
+    {
+        const QString name = sequence.NextWorkFileName(prefixText, extension, folder());
+        if (name.isEmpty())
+            return QString();
+        QFile file(name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        text = sequence.AdvanceSequence();
+        return QFileInfo(name).fileName();
+    }
+
+    WorkFileSequence sequence;
+    QString text;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(WorkFileSequenceTest, AnEmptyFieldStartsAtOneAndCountsOn)
+{
+    EXPECT_EQ(sequence.NextWorkFileName(QString(), 0, folder()), path(QStringLiteral("-001.bmp")));
+    EXPECT_EQ(sequence.prefix(), QString());
+    EXPECT_EQ(sequence.number(), 1);
+    EXPECT_TRUE(sequence.saveAsBmp());
+    EXPECT_EQ(sequence.AdvanceSequence(), QStringLiteral("-002"));
+
+    // An existing -001 is not overwritten by an empty field: the first free number is taken.
+    touch(QStringLiteral("-001.tif"));
+    EXPECT_EQ(sequence.NextWorkFileName(QString(), 1, folder()), path(QStringLiteral("-002.tif")));
+}
+
+TEST_F(WorkFileSequenceTest, APrefixFillsTheFirstGapAndTheNextPageNeverLandsOnAFile)
+{
+    touch(QStringLiteral("abc-001.bmp"));
+    touch(QStringLiteral("abc-003.bmp"));
+    EXPECT_EQ(writeOne(QStringLiteral("abc")), QStringLiteral("abc-002.bmp"));
+    // abc-003 exists, so the field moves on to abc-004 and abc-003 stays as it was.
+    EXPECT_EQ(text, QStringLiteral("abc-004"));
+    EXPECT_EQ(writeOne(text), QStringLiteral("abc-004.bmp"));
+    EXPECT_EQ(text, QStringLiteral("abc-005"));
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("abc-003.bmp"))).size(), 0);
+}
+
+TEST_F(WorkFileSequenceTest, ATypedNumberSelectsThatFileRoundedHalvesToEven)
+{
+    touch(QStringLiteral("abc-007.bmp"));
+    const struct {
+        const char* text;
+        const char* name;
+    } cases[] = {
+        {"abc-7", "abc-007.bmp"},    // the user's number, even though the file exists
+        {"abc-0", "abc-001.bmp"},    {"abc-x", "abc-001.bmp"},   {"abc-", "abc-001.bmp"},
+        {"abc--5", "abc-001.bmp"},   {"abc-2.5", "abc-002.bmp"}, {"abc-3.5", "abc-004.bmp"},
+        {"abc- 12", "abc-012.bmp"},  {"abc-12xyz", "abc-012.bmp"},
+        {"abc-1234", "abc-1234.bmp"},
+        {"my-scan-5", "my-001.bmp"},  // the first dash splits
+        {"-5", "-005.bmp"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sequence.NextWorkFileName(QString::fromUtf8(c.text), 0, folder()),
+                  path(QString::fromUtf8(c.name)))
+            << c.text;
+    }
+    EXPECT_EQ(sequence.prefix(), QString());
+    EXPECT_EQ(sequence.number(), 5);
+}
+
+TEST_F(WorkFileSequenceTest, TheExtensionBoxChoosesTifAndTheProbeLooksAtTifNamesOnly)
+{
+    touch(QStringLiteral("abc-001.bmp"));
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 1, folder()),
+              path(QStringLiteral("abc-001.tif")));
+    EXPECT_FALSE(sequence.saveAsBmp());
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), -1, folder()),
+              path(QStringLiteral("abc-001.tif")));
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 0, folder()),
+              path(QStringLiteral("abc-002.bmp")));
+    EXPECT_TRUE(sequence.saveAsBmp());
+}
+
+TEST_F(WorkFileSequenceTest, NumbersFromOneThousandPrintWithFourDigits)
+{
+    EXPECT_EQ(writeOne(QStringLiteral("abc-999")), QStringLiteral("abc-999.bmp"));
+    EXPECT_EQ(text, QStringLiteral("abc-1000"));
+    EXPECT_EQ(writeOne(text), QStringLiteral("abc-1000.bmp"));
+
+    // With 1 to 999 all taken, a prefix without a number goes on past 999.
+    WorkFileSequence full([](const QString& p) { return !p.endsWith(QLatin1String("-1000.bmp")); });
+    EXPECT_TRUE(full.NextWorkFileName(QStringLiteral("abc"), 0, folder())
+                    .endsWith(QLatin1String("/abc-1000.bmp")));
+}
+
+TEST_F(WorkFileSequenceTest, TheCounterNeverPasses32767)
+{
+    EXPECT_EQ(writeOne(QStringLiteral("abc-32767")), QStringLiteral("abc-32767.bmp"));
+    EXPECT_EQ(sequence.number(), 32767);
+    // No number is left: the field shows one past the limit, which the next name refuses.
+    EXPECT_EQ(text, QStringLiteral("abc-32768"));
+    EXPECT_FALSE(sequence.error().isEmpty());
+    EXPECT_EQ(sequence.number(), 32767);
+    EXPECT_TRUE(sequence.NextWorkFileName(text, 0, folder()).isEmpty());
+    EXPECT_TRUE(sequence.error().contains(QStringLiteral("32767"))) << sequence.error().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("abc-32768.bmp"))));
+    // A refused name leaves the state as it was.
+    EXPECT_EQ(sequence.number(), 32767);
+    EXPECT_EQ(sequence.prefix(), QStringLiteral("abc"));
+
+    for (const char* typed : {"abc-40000", "abc-32767.5", "abc-1e9", "abc-99999999999999999999"}) {
+        EXPECT_TRUE(sequence.NextWorkFileName(QString::fromUtf8(typed), 0, folder()).isEmpty())
+            << typed;
+    }
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc-32767.4"), 0, folder()),
+              path(QStringLiteral("abc-32767.bmp")));
+
+    // A prefix whose every number is taken gets no name either.
+    WorkFileSequence taken([](const QString&) { return true; });
+    EXPECT_TRUE(taken.NextWorkFileName(QStringLiteral("abc"), 0, folder()).isEmpty());
+    EXPECT_FALSE(taken.error().isEmpty());
+}
+
+TEST_F(WorkFileSequenceTest, APrefixThatWouldLeaveTheWorkFolderIsRefused)
+{
+    EXPECT_TRUE(sequence.NextWorkFileName(QStringLiteral("../escape"), 0, folder()).isEmpty());
+    EXPECT_TRUE(sequence.error().contains(QLatin1Char('/')));
+    EXPECT_TRUE(sequence.NextWorkFileName(QStringLiteral("a/b-3"), 0, folder()).isEmpty());
+    // A folder given with a trailing slash makes no double slash.
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 0, folder() + QLatin1Char('/')),
+              path(QStringLiteral("abc-001.bmp")));
+}
+
+}  // namespace
+}  // namespace tavlo
