@@ -45,7 +45,7 @@ AtomicFile::~AtomicFile()
 {
     if (m_file && !m_committed) {
         m_file->close();
-        QFile::remove(m_file->fileName());
+        ::unlink(m_tempPath.constData());
     }
 }
 
@@ -65,7 +65,8 @@ bool AtomicFile::open()
         m_error = systemReason(errno);
         return false;
     }
-    m_file = std::make_unique<QFile>(QFile::decodeName(path));
+    m_tempPath = path;
+    m_file = std::make_unique<QFile>();
     if (!m_file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         ::unlink(path.constData());
@@ -88,7 +89,7 @@ bool AtomicFile::commit()
             m_error = systemReason(EBADF);
         return false;
     }
-    const QByteArray temp = QFile::encodeName(m_file->fileName());
+    const QByteArray temp = m_tempPath;
     const QByteArray target = QFile::encodeName(QFileInfo(m_target).absoluteFilePath());
     auto fail = [&](int error) {
         m_error = systemReason(error);

@@ -35,6 +35,8 @@ public:
 private:
     QString m_target;
     QString m_error;
+    // Kept here: a QFile opened on a descriptor no longer reports its file name.
+    QByteArray m_tempPath;
     std::unique_ptr<QFile> m_file;
     bool m_committed = false;
 };

@@ -1,0 +1,118 @@
+#include "imaging/codecs/image_file.h"
+
+#include "imaging/codecs/atomic_file.h"
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/format_fit.h"
+#include "imaging/codecs/format_sniffer.h"
+#include "imaging/codecs/gif_codec.h"
+#include "imaging/codecs/jpeg2000_codec.h"
+#include "imaging/codecs/jpeg_codec.h"
+#include "imaging/codecs/pcx_codec.h"
+#include "imaging/codecs/png_codec.h"
+#include "imaging/codecs/tiff_codec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace tavlo::codecs {
+namespace {
+
+QString notWritable(ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::FlashPix: return QStringLiteral("FlashPix 形式の保存にはまだ対応していません");
+    case ImageFormat::Jpeg2000: return QStringLiteral("JPEG 2000 形式の保存には対応していません");
+    default: return QStringLiteral("保存形式が分かりません");
+    }
+}
+
+}  // namespace
+
+Decoded readImage(QIODevice& in, ImageFormat* format)
+{
+    const QByteArray head = in.peek(kSniffBytes);
+    const ImageFormat found = sniffFormat(head);
+    if (format)
+        *format = found;
+    switch (found) {
+    case ImageFormat::Bmp: return readBmp(in);
+    case ImageFormat::Jpeg: return readJpeg(in);
+    case ImageFormat::Png: return readPng(in);
+    case ImageFormat::Gif: return readGif(in);
+    case ImageFormat::Tiff: return readTiff(in);
+    case ImageFormat::Pcx: return readPcx(in);
+    case ImageFormat::Jpeg2000: return readJpeg2000(in);
+    case ImageFormat::FlashPix:
+        return Decoded::failure(QStringLiteral("FlashPix 形式の読み込みにはまだ対応していません"));
+    case ImageFormat::Unknown: break;
+    }
+    if (head.isEmpty())
+        return Decoded::failure(QStringLiteral("ﾌｧｲﾙが空です"));
+    return Decoded::failure(QStringLiteral("画像ﾌｧｲﾙの形式が分かりません"));
+}
+
+Decoded readImageFile(const QString& path, ImageFormat* format)
+{
+    if (format)
+        *format = ImageFormat::Unknown;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Decoded::failure(QStringLiteral("ﾌｧｲﾙがありません"));
+    if (info.isDir())
+        return Decoded::failure(QStringLiteral("ﾌｫﾙﾀﾞです"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Decoded::failure(file.error() == QFileDevice::PermissionsError
+                                    ? QStringLiteral("読み取りの権限がありません")
+                                    : QStringLiteral("ﾌｧｲﾙを開けません"));
+    }
+    return readImage(file, format);
+}
+
+QString writeImage(const Image& image, QIODevice& out, ImageFormat format, const WriteOptions& options)
+{
+    if (image.isNull())
+        return QStringLiteral("画像がありません");
+    if (!formatWritable(format))
+        return notWritable(format);
+    const Image fitted = fitForFormat(image, format);
+    if (fitted.isNull())
+        return QStringLiteral("ﾒﾓﾘが足りません");
+    switch (format) {
+    case ImageFormat::Bmp: return writeBmp(fitted, out);
+    case ImageFormat::Jpeg: return writeJpeg(fitted, out, std::clamp(options.jpegQuality, 1, 100));
+    case ImageFormat::Png: return writePng(fitted, out);
+    case ImageFormat::Gif: return writeGif(fitted, out);
+    case ImageFormat::Tiff: return writeTiff(fitted, out);
+    case ImageFormat::Pcx: return writePcx(fitted, out);
+    default: return notWritable(format);
+    }
+}
+
+QString writeImageFile(const Image& image, const QString& path, ImageFormat format,
+                       const WriteOptions& options)
+{
+    if (image.isNull())
+        return QStringLiteral("画像がありません");
+    if (!formatWritable(format))
+        return notWritable(format);
+    AtomicFile file(path);
+    if (!file.open())
+        return file.error();
+    QString reason = writeImage(image, file.device(), format, options);
+    if (!reason.isEmpty()) {
+        // A write that stops part-way is most often a full disk; say so when it is.
+        const QStorageInfo storage(QFileInfo(path).absolutePath());
+        if (storage.isValid() && storage.bytesAvailable() < std::max<qint64>(image.dibDataSize(), 1 << 20))
+            return QStringLiteral("ﾃﾞｨｽｸの空き容量が足りません");
+        return reason;
+    }
+    if (!file.commit())
+        return file.error();
+    return QString();
+}
+
+}  // namespace tavlo::codecs

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "imaging/colour_code.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tavlo::codecs {
+
+// The image file formats the control knows. Which one a file holds is found from its bytes
+// (format_sniffer.h), never from its name.
+enum class ImageFormat {
+    Unknown,
+    Bmp,
+    Jpeg,
+    Png,
+    Gif,
+    Tiff,
+    Pcx,
+    Jpeg2000,  // a .jp2 box file or a bare .j2k / .jpc code stream; read only
+    FlashPix,  // an OLE2 compound file; recognised, not read or written yet
+};
+
+// The short name used by tavlo-image and in messages: BMP JPG PNG GIF TIF PCX JP2 FPX ("" for
+// Unknown).
+QString formatName(ImageFormat format);
+
+// The format a name on the command line means, ignoring case: the short names above plus JPEG and
+// TIFF. Nothing for anything else.
+std::optional<ImageFormat> formatFromName(const QString& name);
+
+// The save format codes of the control's file object: 0 BMP, 2 JPEG, 4 GIF, 5 TIFF, 12 PNG,
+// 13 FlashPix, 16 PCX. Nothing for any other number.
+std::optional<ImageFormat> formatFromSaveCode(int code);
+
+// What each format holds, and what is written for a colour-depth code it cannot hold. The writer
+// converts to the nearest code the format holds, losslessly wherever the format allows it; the
+// image in memory is never changed.
+//
+//   format  holds                      written instead
+//   BMP     1 4 40 8 80 16 24 32       (all held; 16 as 5-5-5, 40 and 80 with a grey palette)
+//   PCX     1 4 40 8 80 24             16, 32 -> 24 (same colours)
+//   PNG     1 4 40 8 80 24             16, 32 -> 24 (same colours)
+//   TIFF    1 4 40 8 80 24 32          16 -> 24 (same colours)
+//   GIF     1 4 40 8 80                16, 24, 32 -> the same colours as a palette when there are
+//                                      at most 256 of them (8, or 80 when they are all grey),
+//                                      otherwise 256 colours chosen for the image, dithered (8)
+//   JPEG    80 24                      40, and 1 with a grey palette -> 80 (same greys);
+//                                      4, 8, 16, 32, and 1 with colours -> 24 (same colours)
+//   JP2     read only                  writing is refused
+//   FPX     not yet supported          writing is refused
+// Dots per inch are kept by every format except GIF, which has no place for them.
+bool formatHolds(ImageFormat format, ColourCode code);
+
+// True for the formats the control can write today: BMP, JPEG, PNG, GIF, TIFF, PCX.
+bool formatWritable(ImageFormat format);
+
+}  // namespace tavlo::codecs
