@@ -44,6 +44,16 @@ public:
     };
     using Step = std::variant<Depth, Rotate, Resize, Trim>;
 
+    // How the options are written, for command lines that read them one by one: each operation
+    // option with the number of values it takes, and the modifiers that may follow it with the
+    // number of values each of them takes.
+    struct Syntax {
+        QString option;
+        int values;
+        std::vector<std::pair<QString, int>> modifiers;
+    };
+    static const std::vector<Syntax>& syntax();
+
     // Reads the operations out of arguments. Arguments that are not operations are handed back in
     // rest, in their order, for the caller's own options. Returns "" or the reason (in Japanese)
     // why an operation's value could not be read.
