@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace tavlo::process {
@@ -115,7 +116,7 @@ struct Rgb555Quantiser {
 
 struct PaletteQuantiser {
     WritableRows out;
-    NearestColour nearest;
+    NearestColour& nearest;
     const QVector<QRgb>& palette;
     uchar* row = nullptr;
     void beginRow(int y) { row = out[y]; }
@@ -253,9 +254,13 @@ Image toPalette(const RowReader& reader, int bits, bool dither)
         return {};
     out.setColorTable(palette);
     const WritableRows rows(out);
-    parallelRows(source.height(), kBandRows, [&](int begin, int end) {
+    // One colour cache per thread, kept across its bands.
+    std::vector<std::unique_ptr<NearestColour>> caches(static_cast<std::size_t>(processThreadCount()));
+    parallelRows(source.height(), kBandRows, [&](int begin, int end, int worker) {
+        if (!caches[worker])
+            caches[worker] = std::make_unique<NearestColour>(palette);
         BgrSource in{reader};
-        PaletteQuantiser quantiser{rows, NearestColour(palette), palette};
+        PaletteQuantiser quantiser{rows, *caches[worker], palette};
         diffuseBand<3>(source.width(), begin, end, in, quantiser, strength);
     });
     return Image::fromIndexed(std::move(out), bits);

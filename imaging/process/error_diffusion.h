@@ -24,11 +24,23 @@ template <int Channels, class Source, class Quantiser>
 void diffuseBand(int width, int begin, int end, Source& source, Quantiser& quantiser, int strength)
 {
     std::vector<uchar> buffer(std::size_t(width) * 3 + 16);
+    int value[Channels];
+    int chosen[Channels];
+    if (strength == 0) {
+        for (int y = begin; y < end; ++y) {
+            const uchar* in = source.row(y, buffer.data());
+            quantiser.beginRow(y);
+            for (int x = 0; x < width; ++x) {
+                for (int c = 0; c < Channels; ++c)
+                    value[c] = in[x * Channels + c];
+                quantiser.put(x, value, chosen);
+            }
+        }
+        return;
+    }
     // Error accumulators in 1/256 of a level, one pixel of margin on both sides.
     std::vector<int> here(std::size_t(width + 2) * Channels, 0);
     std::vector<int> below(std::size_t(width + 2) * Channels, 0);
-    int value[Channels];
-    int chosen[Channels];
     for (int y = begin; y < end; ++y) {
         const uchar* in = source.row(y, buffer.data());
         quantiser.beginRow(y);
@@ -41,8 +53,6 @@ void diffuseBand(int width, int begin, int end, Source& source, Quantiser& quant
             for (int c = 0; c < Channels; ++c)
                 value[c] = std::clamp(in[x * Channels + c] + ((err[c] + 128) >> 8), 0, 255);
             quantiser.put(x, value, chosen);
-            if (strength == 0)
-                continue;
             int* ahead = err + step * Channels;
             int* under = below.data() + (x + 1) * Channels;
             for (int c = 0; c < Channels; ++c) {

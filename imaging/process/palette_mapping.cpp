@@ -6,6 +6,7 @@
 #include "imaging/process/row_reader.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace tavlo::process {
@@ -25,8 +26,11 @@ Image backToCodeOf(const Image& colour, const Image& model)
     const RowReader reader(colour);
     const WritableRows rows(out);
     const int width = colour.width();
-    parallelRows(colour.height(), 64, [&](int begin, int end) {
-        NearestColour nearest(palette);
+    std::vector<std::unique_ptr<NearestColour>> caches(static_cast<std::size_t>(processThreadCount()));
+    parallelRows(colour.height(), 64, [&](int begin, int end, int worker) {
+        if (!caches[worker])
+            caches[worker] = std::make_unique<NearestColour>(palette);
+        NearestColour& nearest = *caches[worker];
         std::vector<uchar> buffer(std::size_t(width) * 3 + 16);
         for (int y = begin; y < end; ++y) {
             const uchar* in = reader.bgr(y, buffer.data());

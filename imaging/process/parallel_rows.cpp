@@ -15,6 +15,12 @@ int processThreadCount()
 
 void parallelRows(int rows, int bandRows, const std::function<void(int begin, int end)>& work)
 {
+    parallelRows(rows, bandRows, [&work](int begin, int end, int) { work(begin, end); });
+}
+
+void parallelRows(int rows, int bandRows,
+                  const std::function<void(int begin, int end, int worker)>& work)
+{
     if (rows <= 0)
         return;
     bandRows = std::max(1, bandRows);
@@ -22,21 +28,21 @@ void parallelRows(int rows, int bandRows, const std::function<void(int begin, in
     const int threads = std::min(bands, processThreadCount());
     if (threads <= 1) {
         for (int begin = 0; begin < rows; begin += bandRows)
-            work(begin, std::min(rows, begin + bandRows));
+            work(begin, std::min(rows, begin + bandRows), 0);
         return;
     }
     std::atomic<int> next{0};
-    auto run = [&] {
+    auto run = [&](int worker) {
         for (int band = next++; band < bands; band = next++) {
             const int begin = band * bandRows;
-            work(begin, std::min(rows, begin + bandRows));
+            work(begin, std::min(rows, begin + bandRows), worker);
         }
     };
     std::vector<std::thread> helpers;
     helpers.reserve(threads - 1);
     for (int i = 1; i < threads; ++i)
-        helpers.emplace_back(run);
-    run();
+        helpers.emplace_back(run, i);
+    run(0);
     for (std::thread& helper : helpers)
         helper.join();
 }

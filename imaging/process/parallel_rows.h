@@ -13,6 +13,11 @@ namespace tavlo::process {
 // work must only write rows of its own band. Returns when every band is done.
 void parallelRows(int rows, int bandRows, const std::function<void(int begin, int end)>& work);
 
+// The same, also telling work which of the threads runs it (0 .. processThreadCount() - 1), so
+// it can keep per-thread state (a colour cache) across the bands that thread runs.
+void parallelRows(int rows, int bandRows,
+                  const std::function<void(int begin, int end, int worker)>& work);
+
 // The rows of a QImage for writing from several threads. QImage::scanLine() must not be called
 // from worker threads (it counts detaches in an unguarded field), so the image is detached once
 // here and workers use plain pointers.

@@ -69,8 +69,10 @@ void filterBand(const QImage& in, const WritableRows& out, int outWidth, const T
                 const Taps& down, int begin, int end)
 {
     const int n = outWidth * Channels;
-    // Horizontally filtered source rows, kept while later output rows still need them.
-    const int slotCount = down.widest + 1;
+    // Horizontally filtered source rows, kept while the next output row may still need them:
+    // consecutive output rows share at most their boundary row when shrinking and both rows when
+    // growing, so three are enough, however many rows one output row averages.
+    const int slotCount = std::min(down.widest + 1, 3);
     std::vector<std::vector<float>> cache(slotCount, std::vector<float>(std::size_t(n)));
     std::vector<int> cachedRow(slotCount, -1);
     int nextSlot = 0;
