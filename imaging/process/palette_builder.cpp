@@ -2,6 +2,8 @@
 
 #include <libimagequant.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -41,6 +43,20 @@ struct LiqFree {
     void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
     void operator()(liq_result* p) const { liq_result_destroy(p); }
 };
+
+// libimagequant spreads its palette search over OpenMP threads whose waits spin. On the two-core
+// machines Tavlo runs on, with scanning and our own threads busy, the spinning costs more than it
+// saves (a 256-colour palette of a 300 dpi page took two to four times longer), so its loops run
+// on the calling thread. Looked up at run time: a libimagequant built without OpenMP has nothing to
+// set.
+void keepLibimagequantOnThisThread()
+{
+    using SetThreads = void (*)(int);
+    static const auto setThreads =
+        reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (setThreads)
+        setThreads(1);
+}
 
 // A tiny open-addressing set of colours for exactPalette().
 class ColourSet {
@@ -126,6 +142,7 @@ QVector<QRgb> bestPalette(const RowReader& source, int colours)
     Sample sample{&source, stride};
     const int sampleWidth = std::max(1, image.width() / stride);
 
+    keepLibimagequantOnThisThread();
     std::unique_ptr<liq_attr, LiqFree> attr(liq_attr_create());
     if (!attr)
         return {};
