@@ -113,6 +113,16 @@ TEST(ColourConversion, LosslessRoundTripsAreIdentities)
         EXPECT_TRUE(samePixels(convertColour(convertColour(mono, via), ColourCode::Mono), mono)) << int(via);
 }
 
+TEST(ColourConversion, EveryGreyLevelSurvivesSixteenBitsWithASmallTint)
+{
+    Image levels = Image::create(256, 1, ColourCode::Grey256);
+    for (int v = 0; v < 256; ++v)
+        levels.scanLine(0)[v] = uchar(v);
+    const Image rgb555 = convertColour(levels, ColourCode::Rgb555);
+    EXPECT_TRUE(samePixels(convertColour(rgb555, ColourCode::Grey256), levels));
+    EXPECT_LE(test::largestDifference(rgb555, levels), 12);
+}
+
 TEST(ColourConversion, OneBitKeepsItsTwoColoursWhereverTheyFit)
 {
     const Image mono = test::colouredMonoImage(21, 4);
