@@ -1,33 +1,34 @@
 #!/usr/bin/env bash
 # Whole-process figures of the pixel operations, side by side in one run: tavlo-image convert
 # (BMP page in, BMP out) against ImageMagick's convert and vips on the same 300 dpi A4 colour
-# page, and vips on its PPM twin; then the mean error of the 256- and 16-colour palettes against
-# the original, tavlo-image against ImageMagick.
-#
-#   bench/process_figures.sh [BUILD_DIR [RUNS]]      (defaults: build, 5 runs after 1 warm-up)
-#
-# Needs a build with tavlo-image and make_test_page; installs imagemagick, libvips-tools and
-# hyperfine when they are missing.
+# page (bench/codecs/scan_page.h), and vips on its PPM twin; then the mean error of the 256- and
+# 16-colour palettes against the original, tavlo-image against ImageMagick; then the Google
+# Benchmark figures of each operation in process (process_bench).
+#   bench/process_figures.sh   TAVLO_BENCH_RUNS (default 5) runs per command after one warm-up;
+#                              TAVLO_BENCH_DIR (default build/bench-work) holds the pages.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-runs=${2:-5}
+. "$root/scripts/lib.sh"
+runs=${TAVLO_BENCH_RUNS:-5}
 
 missing=()
-command -v convert >/dev/null || missing+=(imagemagick)
-command -v vips >/dev/null || missing+=(libvips-tools)
-command -v hyperfine >/dev/null || missing+=(hyperfine)
+for tool in imagemagick libvips-tools hyperfine python3; do
+    dpkg-query -W -f='${Status}' "$tool" 2>/dev/null | grep -q 'install ok installed' || missing+=("$tool")
+done
 if [ ${#missing[@]} -gt 0 ]; then
-    sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+build_tavlo tavlo-image tavlo-bench-page process_bench >/dev/null
+bin=$TAVLO_BUILD_DIR/bin
+work=${TAVLO_BENCH_DIR:-$TAVLO_BUILD_DIR/bench-work}
+mkdir -p "$work"
 cd "$work"
-"$build/bin/make_test_page" page.bmp page.ppm
-tavlo="$build/bin/tavlo-image"
+"$bin/tavlo-bench-page" page.bmp 300
+vips copy page.bmp page.ppm
+tavlo="$bin/tavlo-image"
+# The real ImageMagick program, not a wrapper script that might stand in front of it.
+magick=$(command -v convert-im6.q16 || command -v convert)
+compare=$(command -v compare-im6.q16 || command -v compare)
 
 # name | tavlo-image operations | ImageMagick operations | vips on the BMP | vips on the PPM twin
 # (vips writes BMP through ImageMagick; its palettes and 1 bit come from magicksave's bitdepth.
@@ -60,7 +61,7 @@ printf '%-24s %9s %9s %9s %9s %8s %8s %9s\n' operation tavlo IM vips vips-ppm "I
 for row in "${operations[@]}"; do
     IFS='|' read -r name ours theirs vbmp vppm <<<"$row"
     t=$(measure "${ours:+$tavlo convert page.bmp out.bmp --format BMP $ours}")
-    m=$(measure "${theirs:+convert page.bmp $theirs BMP3:out.bmp}")
+    m=$(measure "${theirs:+$magick page.bmp $theirs BMP3:out.bmp}")
     v=$(measure "${vbmp:+vips $vbmp}")
     p=$(measure "${vppm:+vips $vppm}")
     python3 - "$name" "$t" "$m" "$v" "$p" <<'PY'
@@ -83,10 +84,15 @@ printf '%-22s %10s %12s\n' palette tavlo-image ImageMagick
 for colours in 256 16; do
     depth=$([ "$colours" = 256 ] && echo 8 || echo 4)
     "$tavlo" convert page.bmp ours.bmp --format BMP --depth "$depth" --dither
-    convert page.bmp -dither FloydSteinberg -colors "$colours" BMP3:theirs.bmp
+    "$magick" page.bmp -dither FloydSteinberg -colors "$colours" BMP3:theirs.bmp
     # compare exits with 1 when the images differ, which they do.
-    ours=$( (compare -metric MAE page.bmp ours.bmp null: 2>&1 || true) | sed -E 's/.*\(([0-9.e+-]+)\).*/\1/')
-    theirs=$( (compare -metric MAE page.bmp theirs.bmp null: 2>&1 || true) | sed -E 's/.*\(([0-9.e+-]+)\).*/\1/')
+    ours=$( ("$compare" -metric MAE page.bmp ours.bmp null: 2>&1 || true) | sed -E 's/.*\(([0-9.e+-]+)\).*/\1/')
+    theirs=$( ("$compare" -metric MAE page.bmp theirs.bmp null: 2>&1 || true) | sed -E 's/.*\(([0-9.e+-]+)\).*/\1/')
     python3 -c "import sys; print('%-22s %10.3f %12.3f' % ('$colours colours dithered', float(sys.argv[1]) * 255, float(sys.argv[2]) * 255))" "$ours" "$theirs"
     "$tavlo" info ours.bmp
 done
+
+echo
+echo "In process (Google Benchmark, median of $runs):"
+"$bin/process_bench" --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true 2>/dev/null |
+    grep -E '_median|^Benchmark|^-'

@@ -10,17 +10,6 @@
 namespace tavlo::codecs {
 namespace {
 
-bool greyOnly(const Image& image)
-{
-    if (image.code() == ColourCode::Grey16 || image.code() == ColourCode::Grey256)
-        return true;
-    if (image.code() != ColourCode::Mono)
-        return false;
-    const QVector<QRgb> palette = image.palette();
-    return std::all_of(palette.begin(), palette.end(),
-                       [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); });
-}
-
 // A row of a direct-colour image (16, 24, 32) as 0xffRRGGBB values.
 void directRow(const Image& image, int y, QRgb* out)
 {
@@ -149,63 +138,6 @@ QImage quantisedPalette(const Image& image)
 
 }  // namespace
 
-Image toRgb24(const Image& image)
-{
-    if (image.isNull() || image.code() == ColourCode::Rgb24)
-        return image;
-    Image out = Image::create(image.width(), image.height(), ColourCode::Rgb24);
-    if (out.isNull())
-        return out;
-    const bool indexed = isIndexedCode(image.code()) && image.code() != ColourCode::Grey256;
-    const QVector<QRgb> palette = image.palette();
-    std::vector<QRgb> row(std::size_t(image.width()));
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* in = image.scanLine(y);
-        if (image.code() == ColourCode::Mono) {
-            for (int x = 0; x < image.width(); ++x)
-                row[std::size_t(x)] = palette[(in[x / 8] >> (7 - x % 8)) & 1];
-        } else if (indexed) {
-            for (int x = 0; x < image.width(); ++x)
-                row[std::size_t(x)] = palette[in[x]];
-        } else if (image.code() == ColourCode::Grey256) {
-            for (int x = 0; x < image.width(); ++x)
-                row[std::size_t(x)] = qRgb(in[x], in[x], in[x]);
-        } else {
-            directRow(image, y, row.data());
-        }
-        uchar* o = out.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            o[3 * x] = uchar(qBlue(row[std::size_t(x)]));
-            o[3 * x + 1] = uchar(qGreen(row[std::size_t(x)]));
-            o[3 * x + 2] = uchar(qRed(row[std::size_t(x)]));
-        }
-    }
-    out.setDpi(image.dpiX(), image.dpiY());
-    return out;
-}
-
-Image toGrey256(const Image& image)
-{
-    if (image.isNull() || image.code() == ColourCode::Grey256)
-        return image;
-    if (!greyOnly(image))
-        return Image();
-    Image out = Image::create(image.width(), image.height(), ColourCode::Grey256);
-    if (out.isNull())
-        return out;
-    const QVector<QRgb> palette = image.palette();
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* in = image.scanLine(y);
-        uchar* o = out.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const int index = image.code() == ColourCode::Mono ? (in[x / 8] >> (7 - x % 8)) & 1 : in[x];
-            o[x] = uchar(qRed(palette[index]));
-        }
-    }
-    out.setDpi(image.dpiX(), image.dpiY());
-    return out;
-}
-
 Image toPalette256(const Image& image)
 {
     if (image.isNull() || isIndexedCode(image.code()))
@@ -222,16 +154,9 @@ Image toPalette256(const Image& image)
 
 Image fitForFormat(const Image& image, ImageFormat format)
 {
-    if (image.isNull() || formatHolds(format, image.code()))
-        return image;
-    switch (format) {
-    case ImageFormat::Gif: return toPalette256(image);
-    case ImageFormat::Jpeg: return greyOnly(image) ? toGrey256(image) : toRgb24(image);
-    case ImageFormat::Pcx:
-    case ImageFormat::Png:
-    case ImageFormat::Tiff: return toRgb24(image);
-    default: return image;
-    }
+    if (format == ImageFormat::Gif && !image.isNull() && !isIndexedCode(image.code()))
+        return toPalette256(image);
+    return image;
 }
 
 }  // namespace tavlo::codecs

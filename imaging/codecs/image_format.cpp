@@ -48,22 +48,6 @@ std::optional<ImageFormat> formatFromSaveCode(int code)
     }
 }
 
-bool formatHolds(ImageFormat format, ColourCode code)
-{
-    switch (format) {
-    case ImageFormat::Bmp: return true;
-    case ImageFormat::Pcx:
-    case ImageFormat::Png: return code != ColourCode::Rgb555 && code != ColourCode::Rgb32;
-    case ImageFormat::Tiff: return code != ColourCode::Rgb555;
-    case ImageFormat::Gif: return isIndexedCode(code);
-    case ImageFormat::Jpeg: return code == ColourCode::Grey256 || code == ColourCode::Rgb24;
-    case ImageFormat::Jpeg2000:
-    case ImageFormat::FlashPix:
-    case ImageFormat::Unknown: break;
-    }
-    return false;
-}
-
 bool formatWritable(ImageFormat format)
 {
     switch (format) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "imaging/colour_code.h"
-
 #include <QString>
 
 #include <optional>
@@ -34,15 +32,17 @@ std::optional<ImageFormat> formatFromName(const QString& name);
 // 13 FlashPix, 16 PCX. Nothing for any other number.
 std::optional<ImageFormat> formatFromSaveCode(int code);
 
-// What each format holds, and what is written for a colour-depth code it cannot hold. The writer
-// converts to the nearest code the format holds, losslessly wherever the format allows it; the
-// image in memory is never changed.
+// What each format holds, and what is written for a colour-depth code it cannot hold: the nearest
+// code the format holds, losslessly wherever the format allows it; the image in memory is never
+// changed. Reading the file back gives the code in the "holds" column, or the one written instead.
 //
 //   format  holds                      written instead
 //   BMP     1 4 40 8 80 16 24 32       (all held; 16 as 5-5-5, 40 and 80 with a grey palette)
 //   PCX     1 4 40 8 80 24             16, 32 -> 24 (same colours)
 //   PNG     1 4 40 8 80 24             16, 32 -> 24 (same colours)
-//   TIFF    1 4 40 8 80 24 32          16 -> 24 (same colours)
+//   TIFF    1 4 40 8 80 24             16, 32 -> 24 (same colours); 1 as CCITT G4 when black and
+//                                      white, else with its two colours; LZW with the predictor
+//                                      otherwise
 //   GIF     1 4 40 8 80                16, 24, 32 -> the same colours as a palette when there are
 //                                      at most 256 of them (8, or 80 when they are all grey),
 //                                      otherwise 256 colours chosen for the image, dithered (8)
@@ -51,8 +51,9 @@ std::optional<ImageFormat> formatFromSaveCode(int code);
 //   JP2     read only                  writing is refused
 //   FPX     not yet supported          writing is refused
 // Dots per inch are kept by every format except GIF, which has no place for them.
-bool formatHolds(ImageFormat format, ColourCode code);
-
+// The writers of BMP, PCX, PNG, TIFF and JPEG convert row by row as they write (no second copy of
+// the image); the GIF palette is made first (format_fit.h).
+//
 // True for the formats the control can write today: BMP, JPEG, PNG, GIF, TIFF, PCX.
 bool formatWritable(ImageFormat format);
 

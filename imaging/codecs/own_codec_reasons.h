@@ -1,55 +1,9 @@
 #pragma once
 
-#include "imaging/image.h"
+#include "imaging/codecs/codec_reasons.h"
 
-#include <QString>
-
-// The reasons the BMP and PCX codecs give when a file cannot be read or written.
+// The reasons only the BMP and PCX codecs give, beside the shared ones of codec_reasons.h.
 namespace tavlo::codecs::reasons {
-
-inline QString truncated()
-{
-    return QStringLiteral("ﾌｧｲﾙが途中で終わっています");
-}
-
-inline QString damaged()
-{
-    return QStringLiteral("ﾌｧｲﾙが壊れています");
-}
-
-inline QString notThisFormat(const char* what)
-{
-    return QStringLiteral("%1 ﾌｧｲﾙではありません").arg(QLatin1String(what));
-}
-
-inline QString unsupported(const QString& detail)
-{
-    return QStringLiteral("対応していない形式です: ") + detail;
-}
-
-inline QString tooLarge(qint64 width, qint64 height)
-{
-    return QStringLiteral("画像が大きすぎます: %1 x %2 (上限は一辺 %3, 合計 %4 MB)")
-        .arg(width)
-        .arg(height)
-        .arg(Image::kMaxSide)
-        .arg(Image::kMaxStorageBytes >> 20);
-}
-
-inline QString outOfMemory()
-{
-    return QStringLiteral("ﾒﾓﾘが足りません");
-}
-
-inline QString writeFailed()
-{
-    return QStringLiteral("ﾌｧｲﾙに書き込めません");
-}
-
-inline QString nullImage()
-{
-    return QStringLiteral("画像がありません");
-}
 
 inline QString paletteIndexOutOfRange()
 {

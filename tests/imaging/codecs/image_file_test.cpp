@@ -38,8 +38,8 @@ ColourCode expectedCode(ImageFormat format, ColourCode code)
     case ImageFormat::Bmp: return code;
     case ImageFormat::Pcx:
     case ImageFormat::Png:
+    case ImageFormat::Tiff:
         return code == ColourCode::Rgb555 || code == ColourCode::Rgb32 ? ColourCode::Rgb24 : code;
-    case ImageFormat::Tiff: return code == ColourCode::Rgb555 ? ColourCode::Rgb24 : code;
     case ImageFormat::Gif: return isIndexedCode(code) ? code : ColourCode::Palette256;
     case ImageFormat::Jpeg:
         return code == ColourCode::Grey256 || code == ColourCode::Grey16 || code == ColourCode::Mono
@@ -86,7 +86,9 @@ TEST_F(ImageFile, EveryCodeInEveryFormatRoundTrips)
                         EXPECT_TRUE(samePixels(back.image, original));
                     }
                 } else {
-                    EXPECT_LT(test::meanDifference(back.image, original), 12.0);
+                    // 16 colours put steps between neighbours that JPEG blurs more than ramps.
+                    const double tolerance = code == ColourCode::Palette16 ? 24.0 : 12.0;
+                    EXPECT_LT(test::meanDifference(back.image, original), tolerance);
                 }
                 if (format != ImageFormat::Gif) {  // GIF has no place for dots per inch
                     EXPECT_EQ(back.image.dpiX(), 300);
@@ -234,6 +236,12 @@ TEST_F(ImageFile, ImagesBeyondTheBoundAreRefusedBeforeTheyAreAllocated)
     const Decoded bomb = readImageFile(path(QStringLiteral("bomb.png")));
     EXPECT_FALSE(bomb.ok());
     EXPECT_FALSE(bomb.error.isEmpty());
+
+    // A two-colour GIF screen of 65535 x 65535 (found by fuzzing: the canvas for it is 4 GiB).
+    const QByteArray gif = QByteArray("GIF89a\xff\xff\xff\xff\x80\0\0", 13) + QByteArray(6, '\xff') +
+                           QByteArray(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 19);
+    ASSERT_TRUE(writeAll(path(QStringLiteral("screen.gif")), gif));
+    EXPECT_TRUE(readImageFile(path(QStringLiteral("screen.gif"))).error.startsWith(QStringLiteral("画像が大きすぎます")));
 }
 
 }  // namespace

@@ -26,10 +26,14 @@ Image makeTestImage(ColourCode code, int width, int height, quint32 seed)
     Image image = Image::create(width, height, code);
     const int entries = paletteCapacity(code);
     if (code == ColourCode::Palette16 || code == ColourCode::Palette256) {
+        // Colours around a loop, so neighbouring indices (and the wrap from the last to the first)
+        // are near colours and JPEG can be compared with a tolerance; never grey.
         QVector<QRgb> palette(entries);
-        for (int i = 0; i < entries; ++i)
-            palette[i] = qRgb(int(random.next() % 256), int(random.next() % 256), int(random.next() % 256));
-        palette[0] = qRgb(255, 0, 0);  // never all grey
+        for (int i = 0; i < entries; ++i) {
+            const double a = 6.283185307179586 * i / entries;
+            palette[i] = qRgb(int(128 + 100 * std::cos(a)), int(128 + 100 * std::sin(a)),
+                              int(128 + 60 * std::cos(2 * a)) ^ int(random.next() % 2));
+        }
         image.pixels().setColorTable(palette);
     }
     for (int y = 0; y < height; ++y) {
@@ -46,7 +50,7 @@ Image makeTestImage(ColourCode code, int width, int height, quint32 seed)
             case ColourCode::Palette16:
             case ColourCode::Grey16:
             case ColourCode::Palette256:
-                row[x] = uchar((x + 3 * y + int(random.next() % 2)) % entries);
+                row[x] = uchar((x / 2 + y + int(random.next() % 2)) % entries);
                 break;
             case ColourCode::Grey256: row[x] = uchar(level); break;
             case ColourCode::Rgb555: {

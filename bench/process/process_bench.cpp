@@ -1,5 +1,5 @@
-// Benchmarks of the pixel operations on a colour A4 page at 300 dpi (2480 x 3508, 24 bits).
-#include "bench/test_page.h"
+// Benchmarks of the pixel operations on the colour A4 page at 300 dpi (2480 x 3508, 24 bits).
+#include "bench/codecs/scan_page.h"
 #include "imaging/process/colour_conversion.h"
 #include "imaging/process/emphasis.h"
 #include "imaging/process/mirror.h"
@@ -15,7 +15,7 @@ namespace {
 
 const Image& page()
 {
-    static const Image page = bench::makeTestPage();
+    static const Image page = bench::makeScanPage(2480, 3508, 300);
     return page;
 }
 
