@@ -1,7 +1,5 @@
 #include "imaging/codecs/png_codec.h"
 
-#include "imaging/codecs/png_band_compressor.h"
-
 #include "imaging/codecs/codec_reasons.h"
 #include "imaging/codecs/row_converter.h"
 
@@ -370,38 +368,6 @@ bool writeImage(png_structp png, png_infop info, const WriteJob& job)
         png_set_filler(png, 0, PNG_FILLER_AFTER);
     if (job.pack)
         png_set_packing(png);
-    // 8-bit grey and colour rows (the large images: scanned pages) are filtered and compressed on
-    // every core, level 7 with the filtered strategy, which is as small as the common tools make
-    // them; the image data and the end are then written here, not by libpng.
-    const bool banded = job.bitDepth == 8 && !job.pack && job.filters == PNG_ALL_FILTERS &&
-                        (job.colourType == PNG_COLOR_TYPE_RGB || job.colourType == PNG_COLOR_TYPE_GRAY) &&
-                        job.source != RowSource::GreyLevels;
-    if (banded) {
-        png_write_flush(png);
-        auto* io = static_cast<PngIo*>(png_get_io_ptr(png));
-        const bool grey = job.colourType == PNG_COLOR_TYPE_GRAY;
-        const int step = job.stripFiller ? 4 : 3;
-        const auto rows = [&job, grey, step](int y, uchar* out) {
-            const uchar* in = job.bits + y * job.bytesPerLine;
-            if (grey) {
-                std::memcpy(out, in, size_t(job.width));
-            } else if (job.source == RowSource::Converted) {
-                job.converter->rgb(y, out);
-            } else {
-                for (int x = 0; x < job.width; ++x) {
-                    out[3 * x] = in[step * x + 2];
-                    out[3 * x + 1] = in[step * x + 1];
-                    out[3 * x + 2] = in[step * x];
-                }
-            }
-        };
-        if (!writePngImageData(*io->device, job.height, grey ? job.width : job.width * 3, grey ? 1 : 3, 7,
-                               Z_FILTERED, rows)) {
-            io->writeFailed = true;
-            return false;
-        }
-        return true;
-    }
     for (int y = 0; y < job.height; ++y) {
         const uchar* row = job.bits + y * job.bytesPerLine;
         switch (job.source) {
