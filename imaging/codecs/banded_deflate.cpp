@@ -1,15 +1,12 @@
 #include "imaging/codecs/banded_deflate.h"
 
+#include "imaging/codecs/ordered_work.h"
 #include "imaging/codecs/png_row_filter.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tavlo::codecs {
@@ -21,8 +18,6 @@ struct Band {
     std::vector<uchar> compressed;
     uLong adler = 1;
     std::size_t filteredBytes = 0;
-    bool done = false;
-    bool failed = false;
 };
 
 class Job {
@@ -113,65 +108,23 @@ public:
         return false;
     }
 
-    // Runs `threads` workers; the calling thread hands finished bands to the sink in order.
+    // Compresses the bands on worker threads and hands them to the sink in order, between the
+    // zlib header and the Adler-32 of the whole.
     bool run(int threads, const BandedDeflate::Sink& sink)
     {
-        const int window = 2 * threads;
-        std::vector<std::thread> workers;
-        auto work = [this, window] {
-            for (;;) {
-                int index = 0;
-                {
-                    std::unique_lock lock(m_mutex);
-                    m_wake.wait(lock, [&] { return m_stop || m_next >= bandCount() || m_next < m_written + window; });
-                    if (m_stop || m_next >= bandCount())
-                        return;
-                    index = m_next++;
-                }
-                const bool ok = compressBand(index);
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_bands[std::size_t(index)].done = true;
-                    m_bands[std::size_t(index)].failed = !ok;
-                }
-                m_wake.notify_all();
-            }
-        };
-        try {
-            for (int i = 0; i < threads; ++i)
-                workers.emplace_back(work);
-        } catch (const std::system_error&) {
-            // Fewer threads than asked for (or none: the loop below then works alone).
-        }
-        bool ok = true;
-        uLong adler = 1;
         const uchar header[2] = {0x78, 0x9c};  // deflate, 32 KB window, default level
-        ok = sink(header, 2);
-        for (int index = 0; ok && index < bandCount(); ++index) {
-            Band& band = m_bands[std::size_t(index)];
-            if (workers.empty()) {
-                band.failed = !compressBand(index);
-                band.done = true;
-            } else {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return band.done; });
-            }
-            ok = !band.failed && sink(band.compressed.data(), band.compressed.size());
-            adler = adler32_combine(adler, band.adler, z_off_t(band.filteredBytes));
-            std::vector<uchar>().swap(band.compressed);
-            {
-                std::lock_guard lock(m_mutex);
-                m_written = index + 1;
-            }
-            m_wake.notify_all();
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        for (std::thread& worker : workers)
-            worker.join();
+        if (!sink(header, 2))
+            return false;
+        uLong adler = 1;
+        const bool ok = OrderedWork::run(
+            bandCount(), threads, [this](int index) { return compressBand(index); },
+            [&](int index) {
+                Band& band = m_bands[std::size_t(index)];
+                adler = adler32_combine(adler, band.adler, z_off_t(band.filteredBytes));
+                const bool taken = sink(band.compressed.data(), band.compressed.size());
+                std::vector<uchar>().swap(band.compressed);
+                return taken;
+            });
         if (!ok)
             return false;
         const uchar trailer[4] = {uchar(adler >> 24), uchar(adler >> 16), uchar(adler >> 8), uchar(adler)};
@@ -186,11 +139,6 @@ private:
     const BandedDeflate::Settings& m_settings;
     int m_bandRows = 1;
     std::vector<Band> m_bands;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    int m_next = 0;
-    int m_written = 0;
-    bool m_stop = false;
 };
 
 }  // namespace
@@ -201,10 +149,7 @@ bool BandedDeflate::compress(int width, int height, int bytesPerPixel, const Row
     if (width < 1 || height < 1 || bytesPerPixel < 1)
         return false;
     Job job(width, height, bytesPerPixel, source, settings);
-    int threads = settings.threads > 0 ? settings.threads : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    threads = std::min(threads, job.bandCount());
-    // One band, or one processor: no threads at all.
-    return job.run(threads > 1 ? threads : 0, sink);
+    return job.run(settings.threads, sink);
 }
 
 }  // namespace tavlo::codecs

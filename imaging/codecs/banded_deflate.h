@@ -31,7 +31,7 @@ public:
     // Row y of the picture as PNG stores it before filtering (R, G, B or grey bytes). Called
     // from several threads at once, so it must only read shared data.
     using RowSource = std::function<void(int y, uchar* out)>;
-    // Receives the stream in order; false stops the work.
+    // Receives the stream in order, on the calling thread; false stops the work. Must not throw.
     using Sink = std::function<bool(const uchar* data, std::size_t size)>;
 
     // False when the sink refused data or memory ran out.
