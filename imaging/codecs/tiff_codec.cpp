@@ -60,7 +60,9 @@ toff_t seekProc(thandle_t handle, toff_t offset, int whence)
     case SEEK_END: target = io->device->size() + qint64(offset); break;
     default: return toff_t(-1);
     }
-    if (target < 0 || !io->device->seek(target))
+    // Reading never goes past the end of the file: such an offset is damage, refused here before
+    // the device complains.
+    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) || !io->device->seek(target))
         return toff_t(-1);
     return toff_t(target);
 }
