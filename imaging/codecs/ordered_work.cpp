@@ -37,7 +37,8 @@ bool OrderedWork::run(int count, int threads, const std::function<bool(int)>& pr
     int next = 0;
     int consumed = 0;
     bool stop = false;
-    const int ahead = 2 * threads;
+    // Workers run ahead of the consumer by at most one piece each, plus the one it waits for.
+    const int ahead = threads + 1;
     auto work = [&] {
         for (;;) {
             int index = 0;

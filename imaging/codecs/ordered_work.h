@@ -10,7 +10,7 @@ namespace tavlo::codecs {
 class OrderedWork {
 public:
     // produce(i) runs on some thread for every i in [0, count); consume(i) runs on the calling
-    // thread for i = 0, 1, ... once produce(i) has finished. At most 2 x threads pieces are
+    // thread for i = 0, 1, ... once produce(i) has finished. At most threads + 1 pieces are
     // produced ahead of the one being consumed, which bounds the memory they hold. Either
     // returning false stops the work: pieces not started are skipped, running ones finish.
     // threads = 0 uses one per processor (at most 4); with one thread (or one piece) everything
