@@ -172,7 +172,11 @@ Decoded readGif(QIODevice& in)
     const int colours = int(frame.palette.size());
     const ColourCode code = colours <= 2 ? ColourCode::Mono : colours <= 16 ? ColourCode::Palette16
                                                                             : ColourCode::Palette256;
-    if (width > Image::kMaxSide || height > Image::kMaxSide || !Image::sizeAllowed(int(width), int(height), code))
+    // The bound is checked for the canvas actually allocated (one byte per pixel), not for the
+    // code the image ends with: a two-colour screen of 65535 x 65535 is 512 MiB at 1 bit but 4 GiB
+    // as canvas.
+    if (width > Image::kMaxSide || height > Image::kMaxSide ||
+        !Image::sizeAllowed(int(width), int(height), ColourCode::Palette256))
         return Decoded::failure(reasons::tooLarge(width, height));
 
     QImage canvas(int(width), int(height), QImage::Format_Indexed8);
