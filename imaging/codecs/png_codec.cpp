@@ -497,6 +497,9 @@ Decoded readPng(QIODevice& in)
     if (pixels.isNull())
         return Decoded::failure(reasons::outOfMemory());
     const bool composite = layout->target == Target::GreyAlpha || layout->target == Target::ColourAlpha;
+    // An interlaced file with alpha is decoded whole before compositing: that buffer is bounded too.
+    if (composite && layout->interlaced && qint64(layout->rowBytes) * height > Image::kMaxStorageBytes)
+        return Decoded::failure(reasons::tooLarge(width, height));
     std::unique_ptr<png_byte[]> through;
     std::vector<png_bytep> rows;
     try {

@@ -326,7 +326,9 @@ TiffLayout readLayout(TIFF* tif)
             layout.target = Target::Indexed;
         break;
     case PHOTOMETRIC_RGB:
-        if (layout.samplesPerPixel >= 3 && (bps == 8 || bps == 16))
+        // Extra samples beyond the colour are skipped; a forged count of thousands is left to
+        // libtiff's own reader, which refuses it.
+        if (layout.samplesPerPixel >= 3 && layout.samplesPerPixel <= 8 && (bps == 8 || bps == 16))
             layout.target = Target::Colour;
         break;
     default: break;
