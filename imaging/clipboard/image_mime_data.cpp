@@ -1,11 +1,30 @@
 #include "imaging/clipboard/image_mime_data.h"
 
-#include "imaging/clipboard/dib_file_writer.h"
+#include "imaging/codecs/image_file.h"
 
 #include <QBuffer>
-#include <QImageWriter>
+
+#include <cmath>
 
 namespace tavlo {
+namespace {
+
+int pixelsPerMetre(int dotsPerInch)
+{
+    return int(std::lround(dotsPerInch / 0.0254));
+}
+
+// The image in a format through the control's own encoder; empty when it fails.
+QByteArray encoded(const Image& image, codecs::ImageFormat format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadWrite) || !codecs::writeImage(image, buffer, format).isEmpty())
+        return QByteArray();
+    return bytes;
+}
+
+}  // namespace
 
 ImageMimeData::ImageMimeData(Image image) : m_image(std::move(image)) {}
 
@@ -40,17 +59,12 @@ QVariant ImageMimeData::retrieveData(const QString& mimeType, QMetaType type) co
         return QVariant(qtImage());
     if (mimeType == QLatin1String(kBmpType)) {
         if (m_bmp.isEmpty())
-            m_bmp = bmpFileBytes(m_image);
+            m_bmp = encoded(m_image, codecs::ImageFormat::Bmp);
         return m_bmp;
     }
     if (mimeType == QLatin1String(kPngType)) {
-        if (m_png.isEmpty()) {
-            QBuffer buffer(&m_png);
-            buffer.open(QIODevice::WriteOnly);
-            QImageWriter writer(&buffer, "png");
-            if (!writer.write(qtImage()))
-                m_png.clear();
-        }
+        if (m_png.isEmpty())
+            m_png = encoded(m_image, codecs::ImageFormat::Png);
         return m_png;
     }
     return QMimeData::retrieveData(mimeType, type);

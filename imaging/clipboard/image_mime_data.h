@@ -8,7 +8,7 @@
 namespace tavlo {
 
 // An image on the clipboard in the forms other programs paste: "image/bmp" (the exact colour-depth
-// code, see bmpFileBytes), "image/png" and Qt's own image form, each with the image's dots per
+// code at its own bit count), "image/png" and Qt's own image form, each with the image's dots per
 // inch. The bytes are made only when a program asks for a form, once each, so copying a large page
 // costs nothing until someone pastes it.
 //

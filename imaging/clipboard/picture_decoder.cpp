@@ -1,6 +1,6 @@
 #include "imaging/clipboard/picture_decoder.h"
 
-#include "imaging/clipboard/picture_header.h"
+#include "imaging/codecs/image_file.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -212,20 +212,27 @@ Image decodePicture(const QByteArray& bytes, const QByteArray& format)
 {
     if (bytes.isEmpty())
         return Image();
-    const PictureHeader header = peekPictureHeader(bytes);
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return Image();
+    // The control's own decoders first: they keep the exact colour-depth code and dots per inch of
+    // every format they know, and refuse damaged or forged data before allocating.
+    codecs::ImageFormat found = codecs::ImageFormat::Unknown;
+    codecs::Decoded decoded = codecs::readImage(buffer, &found);
+    if (decoded.ok())
+        return std::move(decoded.image);
+    if (found != codecs::ImageFormat::Unknown)
+        return Image();
+    // A format the control does not read itself: Qt decodes it, with its size checked first.
+    buffer.seek(0);
     QImageReader reader(&buffer, format);
     // Qt decodes direct colour as 32 bits: room for the largest image the model allows.
     reader.setAllocationLimit(int(Image::kMaxStorageBytes >> 20) * 2);
     const QSize size = reader.size();
-    if (size.isValid() && !Image::sizeAllowed(size.width(), size.height(), header.code.value_or(ColourCode::Mono)))
+    if (size.isValid() && !Image::sizeAllowed(size.width(), size.height(), ColourCode::Mono))
         return Image();
-    Image image = imageFromDecoded(reader.read(), header.code);
-    image.setDpi(header.dpiX, header.dpiY);
-    return image;
+    return imageFromDecoded(reader.read(), std::nullopt);
 }
 
 }  // namespace tavlo
