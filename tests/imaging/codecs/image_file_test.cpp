@@ -239,7 +239,7 @@ TEST_F(ImageFile, ImagesBeyondTheBoundAreRefusedBeforeTheyAreAllocated)
 
     // A two-colour GIF screen of 65535 x 65535 (found by fuzzing: the canvas for it is 4 GiB).
     const QByteArray gif = QByteArray("GIF89a\xff\xff\xff\xff\x80\0\0", 13) + QByteArray(6, '\xff') +
-                           QByteArray(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 19);
+                           QByteArray(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 16);
     ASSERT_TRUE(writeAll(path(QStringLiteral("screen.gif")), gif));
     EXPECT_TRUE(readImageFile(path(QStringLiteral("screen.gif"))).error.startsWith(QStringLiteral("画像が大きすぎます")));
 
