@@ -14,8 +14,8 @@ namespace tavlo::process {
 std::optional<QVector<QRgb>> exactPalette(const RowReader& source, int capacity);
 
 // The best palette of at most colours entries (2..256) for the image, made by libimagequant from
-// an even sample of about a million pixels spread over every row (thin lines and small marks
-// still count). Empty when libimagequant fails (out of memory).
+// an even sample of about half a million pixels spread over every row (thin lines and small
+// marks still count). Empty when libimagequant fails (out of memory).
 QVector<QRgb> bestPalette(const RowReader& source, int colours);
 
 }  // namespace tavlo::process
