@@ -2,6 +2,8 @@
 
 #include "imaging/clipboard/vector_object.h"
 #include "imaging/current_image.h"
+#include "imaging/file_object.h"
+#include "imaging/process/process_object.h"
 #include "imaging/view/drawing_object.h"
 
 #include <QWidget>
@@ -119,9 +121,13 @@ public:
     bool CopyToClipboard();
     tavlo::VectorObject& VectorObject() { return m_vector; }
 
-    // The sub-objects of other parts of the control (FileObject, ProcessObject, ScannerObject,
-    // ShapeObject and the printing half of PrinterObject) are members constructed with
-    // m_current; they go below m_vector.
+    // The file object (loading and saving the current image) and the processing object (pixel
+    // operations on it), both working on the current image.
+    tavlo::FileObject& FileObject() { return m_file; }
+    tavlo::ProcessObject& ProcessObject() { return m_process; }
+
+    // The sub-objects of other parts of the control (ScannerObject, ShapeObject and the printing
+    // half of PrinterObject) are members constructed with m_current; they go below m_process.
 
 signals:
     void ImageMouseUp(int button, int shift, int x, int y);
@@ -138,6 +144,8 @@ private:
     CurrentImage m_current;
     DrawingObject m_drawing;
     tavlo::VectorObject m_vector{m_current};
+    tavlo::FileObject m_file{m_current};
+    tavlo::ProcessObject m_process{m_current};
     ImageView* m_view = nullptr;
     double m_zoomX = 1.0;
     double m_zoomY = 1.0;

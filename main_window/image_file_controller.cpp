@@ -11,7 +11,7 @@ namespace tavlo {
 
 ImageFileController::ImageFileController(ImagingControl& ikImg, MainWindowState& state,
                                          DocumentState& doc, MainWindowOperations& ops)
-    : m_ikImg(ikImg), m_state(state), m_doc(doc), m_ops(ops), m_fileObject(ikImg.currentImage())
+    : m_ikImg(ikImg), m_state(state), m_doc(doc), m_ops(ops)
 {
 }
 
@@ -43,8 +43,8 @@ void ImageFileController::OpenImageFile()
     callIfSet(m_ops.ClearSelection, true);
     const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), QString());
     if (!name.isEmpty()) {
-        m_fileObject.setFileName(name);
-        if (m_fileObject.LoadFile())
+        m_ikImg.FileObject().setFileName(name);
+        if (m_ikImg.FileObject().LoadFile())
             drawLoaded(name);
     }
     callIfSet(m_ops.SetBusy, false);
@@ -54,9 +54,9 @@ bool ImageFileController::LoadImageFile(const QString& path)
 {
     callIfSet(m_ops.SetBusy, true);
     callIfSet(m_ops.ClearSelection, true);
-    m_fileObject.setFileName(path);
+    m_ikImg.FileObject().setFileName(path);
     bool ok = false;
-    if (CheckFileExists(path) && m_fileObject.LoadFile())
+    if (CheckFileExists(path) && m_ikImg.FileObject().LoadFile())
         ok = drawLoaded(path);
     callIfSet(m_ops.SetBusy, false);
     return ok;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "imaging/file_object.h"
-
 #include <QString>
 
 namespace tavlo {
@@ -11,7 +9,8 @@ class ImagingControl;
 struct MainWindowOperations;
 struct MainWindowState;
 
-// Opening image files into the view and closing the image.
+// Opening image files into the view and closing the image. The files are read by the view's own
+// file object (ikImg.FileObject()).
 class ImageFileController {
 public:
     ImageFileController(ImagingControl& ikImg, MainWindowState& state, DocumentState& doc,
@@ -36,9 +35,6 @@ public:
     // Empties the view: no current file, no selection, document state 0.
     void CloseImage();
 
-    // The file object that reads the files into the view's current image.
-    tavlo::FileObject& FileObject() { return m_fileObject; }
-
 private:
     bool drawLoaded(const QString& path);
 
@@ -46,7 +42,6 @@ private:
     MainWindowState& m_state;
     DocumentState& m_doc;
     MainWindowOperations& m_ops;
-    tavlo::FileObject m_fileObject;
 };
 
 }  // namespace tavlo

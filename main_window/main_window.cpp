@@ -5,20 +5,27 @@
 #include "environment/settings_store.h"
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/imaging_control.h"
+#include "main_window/busy_state.h"
 #include "main_window/clickable_picture.h"
+#include "main_window/clipboard_controller.h"
+#include "main_window/colour_depth_controller.h"
 #include "main_window/command_router.h"
 #include "main_window/display_controller.h"
 #include "main_window/document_state.h"
 #include "main_window/file_list_box.h"
 #include "main_window/folder_watch.h"
+#include "main_window/image_edit_controller.h"
 #include "main_window/image_file_controller.h"
+#include "main_window/image_save_controller.h"
 #include "main_window/menu_tree.h"
 #include "main_window/saved_state.h"
+#include "main_window/selection_controller.h"
 #include "main_window/tool_icons.h"
 #include "main_window/tool_strip.h"
 #include "main_window/view_layout.h"
 #include "main_window/work_folder_commands.h"
 #include "main_window/work_folder_list.h"
+#include "main_window/zoom_resolution_controller.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,6 +69,15 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
                                                     *m_menus, m_state, *m_watch);
     m_saved = std::make_unique<SavedState>(*this, m_state, *m_strip, *m_menus, m_ops);
     m_files = std::make_unique<ImageFileController>(*m_ikImg, m_state, *m_doc, m_ops);
+    m_busy = std::make_unique<BusyState>(*m_ikImg);
+    m_colour = std::make_unique<ColourDepthController>(*m_ikImg, *m_menus, *m_doc, m_state);
+    m_selection = std::make_unique<SelectionController>(*m_ikImg);
+    m_saving = std::make_unique<ImageSaveController>(*m_ikImg, m_state, m_ops);
+    m_edits = std::make_unique<ImageEditController>(*m_ikImg, *m_ikImg2, *m_selection, m_state,
+                                                    *m_doc, m_ops);
+    m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection,
+                                                        m_state, *m_doc, m_ops);
+    m_zoom = std::make_unique<ZoomResolutionController>(*m_ikImg, *m_menus, m_state, *m_doc, this);
     m_list = std::make_unique<WorkFolderList>(*m_File1, m_state, *m_doc);
     m_workFolder = std::make_unique<WorkFolderCommands>(*m_File1, m_state);
 
@@ -89,6 +105,23 @@ void fmMain::wireOperations()
     m_ops.SetScaleDisplay = [this](bool on) { m_display->SetScaleDisplay(on); };
     m_ops.RefreshWorkFolder = [this] { m_File1->Refresh(); };
     m_ops.ShowHelp = [](const QString& page) { yIni().W_Help(page); };
+    m_ops.SaveImage = [this](bool saveAs) { m_saving->SaveImage(saveAs); };
+    m_ops.ShowImageDetails = [this] { m_clipboard->ShowImageDetails(); };
+    m_ops.CopyImageToClipboard = [this] { m_clipboard->CopyImageToClipboard(); };
+    m_ops.PasteFromClipboard = [this] { m_clipboard->PasteFromClipboard(); };
+    m_ops.TrimToSelection = [this] { m_edits->TrimToSelection(); };
+    m_ops.SetImageResolution = [this] { m_zoom->SetImageResolution(); };
+    m_ops.ShrinkToSelection = [this](int mode) { m_edits->ShrinkToSelection(mode); };
+    m_ops.RotateFlip = [this](const QString& caption) { m_edits->RotateFlip(caption); };
+    m_ops.JoinAcrossSelection = [this](int direction) { m_edits->JoinAcrossSelection(direction); };
+    m_ops.ConvertColourDepth = [this](int code, bool quiet) {
+        m_colour->ConvertColourDepth(code, quiet);
+    };
+    m_ops.ClearSelection = [this](bool redraw) { m_selection->ClearSelection(redraw); };
+    m_ops.EmphasiseSelection = [this](int kind) { m_edits->EmphasiseSelection(kind); };
+    m_ops.mnZoom_Click = [this](int index) { m_zoom->mnZoom_Click(index); };
+    m_ops.SetBusy = [this](bool on) { m_busy->SetBusy(on); };
+    m_ops.UpdateColourChecks = [this](int code) { m_colour->UpdateColourChecks(code); };
 
     m_router->ClipboardHasImage = [] { return ClipboardHasImage(); };
     m_display->SyncListSelection = [this] { m_list->SyncListSelection(); };

@@ -10,16 +10,23 @@
 
 namespace tavlo {
 
+class BusyState;
+class ClipboardController;
+class ColourDepthController;
 class CommandRouter;
 class DisplayController;
 class DocumentState;
 class FileListBox;
 class FolderWatch;
+class ImageEditController;
 class ImageFileController;
+class ImageSaveController;
 class ImagingControl;
 class MenuTree;
 class SavedState;
+class SelectionController;
 class ToolStrip;
+class ZoomResolutionController;
 class WorkFolderCommands;
 class WorkFolderList;
 
@@ -34,6 +41,13 @@ class WorkFolderList;
 //   DisplayController    layout, scale display, magnifier
 //   SavedState           "User.xml" read at load and written at quit
 //   ImageFileController  opening and closing image files
+//   ImageSaveController  overwrite-save and save as, by extension
+//   ColourDepthController  "色数", its ticks and sClrCd
+//   SelectionController  reading and clearing the selection
+//   ImageEditController  rotations, trim, shrink, join and emphasis
+//   ClipboardController  paste, copy and the image report
+//   ZoomResolutionController  "ｽﾞｰﾑ" and "解像度"
+//   BusyState            the busy pointer (SetBusy)
 //   WorkFolderList       choosing a listed file, SyncListSelection
 //   FolderWatch          the five-second watch and the file-system watcher
 //   WorkFolderCommands   emptying, exploring, opening in the companion editor
@@ -74,6 +88,13 @@ public:
     CommandRouter& router() { return *m_router; }
     DisplayController& display() { return *m_display; }
     ImageFileController& imageFiles() { return *m_files; }
+    ImageSaveController& saving() { return *m_saving; }
+    ColourDepthController& colourDepth() { return *m_colour; }
+    SelectionController& selection() { return *m_selection; }
+    ImageEditController& edits() { return *m_edits; }
+    ClipboardController& clipboard() { return *m_clipboard; }
+    ZoomResolutionController& zoomResolution() { return *m_zoom; }
+    BusyState& busy() { return *m_busy; }
     WorkFolderList& workFolderList() { return *m_list; }
     WorkFolderCommands& workFolder() { return *m_workFolder; }
     FolderWatch& watch() { return *m_watch; }
@@ -104,6 +125,13 @@ private:
     std::unique_ptr<DisplayController> m_display;
     std::unique_ptr<SavedState> m_saved;
     std::unique_ptr<ImageFileController> m_files;
+    std::unique_ptr<BusyState> m_busy;
+    std::unique_ptr<ColourDepthController> m_colour;
+    std::unique_ptr<SelectionController> m_selection;
+    std::unique_ptr<ImageSaveController> m_saving;
+    std::unique_ptr<ImageEditController> m_edits;
+    std::unique_ptr<ClipboardController> m_clipboard;
+    std::unique_ptr<ZoomResolutionController> m_zoom;
     std::unique_ptr<WorkFolderList> m_list;
     std::unique_ptr<WorkFolderCommands> m_workFolder;
     bool m_quitting = false;

@@ -62,6 +62,7 @@ struct MainWindowOperations {
     // Shared by several operations
     std::function<void(bool on)> SetBusy;              // the busy pointer
     std::function<void(int code)> UpdateColourChecks;  // the 色数 ticks; 0 = from the image
+    std::function<void()> ClearMarkerShape;            // drops the marker tool bar's unfixed marks
     std::function<void(const QString& list)> BuildRangeMenu;  // registered sizes into 範囲
 };
 

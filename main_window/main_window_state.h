@@ -16,6 +16,9 @@ struct MainWindowState {
     int iPrnMd = 0;
     // Full path of the file the current image belongs to; "" when it has none (after a paste).
     QString sCurFile;
+    // Colour-depth code of the current image as decimal text ("1", "4", "40", "8", "80", "16",
+    // "24", "32"), set by UpdateColourChecks; read by text searches ("80.16.24.32.", ...).
+    QString sClrCd;
     // Work files are saved as BMP (true) or TIFF (false); follows the ".bmp"/".tif" choice.
     bool bSvBmp = true;
     // The work folder: the user data folder followed by "Temp" (no trailing "/").

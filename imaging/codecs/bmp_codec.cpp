@@ -35,6 +35,7 @@ constexpr double kMetresPerInch = 0.0254;
 // Dots per inch beyond this are not a real resolution; they are clamped so that what is read can
 // be written back (the header holds at most 2^31 - 1 pixels per metre, 54 million dots per inch).
 constexpr int kMaxDpi = 1000000;
+constexpr qint64 kMaxRlePixelsPerByte = 1024;
 
 qint64 dibRowBytes(qint64 width, int bits)
 {
@@ -394,6 +395,17 @@ Decoded readBmp(QIODevice& in)
     if (!header.compressed() &&
         in.size() - in.pos() < fileRowBytes * (header.height - 1) + usedRowBytes)
         return Decoded::failure(reasons::truncated());
+
+    // Run-length data can skip any number of pixels, so a few bytes may claim a huge image: a
+    // decompression bomb. Encoders write a run (2 bytes) per at most 255 pixels and end every line,
+    // so real files stay below 130 pixels a byte; beyond kMaxRlePixelsPerByte the file is refused
+    // before the image is allocated.
+    if (header.compressed()) {
+        const qint64 available = in.size() - in.pos();
+        const qint64 data = header.imageSize != 0 ? std::min<qint64>(header.imageSize, available) : available;
+        if (data * kMaxRlePixelsPerByte < header.width * header.height)
+            return Decoded::failure(reasons::expandsTooFar());
+    }
 
     const int width = int(header.width);
     const int height = int(header.height);

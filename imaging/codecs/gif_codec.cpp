@@ -1,6 +1,7 @@
 #include "imaging/codecs/gif_codec.h"
 
 #include "imaging/codecs/codec_reasons.h"
+#include "imaging/codecs/own_codec_reasons.h"
 
 #include <gif_lib.h>
 
@@ -178,6 +179,12 @@ Decoded readGif(QIODevice& in)
     if (width > Image::kMaxSide || height > Image::kMaxSide ||
         !Image::sizeAllowed(int(width), int(height), ColourCode::Palette256))
         return Decoded::failure(reasons::tooLarge(width, height));
+
+    // Pixels of the screen outside the frame take the background and cost no bytes, so a few
+    // bytes could claim a canvas of a gigabyte (a decompression bomb). A screen of more than 16
+    // million pixels and 1024 times the frame is refused before it is allocated.
+    if (width * height > std::max<qint64>(qint64(frame.width) * frame.height * 1024, qint64(16) << 20))
+        return Decoded::failure(reasons::expandsTooFar());
 
     QImage canvas(int(width), int(height), QImage::Format_Indexed8);
     if (canvas.isNull())

@@ -1,5 +1,6 @@
 #include "imaging/codecs/png_codec.h"
 
+#include "imaging/codecs/banded_deflate.h"
 #include "imaging/codecs/codec_reasons.h"
 #include "imaging/codecs/row_converter.h"
 
@@ -317,10 +318,11 @@ QString failure(const PngIo& io)
 
 // ---- writing ----
 
+// Rows of 1-bit and palette images go through libpng: they are small (at most a byte a pixel)
+// and compress best unfiltered. Grey and colour rows go through writeBanded.
 enum class RowSource {
-    Direct,     // the image's rows as they are (1-bit, palette, grey, 24 and 32-bit colour)
-    GreyLevels, // 16 grey levels: palette index -> level / 17 through `levels`
-    Converted,  // 16-bit colour expanded to B, G, R
+    Direct,      // the image's rows as they are (1-bit, palette indices)
+    GreyLevels,  // 16 even grey levels: palette index -> level / 17 through `levels`
 };
 
 struct WriteJob {
@@ -332,19 +334,14 @@ struct WriteJob {
     int bitDepth = 0;
     png_color palette[256];
     int paletteSize = 0;
-    bool bgr = false;
-    bool stripFiller = false;
     bool pack = false;
     bool density = false;
     png_uint_32 densityX = 0;
     png_uint_32 densityY = 0;
     RowSource source = RowSource::Direct;
     uchar levels[256] = {};
-    const RowConverter* converter = nullptr;
     uchar* scratch = nullptr;
-    int filters = PNG_FILTER_NONE;
-    int zlibLevel = 6;
-    int zlibStrategy = Z_DEFAULT_STRATEGY;
+    int bandedBytesPerPixel = 0;  // 1 for grey, 3 for colour: rows go through writeBanded
 };
 
 bool writeImage(png_structp png, png_infop info, const WriteJob& job)
@@ -357,15 +354,9 @@ bool writeImage(png_structp png, png_infop info, const WriteJob& job)
         png_set_PLTE(png, info, job.palette, job.paletteSize);
     if (job.density)
         png_set_pHYs(png, info, job.densityX, job.densityY, PNG_RESOLUTION_METER);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, job.filters);
-    png_set_compression_level(png, job.zlibLevel);
-    png_set_compression_strategy(png, job.zlibStrategy);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_buffer_size(png, 256 * 1024);
     png_write_info(png, info);
-    if (job.bgr)
-        png_set_bgr(png);
-    if (job.stripFiller)
-        png_set_filler(png, 0, PNG_FILLER_AFTER);
     if (job.pack)
         png_set_packing(png);
     for (int y = 0; y < job.height; ++y) {
@@ -377,14 +368,32 @@ bool writeImage(png_structp png, png_infop info, const WriteJob& job)
                 job.scratch[x] = job.levels[row[x]];
             row = job.scratch;
             break;
-        case RowSource::Converted:
-            job.converter->bgr(y, job.scratch);
-            row = job.scratch;
-            break;
         }
         png_write_row(png, const_cast<png_bytep>(row));
     }
     png_write_end(png, nullptr);
+    return true;
+}
+
+// Writes the signature and the chunks before the image data; the rows then come as ready-made
+// IDAT chunks (see writeBanded).
+bool writeHeader(png_structp png, png_infop info, const WriteJob& job)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.bitDepth, job.colourType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job.density)
+        png_set_pHYs(png, info, job.densityX, job.densityY, PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    return true;
+}
+
+bool writeChunk(png_structp png, const char* name, const uchar* data, size_t size)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>(name), data, size);
     return true;
 }
 
@@ -393,6 +402,52 @@ png_uint_32 metricFromDpi(int dpi)
 {
     const qint64 metric = (qint64(dpi) * 10000 + 127) / 254;
     return png_uint_32(std::min<qint64>(metric, 0x7fffffff));
+}
+
+// Grey and colour pages are the large ones: their rows are filtered and deflated on several
+// threads and written as ready-made IDAT chunks. The deflate settings (the filtered strategy, a
+// match search of 256 steps that gives up early on short matches) keep a noisy 300 dpi colour
+// scan no larger than deflate level 7 makes it, for about the work of level 6.
+QString writeBanded(png_structp png, png_infop info, const WriteJob& job, const Image& image,
+                    const RowConverter& converter, const PngIo& io)
+{
+    auto failed = [&] { return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG"); };
+    if (!writeHeader(png, info, job))
+        return failed();
+    constexpr size_t kChunkBytes = 512 * 1024;
+    std::vector<uchar> pending;
+    auto flush = [&] {
+        const bool ok = pending.empty() || writeChunk(png, "IDAT", pending.data(), pending.size());
+        pending.clear();
+        return ok;
+    };
+    const int width = job.width;
+    BandedDeflate::RowSource source;
+    if (job.bandedBytesPerPixel == 1)
+        source = [&image, width](int y, uchar* out) { std::memcpy(out, image.scanLine(y), size_t(width)); };
+    else
+        source = [&converter](int y, uchar* out) { converter.rgb(y, out); };
+    bool outOfMemory = false;
+    auto sink = [&](const uchar* data, size_t size) {
+        try {
+            pending.insert(pending.end(), data, data + size);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+            return false;
+        }
+        return pending.size() < kChunkBytes || flush();
+    };
+    BandedDeflate::Settings settings;
+    settings.level = 6;
+    settings.strategy = Z_FILTERED;
+    settings.goodLength = 4;
+    settings.maxLazy = 8;
+    settings.niceLength = 32;
+    settings.maxChain = 256;
+    if (!BandedDeflate::compress(width, job.height, job.bandedBytesPerPixel, source, settings, sink) || !flush() ||
+        !writeChunk(png, "IEND", nullptr, 0))
+        return outOfMemory ? reasons::outOfMemory() : failed();
+    return QString();
 }
 
 }  // namespace
@@ -442,6 +497,9 @@ Decoded readPng(QIODevice& in)
     if (pixels.isNull())
         return Decoded::failure(reasons::outOfMemory());
     const bool composite = layout->target == Target::GreyAlpha || layout->target == Target::ColourAlpha;
+    // An interlaced file with alpha is decoded whole before compositing: that buffer is bounded too.
+    if (composite && layout->interlaced && qint64(layout->rowBytes) * height > Image::kMaxStorageBytes)
+        return Decoded::failure(reasons::tooLarge(width, height));
     std::unique_ptr<png_byte[]> through;
     std::vector<png_bytep> rows;
     try {
@@ -530,12 +588,6 @@ QString writePng(const Image& image, QIODevice& out)
     };
     const RowConverter converter(image);
     std::unique_ptr<uchar[]> scratch;
-
-    // Palette and 1-bit rows compress best unfiltered; grey and colour rows of a scan gain from
-    // the adaptive filter choice (see writeImage for the zlib settings).
-    job->filters = PNG_FILTER_NONE;
-    job->zlibLevel = 6;
-    job->zlibStrategy = Z_DEFAULT_STRATEGY;
     switch (image.code()) {
     case ColourCode::Mono:
         job->bitDepth = 1;
@@ -573,27 +625,18 @@ QString writePng(const Image& image, QIODevice& out)
     case ColourCode::Grey256:
         job->colourType = PNG_COLOR_TYPE_GRAY;
         job->bitDepth = 8;
-        job->filters = PNG_ALL_FILTERS;
+        job->bandedBytesPerPixel = 1;
         break;
     case ColourCode::Rgb555:
-        job->colourType = PNG_COLOR_TYPE_RGB;
-        job->bitDepth = 8;
-        job->bgr = true;
-        job->source = RowSource::Converted;
-        job->converter = &converter;
-        job->filters = PNG_ALL_FILTERS;
-        break;
     case ColourCode::Rgb24:
     case ColourCode::Rgb32:
         job->colourType = PNG_COLOR_TYPE_RGB;
         job->bitDepth = 8;
-        job->bgr = true;
-        job->stripFiller = image.code() == ColourCode::Rgb32;
-        job->filters = PNG_ALL_FILTERS;
+        job->bandedBytesPerPixel = 3;
         break;
     }
     if (job->source != RowSource::Direct) {
-        scratch.reset(new (std::nothrow) uchar[size_t(job->width) * 3]);
+        scratch.reset(new (std::nothrow) uchar[size_t(job->width)]);
         if (!scratch)
             return reasons::outOfMemory();
         job->scratch = scratch.get();
@@ -609,9 +652,12 @@ QString writePng(const Image& image, QIODevice& out)
     if (!handles.info)
         return reasons::outOfMemory();
     png_set_write_fn(handles.png, &io, writeToDevice, flushDevice);
-    if (!writeImage(handles.png, handles.info, *job))
-        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG");
-    return QString();
+    if (job->bandedBytesPerPixel == 0) {
+        if (!writeImage(handles.png, handles.info, *job))
+            return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG");
+        return QString();
+    }
+    return writeBanded(handles.png, handles.info, *job, image, converter, io);
 }
 
 }  // namespace tavlo::codecs

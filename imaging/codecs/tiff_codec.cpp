@@ -1,6 +1,7 @@
 #include "imaging/codecs/tiff_codec.h"
 
 #include "imaging/codecs/codec_reasons.h"
+#include "imaging/codecs/ordered_work.h"
 #include "imaging/codecs/row_converter.h"
 
 #include <tiffio.h>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,7 +60,9 @@ toff_t seekProc(thandle_t handle, toff_t offset, int whence)
     case SEEK_END: target = io->device->size() + qint64(offset); break;
     default: return toff_t(-1);
     }
-    if (target < 0 || !io->device->seek(target))
+    // Reading never goes past the end of the file: such an offset is damage, refused here before
+    // the device complains.
+    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) || !io->device->seek(target))
         return toff_t(-1);
     return toff_t(target);
 }
@@ -100,7 +104,9 @@ struct TiffHandle {
     }
 };
 
-TIFF* openTiff(TiffIo& io, const char* mode)
+// Opens a TIFF on the handle's procedures; libtiff's messages only set io.libraryError.
+TIFF* openTiff(TiffIo& io, const char* mode, thandle_t handle, TIFFReadWriteProc read, TIFFReadWriteProc write,
+               TIFFSeekProc seek, TIFFSizeProc size)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
@@ -109,10 +115,62 @@ TIFF* openTiff(TiffIo& io, const char* mode)
     TIFFOpenOptionsSetWarningHandlerExtR(options, onTiffWarning, &io);
     // No single buffer of the library may exceed what our largest image may take.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(Image::kMaxStorageBytes));
-    TIFF* tif = TIFFClientOpenExt("tavlo", mode, &io, readProc, writeProc, seekProc, closeProc, sizeProc,
-                                  mapProc, unmapProc, options);
+    TIFF* tif = TIFFClientOpenExt("tavlo", mode, handle, read, write, seek, closeProc, size, mapProc, unmapProc,
+                                  options);
     TIFFOpenOptionsFree(options);
     return tif;
+}
+
+TIFF* openTiff(TiffIo& io, const char* mode)
+{
+    return openTiff(io, mode, &io, readProc, writeProc, seekProc, sizeProc);
+}
+
+// A TIFF file in memory, where strips are encoded on worker threads.
+struct MemoryFile {
+    std::vector<uint8_t> bytes;
+    uint64_t position = 0;
+};
+
+tmsize_t memoryRead(thandle_t handle, void* data, tmsize_t size)
+{
+    auto* file = static_cast<MemoryFile*>(handle);
+    const uint64_t available = file->position < file->bytes.size() ? file->bytes.size() - file->position : 0;
+    const uint64_t n = std::min<uint64_t>(available, uint64_t(size));
+    std::memcpy(data, file->bytes.data() + file->position, size_t(n));
+    file->position += n;
+    return tmsize_t(n);
+}
+
+tmsize_t memoryWrite(thandle_t handle, void* data, tmsize_t size)
+{
+    auto* file = static_cast<MemoryFile*>(handle);
+    try {
+        if (file->bytes.size() < file->position + uint64_t(size))
+            file->bytes.resize(size_t(file->position + uint64_t(size)));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    std::memcpy(file->bytes.data() + file->position, data, size_t(size));
+    file->position += uint64_t(size);
+    return size;
+}
+
+toff_t memorySeek(thandle_t handle, toff_t offset, int whence)
+{
+    auto* file = static_cast<MemoryFile*>(handle);
+    switch (whence) {
+    case SEEK_SET: file->position = offset; break;
+    case SEEK_CUR: file->position += offset; break;
+    case SEEK_END: file->position = file->bytes.size() + offset; break;
+    default: return toff_t(-1);
+    }
+    return file->position;
+}
+
+toff_t memorySize(thandle_t handle)
+{
+    return static_cast<MemoryFile*>(handle)->bytes.size();
 }
 
 // ---- reading ----
@@ -268,7 +326,9 @@ TiffLayout readLayout(TIFF* tif)
             layout.target = Target::Indexed;
         break;
     case PHOTOMETRIC_RGB:
-        if (layout.samplesPerPixel >= 3 && (bps == 8 || bps == 16))
+        // Extra samples beyond the colour are skipped; a forged count of thousands is left to
+        // libtiff's own reader, which refuses it.
+        if (layout.samplesPerPixel >= 3 && layout.samplesPerPixel <= 8 && (bps == 8 || bps == 16))
             layout.target = Target::Colour;
         break;
     default: break;
@@ -480,10 +540,10 @@ struct WriteSettings {
 
 enum class RowSource { Direct, Nibbles, GreyNibbles, Rgb };
 
-bool setTags(TIFF* tif, const Image& image, const WriteSettings& s, uint32_t rowsPerStrip)
+bool setTags(TIFF* tif, int width, int height, int dpiX, int dpiY, const WriteSettings& s, uint32_t rowsPerStrip)
 {
-    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(image.width())) &&
-              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(image.height())) &&
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width)) &&
+              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height)) &&
               TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bitsPerSample) &&
               TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samplesPerPixel) &&
               TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric) &&
@@ -495,10 +555,10 @@ bool setTags(TIFF* tif, const Image& image, const WriteSettings& s, uint32_t row
         ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, s.predictor);
     if (ok && s.compression == COMPRESSION_CCITTFAX4)
         ok = TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-    if (ok && (image.dpiX() > 0 || image.dpiY() > 0)) {
+    if (ok && (dpiX > 0 || dpiY > 0)) {
         ok = TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
-             TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(image.dpiX())) &&
-             TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(image.dpiY()));
+             TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(dpiX)) &&
+             TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(dpiY));
     }
     if (ok && s.photometric == PHOTOMETRIC_PALETTE) {
         // The map holds 2^bits entries; entries beyond the palette are black. 8-bit values are
@@ -513,6 +573,39 @@ bool setTags(TIFF* tif, const Image& image, const WriteSettings& s, uint32_t row
         ok = TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
     }
     return ok;
+}
+
+using RowPacker = std::function<void(int y, uchar* out)>;
+
+// Encodes rows [first, first + rows) as one strip of a TIFF in memory with the same settings and
+// keeps the compressed bytes, which the file then takes as they are (TIFFWriteRawStrip). Strips
+// are coded independently, so this gives the bytes the file's own encoder would.
+bool encodeStrip(int width, int first, int rows, qint64 rowBytes, const WriteSettings& s, const RowPacker& pack,
+                 std::vector<uchar>& out)
+{
+    try {
+        std::vector<uchar> raw(size_t(rows) * size_t(rowBytes));
+        for (int r = 0; r < rows; ++r)
+            pack(first + r, raw.data() + size_t(r) * size_t(rowBytes));
+        MemoryFile file;
+        TiffIo messages;
+        TIFF* tif = openTiff(messages, "w", &file, memoryRead, memoryWrite, memorySeek, memorySize);
+        if (!tif)
+            return false;
+        uint64_t* offsets = nullptr;
+        uint64_t* counts = nullptr;
+        const bool ok = setTags(tif, width, rows, 0, 0, s, uint32_t(rows)) &&
+                        TIFFWriteEncodedStrip(tif, 0, raw.data(), tmsize_t(raw.size())) >= 0 &&
+                        TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) &&
+                        TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets && counts &&
+                        offsets[0] + counts[0] <= file.bytes.size();
+        if (ok)
+            out.assign(file.bytes.begin() + ptrdiff_t(offsets[0]), file.bytes.begin() + ptrdiff_t(offsets[0] + counts[0]));
+        TIFFCleanup(tif);  // frees without writing a directory
+        return ok;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -657,25 +750,8 @@ QString writeTiff(const Image& image, QIODevice& out)
     const uint32_t rowsPerStrip = s.compression == COMPRESSION_CCITTFAX4
                                       ? uint32_t(height)
                                       : uint32_t(std::clamp<qint64>((256 * 1024) / std::max<qint64>(rowBytes, 1), 1, height));
-    std::vector<uchar> scratch;
-    try {
-        scratch.resize(size_t(std::max<qint64>(rowBytes, 1)));
-    } catch (const std::bad_alloc&) {
-        return reasons::outOfMemory();
-    }
-
-    TiffIo io;
-    io.device = &out;
-    TiffHandle handle;
-    handle.tif = openTiff(io, "w");
-    if (!handle.tif)
-        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
-    TIFF* tif = handle.tif;
-    if (!setTags(tif, image, s, rowsPerStrip))
-        return reasons::encodeFailed("TIFF");
-    for (int y = 0; y < height; ++y) {
+    const RowPacker pack = [&](int y, uchar* row) {
         const uchar* in = image.scanLine(y);
-        uchar* row = scratch.data();
         switch (source) {
         case RowSource::Direct: std::memcpy(row, in, size_t(rowBytes)); break;
         case RowSource::Nibbles:
@@ -690,12 +766,54 @@ QString writeTiff(const Image& image, QIODevice& out)
         }
         case RowSource::Rgb: converter.rgb(y, row); break;
         }
-        // libtiff may change the row it is given (the predictor works in place), hence the copy.
-        if (TIFFWriteScanline(tif, row, uint32_t(y), 0) < 0)
-            return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
+    };
+
+    TiffIo io;
+    io.device = &out;
+    TiffHandle handle;
+    handle.tif = openTiff(io, "w");
+    if (!handle.tif)
+        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
+    TIFF* tif = handle.tif;
+    auto failed = [&] { return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF"); };
+    if (!setTags(tif, width, height, image.dpiX(), image.dpiY(), s, rowsPerStrip))
+        return failed();
+    const int strips = int((uint32_t(height) + rowsPerStrip - 1) / rowsPerStrip);
+    if (strips > 1) {
+        // Strips are compressed on worker threads and written in order.
+        std::vector<std::vector<uchar>> encoded(static_cast<size_t>(strips));
+        const bool ok = OrderedWork::run(
+            strips, 0,
+            [&](int strip) {
+                const int first = strip * int(rowsPerStrip);
+                const int rows = std::min(int(rowsPerStrip), height - first);
+                return encodeStrip(width, first, rows, rowBytes, s, pack, encoded[size_t(strip)]);
+            },
+            [&](int strip) {
+                std::vector<uchar>& bytes = encoded[size_t(strip)];
+                const tmsize_t size = tmsize_t(bytes.size());
+                const bool written = TIFFWriteRawStrip(tif, uint32_t(strip), bytes.data(), size) == size;
+                std::vector<uchar>().swap(bytes);
+                return written;
+            });
+        if (!ok)
+            return failed();
+    } else {
+        std::vector<uchar> row;
+        try {
+            row.resize(size_t(std::max<qint64>(rowBytes, 1)));
+        } catch (const std::bad_alloc&) {
+            return reasons::outOfMemory();
+        }
+        for (int y = 0; y < height; ++y) {
+            // libtiff may change the row it is given (the predictor works in place), hence the copy.
+            pack(y, row.data());
+            if (TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) < 0)
+                return failed();
+        }
     }
     if (!TIFFWriteDirectory(tif) || io.writeFailed)
-        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
+        return failed();
     TIFFClose(tif);
     handle.tif = nullptr;
     if (io.writeFailed)

@@ -109,3 +109,40 @@ TEST_F(TavloImage, ConvertRefusesWrongArgumentsAndKeepsOutWhenInCannotBeRead)
 
 }  // namespace
 }  // namespace tavlo
+
+namespace tavlo {
+namespace {
+
+TEST(TavloImageOperations, ConvertAppliesThePixelOperationsInTheOrderGiven)
+{
+    QTemporaryDir folder;
+    const QString in = folder.filePath(QStringLiteral("in.bmp"));
+    const QString out = folder.filePath(QStringLiteral("out.bmp"));
+    Image original = test::makeTestImage(ColourCode::Rgb24, 40, 30);
+    original.setDpi(200, 100);
+    ASSERT_EQ(codecs::writeImageFile(original, in, codecs::ImageFormat::Bmp), QString());
+    const Outcome run = tavloImage({QStringLiteral("convert"), in, out, QStringLiteral("--format"), QStringLiteral("BMP"),
+                                    QStringLiteral("--trim"), QStringLiteral("0,0,10,30"), QStringLiteral("--rotate"),
+                                    QStringLiteral("-9000"), QStringLiteral("--depth"), QStringLiteral("80"),
+                                    QStringLiteral("--mirror-lr")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const codecs::Decoded back = codecs::readImageFile(out);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.image.code(), ColourCode::Grey256);
+    EXPECT_EQ(back.image.width(), 30);
+    EXPECT_EQ(back.image.height(), 10);
+    EXPECT_EQ(back.image.dpiX(), 100);
+    // Trimmed, turned right, then mirrored: pixel (x, y) of the trim lands at (y, x).
+    const QRgb c = original.pixelColour(3, 7);
+    const int level = (19595 * qRed(c) + 38470 * qGreen(c) + 7471 * qBlue(c) + 32768) >> 16;
+    EXPECT_EQ(back.image.pixelColour(7, 3), qRgb(level, level, level));
+
+    const Outcome bad = tavloImage({QStringLiteral("convert"), in, out, QStringLiteral("--format"), QStringLiteral("BMP"),
+                                    QStringLiteral("--rotate"), QStringLiteral("100"), QStringLiteral("--fill"),
+                                    QStringLiteral("1,2")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("--fill")));
+}
+
+}  // namespace
+}  // namespace tavlo

@@ -322,6 +322,23 @@ TEST(BmpCodec, DamagedAndAbsurdFilesAreRefusedWithAReason)
     huge.width = 0;
     EXPECT_FALSE(decode(huge.build()).ok());
 
+    // A run-length bomb (found by fuzzing): 31 bytes of runs claiming 23309 x 20985 pixels.
+    BmpBuilder bomb;
+    bomb.width = 23309;
+    bomb.height = -20985;
+    bomb.bits = 4;
+    bomb.compression = 2;
+    bomb.palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    bomb.pixels = QByteArray(30, '\x11') + bytes({0, 1});
+    EXPECT_EQ(decode(bomb.build()).error, QStringLiteral("ﾌｧｲﾙの大きさに比べて画像が大きすぎます"));
+    bomb.width = 2480;  // a blank page as encoders write it: runs of 255 and an end of line a row
+    bomb.height = 100;
+    bomb.pixels.clear();
+    for (int y = 0; y < 100; ++y)
+        bomb.pixels += bytes({255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0,
+                                                                     255, 0, 255, 0, 255, 0, 185, 0, 0, 0});
+    EXPECT_TRUE(decode(bomb.build()).ok());
+
     BmpBuilder outside;  // index 5 with a palette of two entries
     outside.width = 2;
     outside.bits = 8;

@@ -221,18 +221,21 @@ TEST(GifDamage, TruncatedCorruptAndAbsurdFilesGiveAReason)
         else
             EXPECT_FALSE(back.error.isEmpty());
     }
-    // A logical screen of 65535 x 65535 for a 1 x 1 frame of 256 colours: 4 GB.
-    RawGif raw;
-    raw.width = 65535;
-    raw.height = 65535;
-    raw.globalTable = table({qRgb(0, 0, 0), qRgb(1, 1, 1), qRgb(2, 2, 2), qRgb(3, 3, 3), qRgb(4, 4, 4)});
-    raw.globalTable.resize(256);
-    RawFrame frame;
-    frame.width = frame.height = 1;
-    frame.pixels = {0};
-    raw.frames = {frame};
-    const Decoded back = decode(readGif, writeRaw(raw));
-    EXPECT_TRUE(back.error.startsWith(QStringLiteral("画像が大きすぎます"))) << back.error.toStdString();
+    // A logical screen of 65535 x 65535 for a 1 x 1 frame: 4 GB of canvas, even for two colours
+    // (which would end as 512 MB of 1-bit pixels).
+    for (int colours : {2, 256}) {
+        RawGif raw;
+        raw.width = 65535;
+        raw.height = 65535;
+        raw.globalTable = table({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        raw.globalTable.resize(size_t(colours));
+        RawFrame frame;
+        frame.width = frame.height = 1;
+        frame.pixels = {0};
+        raw.frames = {frame};
+        const Decoded back = decode(readGif, writeRaw(raw));
+        EXPECT_TRUE(back.error.startsWith(QStringLiteral("画像が大きすぎます"))) << colours << back.error.toStdString();
+    }
 }
 
 }  // namespace

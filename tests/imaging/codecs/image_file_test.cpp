@@ -239,9 +239,16 @@ TEST_F(ImageFile, ImagesBeyondTheBoundAreRefusedBeforeTheyAreAllocated)
 
     // A two-colour GIF screen of 65535 x 65535 (found by fuzzing: the canvas for it is 4 GiB).
     const QByteArray gif = QByteArray("GIF89a\xff\xff\xff\xff\x80\0\0", 13) + QByteArray(6, '\xff') +
-                           QByteArray(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 19);
+                           QByteArray(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 16);
     ASSERT_TRUE(writeAll(path(QStringLiteral("screen.gif")), gif));
     EXPECT_TRUE(readImageFile(path(QStringLiteral("screen.gif"))).error.startsWith(QStringLiteral("画像が大きすぎます")));
+
+    // Within the bound, but a 1 x 1 frame on a screen of 65535 x 16383: a gigabyte from 34 bytes.
+    QByteArray wide = gif;
+    wide[9] = 0x3F;
+    ASSERT_TRUE(writeAll(path(QStringLiteral("wide.gif")), wide));
+    EXPECT_EQ(readImageFile(path(QStringLiteral("wide.gif"))).error,
+              QStringLiteral("ﾌｧｲﾙの大きさに比べて画像が大きすぎます"));
 }
 
 }  // namespace

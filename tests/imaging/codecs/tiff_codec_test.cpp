@@ -186,6 +186,32 @@ TEST(TiffRoundTrip, DirectColourCodesAreWrittenAsTwentyFourBitColour)
     }
 }
 
+TEST(TiffRoundTrip, LargePagesRoundTripAcrossStripsCodedInParallel)
+{
+    // Strips hold about 256 KB, so these pages have several, coded on worker threads.
+    const struct {
+        ColourCode code;
+        PaletteKind kind;
+        int width, height;
+    } cases[] = {
+        {ColourCode::Rgb24, PaletteKind::Usual, 1000, 700},
+        {ColourCode::Grey256, PaletteKind::Usual, 1500, 900},
+        {ColourCode::Palette256, PaletteKind::Usual, 1300, 800},
+        {ColourCode::Palette16, PaletteKind::Usual, 2001, 700},
+        {ColourCode::Mono, PaletteKind::ColourPair, 3000, 2000},
+    };
+    for (const auto& c : cases) {
+        Image image = patternImage(c.width, c.height, c.code, c.kind);
+        image.setDpi(300, 300);
+        const QByteArray bytes = encode(writeTiff, image);
+        ASSERT_GT(tagOf<uint32_t>(bytes, TIFFTAG_ROWSPERSTRIP), 0u);
+        ASSERT_LT(tagOf<uint32_t>(bytes, TIFFTAG_ROWSPERSTRIP), uint32_t(c.height) / 2) << c.code;
+        const Decoded back = decode(readTiff, bytes);
+        ASSERT_TRUE(back.ok()) << back.error.toStdString();
+        EXPECT_TRUE(samePixels(back.image, image)) << c.code;
+    }
+}
+
 TEST(TiffRoundTrip, CompressionIsGroupFourForBlackAndWhiteAndLzwOtherwise)
 {
     const QByteArray fax = encode(writeTiff, patternImage(50, 20, ColourCode::Mono));

@@ -1,0 +1,31 @@
+#include "main_window/busy_state.h"
+
+#include "imaging/imaging_control.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace tavlo {
+
+BusyState::~BusyState()
+{
+    // The control goes with the window; only the application's pointer needs giving back.
+    if (m_busy)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void BusyState::SetBusy(bool on)
+{
+    if (on == m_busy)
+        return;
+    m_busy = on;
+    if (on) {
+        m_ikImg.setMousePointer(14);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    } else {
+        m_ikImg.setMousePointer(0);
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+}  // namespace tavlo

@@ -1,0 +1,96 @@
+#include "main_window/image_save_controller.h"
+
+#include "environment/process_values.h"
+#include "environment/user_prompt.h"
+#include "imaging/imaging_control.h"
+#include "main_window/main_window_operations.h"
+#include "main_window/main_window_state.h"
+#include "main_window/save_format_table.h"
+
+#include <QFileInfo>
+
+namespace tavlo {
+
+ImageSaveController::ImageSaveController(ImagingControl& ikImg, MainWindowState& state,
+                                         MainWindowOperations& ops)
+    : m_ikImg(ikImg), m_state(state), m_ops(ops)
+{
+}
+
+void ImageSaveController::SaveImage(bool saveAs)
+{
+    if (m_ikImg.ImageHandle() == 0)
+        return;
+    callIfSet(m_ops.ClearMarkerShape);
+    callIfSet(m_ops.SetBusy, true);
+    FileObject& file = m_ikImg.FileObject();
+    QString given = m_state.sCurFile;
+    bool chosen = true;
+    if (given.isEmpty() || saveAs) {
+        file.setFileName(QString());
+        file.setSaveFilter(saveFilter());
+        chosen = file.ShowSaveDialog();
+        given = file.FileName();
+    }
+    if (chosen) {
+        const QString name = nameToWrite(given);
+        if (!name.isEmpty())
+            write(name);
+    }
+    callIfSet(m_ops.SetBusy, false);
+}
+
+QString ImageSaveController::nameToWrite(const QString& given) const
+{
+    QString name = given;
+    LowerCaseExt(name);
+    // Where names differ only in letter case, they name one file on the file system the program
+    // was made for, so lowering the extension overwrote that file; here it would put a second file
+    // beside it. An existing file therefore keeps its name.
+    if (name != given && QFileInfo(given).isFile())
+        name = given;
+    if (FileExtOf(name).isEmpty())
+        name += QStringLiteral(".bmp");
+    // The dialog asked before replacing the name the user gave; a different name it did not ask
+    // about ("scan" written as "scan.bmp") is not overwritten without asking.
+    if (name != given && QFileInfo::exists(name)) {
+        const QString question =
+            name + QStringLiteral("\rこのﾌｧｲﾙは既にあります。上書きしますか?");
+        if (!userPrompt().confirm(programTitle(), question))
+            return QString();
+    }
+    return name;
+}
+
+void ImageSaveController::tellNotSaved(const QString& name, const QString& reason)
+{
+    // The same three lines as the file object's own failure messages.
+    userPrompt().message(programTitle(), QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
+                                             name + QLatin1Char('\r') + reason);
+}
+
+void ImageSaveController::write(const QString& name)
+{
+    FileObject& file = m_ikImg.FileObject();
+    file.setFileName(name);
+    const SaveFormatRule rule = saveFormatRule(FileExtOf(name));
+    if (!rule.refusal.isEmpty()) {
+        tellNotSaved(name, rule.refusal);
+        return;
+    }
+    // A format the file object cannot write yet (FlashPix) is refused by it with its reason,
+    // before the image is converted for nothing.
+    if (FileObject::CanSave(rule.formatCode) && !rule.allowedCodes.isEmpty() &&
+        !rule.allowedCodes.contains(m_state.sClrCd)) {
+        if (!m_ikImg.ProcessObject().ConvertColor(rule.conversionTarget, 0, true, 50)) {
+            tellNotSaved(name, QStringLiteral("保存する形式の色数に変換できませんでした"));
+            return;
+        }
+        m_ikImg.RefreshView();  // the view shows the image as it is saved
+    }
+    if (rule.jpegQuality)
+        file.setJpegQuality(80);
+    file.SaveFile(rule.formatCode, m_ikImg.ImageHandle());
+}
+
+}  // namespace tavlo

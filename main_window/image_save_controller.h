@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace tavlo {
+
+class ImagingControl;
+struct MainWindowOperations;
+struct MainWindowState;
+
+// "上書き保存(&S)" and "名前を付けて保存": the format follows the extension (save_format_table.h);
+// an image whose colour-depth code (sClrCd) the format does not take is converted in place first,
+// so the view keeps what was saved. The file object writes the file (replacing the old one only
+// with a complete file) and tells the user why when it cannot.
+//
+// Saving changes neither sCurFile nor the document state: after a save as, overwrite-save still
+// writes the file the image came from.
+class ImageSaveController {
+public:
+    ImageSaveController(ImagingControl& ikImg, MainWindowState& state, MainWindowOperations& ops);
+
+    // saveAs false: writes to sCurFile, or asks for a name when the image has no file; true:
+    // always asks. Nothing happens without an image or when the dialog is cancelled.
+    void SaveImage(bool saveAs);
+
+    // The save dialog's formats.
+    static QString saveFilter() { return QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;GIF"); }
+
+private:
+    // The name to write for a chosen or current name, or "" when the user declined.
+    QString nameToWrite(const QString& given) const;
+    void write(const QString& name);
+    static void tellNotSaved(const QString& name, const QString& reason);
+
+    ImagingControl& m_ikImg;
+    MainWindowState& m_state;
+    MainWindowOperations& m_ops;
+};
+
+}  // namespace tavlo

@@ -1,0 +1,235 @@
+#include "imaging/process/colour_conversion.h"
+#include "imaging/process/colour_math.h"
+#include "tests/imaging/process/sample_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tavlo::process {
+namespace {
+
+using test::sampleImage;
+
+// The code a conversion must give: grey sources stay grey when a palette is asked for, and a
+// black-and-white 1-bit image has a grey palette.
+ColourCode expectedCode(ColourCode from, ColourCode to)
+{
+    const bool greyish = isGreyCode(from) || from == ColourCode::Mono;
+    if (to == ColourCode::Palette16 && greyish)
+        return ColourCode::Grey16;
+    if (to == ColourCode::Palette256 && greyish)
+        return ColourCode::Grey256;
+    return to;
+}
+
+TEST(ColourConversion, EveryPairGivesAValidImageOfTheRightCodeSizeAndDpi)
+{
+    for (const QSize size : {QSize(1, 1), QSize(13, 7), QSize(40, 33)}) {
+        for (ColourCode from : kAllColourCodes) {
+            const Image source = sampleImage(from, size.width(), size.height());
+            for (ColourCode to : kAllColourCodes) {
+                for (bool dither : {false, true}) {
+                    const Image result = convertColour(source, to, {dither, 128});
+                    SCOPED_TRACE(testing::Message() << int(from) << " -> " << int(to) << " dither "
+                                                    << dither << " " << size.width() << "x"
+                                                    << size.height());
+                    ASSERT_FALSE(result.isNull());
+                    EXPECT_TRUE(result.isValid());
+                    EXPECT_EQ(result.code(), from == to ? from : expectedCode(from, to));
+                    EXPECT_EQ(result.width(), size.width());
+                    EXPECT_EQ(result.height(), size.height());
+                    EXPECT_EQ(result.dpiX(), 200);
+                    EXPECT_EQ(result.dpiY(), 300);
+                }
+            }
+        }
+    }
+}
+
+TEST(ColourConversion, EveryCodeWidensToDirectColourExactly)
+{
+    for (ColourCode from : kAllColourCodes) {
+        const Image source = sampleImage(from, 29, 11);
+        for (ColourCode to : {ColourCode::Rgb24, ColourCode::Rgb32}) {
+            const Image wide = convertColour(source, to);
+            for (int y = 0; y < source.height(); ++y)
+                for (int x = 0; x < source.width(); ++x)
+                    ASSERT_EQ(wide.pixelColour(x, y), source.pixelColour(x, y))
+                        << int(from) << " -> " << int(to) << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST(ColourConversion, SixteenBitsWidenByBitReplicationAndTruncateBack)
+{
+    const Image source = sampleImage(ColourCode::Rgb555, 31, 9);
+    const Image wide = convertColour(source, ColourCode::Rgb24);
+    const quint16 word = reinterpret_cast<const quint16*>(source.scanLine(0))[0];
+    EXPECT_EQ(wide.pixelColour(0, 0),
+              qRgb(expand5((word >> 10) & 31), expand5((word >> 5) & 31), expand5(word & 31)));
+    EXPECT_TRUE(samePixels(convertColour(wide, ColourCode::Rgb555, {true, 128}), source));
+    EXPECT_TRUE(samePixels(convertColour(convertColour(source, ColourCode::Rgb32),
+                                         ColourCode::Rgb555), source));
+
+    Image one = test::plainImage(ColourCode::Rgb24, 1, 1, qRgb(0x12, 0x37, 0xff));
+    const Image truncated = convertColour(one, ColourCode::Rgb555);
+    EXPECT_EQ(reinterpret_cast<const quint16*>(truncated.scanLine(0))[0],
+              quint16((0x12 >> 3) << 10 | (0x37 >> 3) << 5 | 31));
+}
+
+TEST(ColourConversion, LosslessRoundTripsAreIdentities)
+{
+    const Image rgb24 = sampleImage(ColourCode::Rgb24, 17, 5);
+    EXPECT_TRUE(samePixels(convertColour(convertColour(rgb24, ColourCode::Rgb32), ColourCode::Rgb24), rgb24));
+
+    const Image grey = sampleImage(ColourCode::Grey256, 17, 5);
+    for (ColourCode via : {ColourCode::Rgb24, ColourCode::Rgb32, ColourCode::Rgb555})
+        EXPECT_TRUE(samePixels(convertColour(convertColour(grey, via), ColourCode::Grey256), grey))
+            << int(via);
+    // A grey image asked to become a 256-colour palette keeps every level.
+    EXPECT_TRUE(samePixels(convertColour(grey, ColourCode::Palette256), grey));
+
+    const Image grey16 = sampleImage(ColourCode::Grey16, 17, 5);
+    EXPECT_TRUE(samePixels(convertColour(convertColour(grey16, ColourCode::Rgb24), ColourCode::Grey16), grey16));
+    // The main window's detour for editing a 16-grey image: 40 -> 16 -> 80 -> 40 with dither.
+    const Image edited = convertColour(convertColour(grey16, ColourCode::Rgb555), ColourCode::Grey256);
+    EXPECT_TRUE(samePixels(convertColour(edited, ColourCode::Grey16, {true, 128}), grey16));
+
+    for (ColourCode palette : {ColourCode::Palette16, ColourCode::Palette256}) {
+        const Image indexed = sampleImage(palette, 23, 9);
+        for (bool dither : {false, true}) {
+            const Image back = convertColour(convertColour(indexed, ColourCode::Rgb24), palette, {dither, 128});
+            EXPECT_EQ(back.code(), palette);
+            EXPECT_EQ(test::largestDifference(back, indexed), 0) << int(palette);
+        }
+    }
+    const Image palette16 = sampleImage(ColourCode::Palette16, 23, 9);
+    EXPECT_EQ(test::largestDifference(convertColour(convertColour(palette16, ColourCode::Palette256),
+                                                    ColourCode::Palette16), palette16), 0);
+
+    const Image mono = sampleImage(ColourCode::Mono, 19, 3);
+    for (ColourCode via : kAllColourCodes)
+        EXPECT_TRUE(samePixels(convertColour(convertColour(mono, via), ColourCode::Mono), mono)) << int(via);
+}
+
+TEST(ColourConversion, EveryGreyLevelSurvivesSixteenBitsWithASmallTint)
+{
+    Image levels = Image::create(256, 1, ColourCode::Grey256);
+    for (int v = 0; v < 256; ++v)
+        levels.scanLine(0)[v] = uchar(v);
+    const Image rgb555 = convertColour(levels, ColourCode::Rgb555);
+    EXPECT_TRUE(samePixels(convertColour(rgb555, ColourCode::Grey256), levels));
+    EXPECT_LE(test::largestDifference(rgb555, levels), 12);
+}
+
+TEST(ColourConversion, OneBitKeepsItsTwoColoursWhereverTheyFit)
+{
+    const Image mono = test::colouredMonoImage(21, 4);
+    for (ColourCode to : {ColourCode::Palette16, ColourCode::Palette256, ColourCode::Rgb24, ColourCode::Rgb32}) {
+        const Image result = convertColour(mono, to);
+        EXPECT_EQ(result.code(), to);
+        EXPECT_EQ(test::largestDifference(result, mono), 0) << int(to);
+    }
+}
+
+TEST(ColourConversion, OneBitComparesLumaWithTheThreshold)
+{
+    // Luma 127, 128 and 129 (greys give their own level).
+    Image image = Image::create(3, 1, ColourCode::Grey256);
+    image.scanLine(0)[0] = 127;
+    image.scanLine(0)[1] = 128;
+    image.scanLine(0)[2] = 129;
+    const Image mono = convertColour(image, ColourCode::Mono, {false, 128});
+    EXPECT_EQ(mono.pixelColour(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(mono.pixelColour(1, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(mono.pixelColour(2, 0), qRgb(255, 255, 255));
+    const Image allWhite = convertColour(image, ColourCode::Mono, {false, 0});
+    const Image allBlack = convertColour(image, ColourCode::Mono, {false, 256});
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(allWhite.pixelColour(x, 0), qRgb(255, 255, 255));
+        EXPECT_EQ(allBlack.pixelColour(x, 0), qRgb(0, 0, 0));
+    }
+    // Red (255, 0, 0) has luma 76.
+    const Image red = test::plainImage(ColourCode::Rgb24, 2, 2, qRgb(255, 0, 0));
+    EXPECT_EQ(convertColour(red, ColourCode::Mono, {false, 76}).pixelColour(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(convertColour(red, ColourCode::Mono, {false, 77}).pixelColour(1, 1), qRgb(0, 0, 0));
+}
+
+TEST(ColourConversion, GreyLevelsAreLumaAndSixteenGreysAreTheNearestEvenLevel)
+{
+    const Image colour = test::plainImage(ColourCode::Rgb24, 2, 1, qRgb(10, 200, 90));
+    const int y = (19595 * 10 + 38470 * 200 + 7471 * 90 + 32768) >> 16;
+    EXPECT_EQ(convertColour(colour, ColourCode::Grey256).pixelColour(0, 0), qRgb(y, y, y));
+
+    Image levels = Image::create(4, 1, ColourCode::Grey256);
+    const uchar in[4] = {8, 9, 25, 26};
+    std::copy(in, in + 4, levels.scanLine(0));
+    const Image grey16 = convertColour(levels, ColourCode::Grey16);
+    EXPECT_EQ(grey16.pixelColour(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(grey16.pixelColour(1, 0), qRgb(17, 17, 17));
+    EXPECT_EQ(grey16.pixelColour(2, 0), qRgb(17, 17, 17));
+    EXPECT_EQ(grey16.pixelColour(3, 0), qRgb(34, 34, 34));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(grey16.palette()[i], qRgb(i * 17, i * 17, i * 17));
+}
+
+// Mean level of an image's luma.
+double meanLuma(const Image& image)
+{
+    const Image grey = convertColour(image, ColourCode::Grey256);
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            sum += qRed(grey.pixelColour(x, y));
+    return sum / (double(image.width()) * image.height());
+}
+
+TEST(ColourConversion, DitheringKeepsTheToneOfAFlatGrey)
+{
+    const Image grey = test::plainImage(ColourCode::Rgb24, 64, 64, qRgb(100, 100, 100));
+    const Image ditheredMono = convertColour(grey, ColourCode::Mono, {true, 128});
+    EXPECT_NEAR(meanLuma(ditheredMono), 100.0, 3.0);
+    EXPECT_EQ(meanLuma(convertColour(grey, ColourCode::Mono, {false, 128})), 0.0);
+    // 100 lies between the even greys 85 and 102.
+    EXPECT_NEAR(meanLuma(convertColour(grey, ColourCode::Grey16, {true, 128})), 100.0, 1.0);
+    EXPECT_EQ(meanLuma(convertColour(grey, ColourCode::Grey16, {false, 128})), 102.0);
+}
+
+TEST(ColourConversion, AManyColouredImageGetsACloseFittingPalette)
+{
+    // A smooth two-way gradient: thousands of colours. A fixed 6 x 6 x 6 cube would be about 12
+    // off on average; the limits ask for a palette made for the image.
+    Image gradient = Image::create(96, 64, ColourCode::Rgb24);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 96; ++x) {
+            uchar* p = gradient.scanLine(y) + 3 * x;
+            p[0] = uchar(255 - y * 4);
+            p[1] = uchar(x * 255 / 95);
+            p[2] = uchar((x + y) * 255 / 158);
+        }
+    for (const auto& [code, limit] : {std::pair{ColourCode::Palette256, 6.0}, {ColourCode::Palette16, 24.0}}) {
+        for (bool dither : {false, true}) {
+            const Image result = convertColour(gradient, code, {dither, 128});
+            ASSERT_EQ(result.code(), code);
+            EXPECT_LE(result.palette().size(), paletteCapacity(code));
+            double error = 0;
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 96; ++x) {
+                    const QRgb a = gradient.pixelColour(x, y), b = result.pixelColour(x, y);
+                    error += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                             std::abs(qBlue(a) - qBlue(b));
+                }
+            EXPECT_LT(error / (96.0 * 64 * 3), limit) << int(code) << " dither " << dither;
+        }
+    }
+}
+
+TEST(ColourConversion, UnknownTargetsAndNullImagesGiveNull)
+{
+    EXPECT_TRUE(convertColour(sampleImage(ColourCode::Rgb24, 3, 3), ColourCode(12)).isNull());
+    EXPECT_TRUE(convertColour(Image(), ColourCode::Rgb24).isNull());
+}
+
+}  // namespace
+}  // namespace tavlo::process

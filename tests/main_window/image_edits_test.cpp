@@ -1,0 +1,316 @@
+#include "imaging/imaging_control.h"
+#include "imaging/process/colour_conversion.h"
+#include "imaging/process/emphasis.h"
+#include "main_window/busy_state.h"
+#include "main_window/document_state.h"
+#include "main_window/image_edit_controller.h"
+#include "main_window/menu_tree.h"
+#include "main_window/tool_strip.h"
+
+#include "tests/imaging/process/sample_images.h"
+#include "tests/main_window/image_commands_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace tavlo::test {
+namespace {
+
+using Edits = ImageCommandsTest;
+
+TEST_F(Edits, EveryColourItemConvertsAndTicksItself)
+{
+    const int codes[] = {4, 40, 8, 80, 16, 24, 32};
+    for (int index = 1; index <= 7; ++index) {
+        SCOPED_TRACE(index);
+        show(sampleImage(ColourCode::Rgb24, 8, 6));
+        w->menus().mnColr.item(index)->trigger();
+        EXPECT_EQ(int(shown().code()), codes[index - 1]);
+        EXPECT_EQ(tickedCodes(), QList<int>{codes[index - 1]});
+        EXPECT_EQ(w->state().sClrCd, QString::number(codes[index - 1]));
+        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
+    }
+}
+
+TEST_F(Edits, TicksFollowTheLoadedImage)
+{
+    for (ColourCode code : {ColourCode::Rgb32, ColourCode::Rgb24, ColourCode::Grey256}) {
+        show(sampleImage(code, 4, 4));
+        EXPECT_EQ(tickedCodes(), QList<int>{int(code)});
+    }
+    show(sampleImage(ColourCode::Mono, 4, 4));  // no item for 2 colours
+    EXPECT_EQ(tickedCodes(), QList<int>{});
+    EXPECT_EQ(w->state().sClrCd, QStringLiteral("1"));
+}
+
+TEST_F(Edits, RotationsMoveEveryPixelWhereTheCaptionSays)
+{
+    const Image in = distinctImage(ColourCode::Rgb24, 3, 2);
+    const int W = 3, H = 2;
+    struct Row {
+        int index;
+        int width;
+        std::function<QPoint(int, int)> from;  // source pixel of output pixel (x, y)
+    };
+    const Row rows[] = {
+        {0, 3, [](int x, int y) { return QPoint(W - 1 - x, y); }},
+        {1, 3, [](int x, int y) { return QPoint(x, H - 1 - y); }},
+        {3, 2, [](int x, int y) { return QPoint(y, H - 1 - x); }},  // right (clockwise)
+        {4, 3, [](int x, int y) { return QPoint(W - 1 - x, H - 1 - y); }},
+        {5, 2, [](int x, int y) { return QPoint(W - 1 - y, x); }},  // left
+        {6, 3, [](int x, int y) { return QPoint(W - 1 - x, H - 1 - y); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        show(in);
+        w->menus().mnRotate.item(row.index)->trigger();
+        const Image& out = shown();
+        ASSERT_EQ(out.width(), row.width);
+        for (int y = 0; y < out.height(); ++y) {
+            for (int x = 0; x < out.width(); ++x) {
+                const QPoint p = row.from(x, y);
+                EXPECT_EQ(out.pixelColour(x, y), in.pixelColour(p.x(), p.y())) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(w->document().state(), 2);
+    }
+    // Turns are smoothed unless sClrCd is "40" (a text search in "80.16.24.32.").
+    for (const char* code : {"1", "4", "8", "80", "16", "24", "32"})
+        EXPECT_TRUE(ImageEditController::smoothFor(QLatin1String(code))) << code;
+    EXPECT_FALSE(ImageEditController::smoothFor(QStringLiteral("40")));
+    EXPECT_FALSE(ImageEditController::rotationOf(QStringLiteral("詳細指定")));
+}
+
+TEST_F(Edits, TrimKeepsTheSelectionAndClearsIt)
+{
+    const Image in = distinctImage(ColourCode::Palette256, 9, 7);
+    show(in);
+    w->operations().TrimToSelection();  // no selection: nothing
+    EXPECT_EQ(shown().width(), 9);
+    select(2, 1, 6, 4);
+    w->menus().mnEdt.item(1)->trigger();
+    ASSERT_EQ(shown().width(), 4);
+    ASSERT_EQ(shown().height(), 3);
+    EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 1));
+    EXPECT_EQ(w->ikImg().SelRight(), 0);
+    EXPECT_EQ(w->document().state(), 2);
+}
+
+TEST_F(Edits, ShrinkInItsThreeModes)
+{
+    struct Row {
+        int item;
+        QRect selection;
+        QSize result;
+    };
+    const Row rows[] = {
+        {0, QRect(100, 50, 200, 100), QSize(200, 100)},  // width-based
+        {0, QRect(0, 0, 300, 50), QSize(300, 150)},
+        {1, QRect(0, 0, 300, 50), QSize(100, 50)},       // height-based
+        {1, QRect(0, 0, 200, 100), QSize(200, 100)},
+        {3, QRect(10, 10, 200, 50), QSize(200, 50)},     // free
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item);
+        show(plainImage(ColourCode::Rgb24, 1000, 500, qRgb(10, 200, 30)));
+        const QRect s = row.selection;
+        select(s.left(), s.top(), s.left() + s.width(), s.top() + s.height());
+        w->menus().mnResize.item(row.item)->trigger();
+        EXPECT_EQ(QSize(shown().width(), shown().height()), row.result);
+        EXPECT_EQ(shown().pixelColour(5, 5), qRgb(10, 200, 30));
+        EXPECT_EQ(w->ikImg().SelRight(), 0);
+    }
+    // sClrCd is searched for in "80.16.24.32.", so only a 4-bit grey image ("40") is averaged at
+    // 16 bits, and stays there; "8" occurs in "80" and is resized with its palette.
+    for (ColourCode code : {ColourCode::Grey16, ColourCode::Palette256}) {
+        show(distinctImage(code, 20, 10));
+        select(0, 0, 10, 5);
+        w->operations().ShrinkToSelection(0);
+        EXPECT_EQ(shown().code(), code == ColourCode::Grey16 ? ColourCode::Rgb555 : code);
+    }
+}
+
+// The joined image is the image without the band: pixels before it where they were, pixels after
+// it moved up by its width, at every code, with the code and palette kept.
+TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
+{
+    for (QSize size : {QSize(9, 7), QSize(10, 8)}) {
+        for (ColourCode code : kAllColourCodes) {
+            for (int direction : {0, 1}) {
+                SCOPED_TRACE(QStringLiteral("%1x%2 code %3 direction %4").arg(size.width())
+                                 .arg(size.height()).arg(int(code)).arg(direction).toStdString());
+                const Image in = distinctImage(code, size.width(), size.height());
+                show(in);
+                const bool columns = direction == 1;
+                columns ? select(2, 1, 5, 3) : select(1, 2, 3, 5);  // columns or rows 2, 3, 4
+                w->operations().JoinAcrossSelection(direction);
+                const Image& out = shown();
+                EXPECT_EQ(out.code(), code);
+                EXPECT_EQ(out.palette(), in.palette());
+                EXPECT_EQ(out.dpiX(), 200);
+                ASSERT_EQ(out.width(), size.width() - (columns ? 3 : 0));
+                ASSERT_EQ(out.height(), size.height() - (columns ? 0 : 3));
+                for (int y = 0; y < out.height(); ++y) {
+                    for (int x = 0; x < out.width(); ++x) {
+                        const QPoint from = columns ? QPoint(x < 2 ? x : x + 3, y)
+                                                    : QPoint(x, y < 2 ? y : y + 3);
+                        ASSERT_EQ(out.pixelColour(x, y), in.pixelColour(from.x(), from.y()))
+                            << x << "," << y;
+                    }
+                }
+                EXPECT_EQ(w->ikImg().SelRight(), 0);
+                EXPECT_EQ(w->ikImg2().ImageHandle(), 0u);
+            }
+        }
+    }
+}
+
+TEST_F(Edits, JoinAtTheEdgesAndAcrossEverything)
+{
+    const Image in = distinctImage(ColourCode::Rgb24, 9, 7);
+    show(in);
+    select(0, 0, 2, 7);  // the first two columns
+    w->strip().imBtn(9)->click();  // "Ctrl+Y 横方向に綴じこめます"
+    ASSERT_EQ(shown().width(), 7);
+    EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 0));
+    EXPECT_EQ(w->document().state(), 2);
+
+    show(in);
+    select(0, 4, 9, 7);  // the last three rows
+    w->operations().JoinAcrossSelection(0);
+    ASSERT_EQ(shown().height(), 4);
+    EXPECT_TRUE(sameColoursShifted(in, shown(), 0, 0));
+
+    show(in);
+    select(0, 0, 9, 7);  // nothing would be left: the image stays
+    w->operations().JoinAcrossSelection(1);
+    EXPECT_TRUE(samePixels(shown(), in));
+    EXPECT_EQ(w->document().state(), 1);
+}
+
+TEST_F(Edits, EmphasisChangesOnlyTheRectangleAndKeepsTheCode)
+{
+    const QPolygon region({QPoint(2, 1), QPoint(6, 1), QPoint(6, 5), QPoint(2, 5)});
+    for (int kind : {0, 1}) {
+        const auto emphasised = [&](Image image) {
+            if (kind == 0) {
+                process::emphasizeRelativeFill(image, region, 55, 55, 55);
+                process::emphasizeRelativeAdjust(image, region, -100);
+            } else {
+                process::emphasizeMarker(image, region, 0, 0, -1);
+            }
+            return image;
+        };
+        // 16 bits are worked on directly.
+        const Image deep = distinctImage(ColourCode::Rgb555, 9, 7);
+        show(deep);
+        select(2, 1, 6, 5);
+        w->operations().EmphasiseSelection(kind);
+        EXPECT_TRUE(samePixels(shown(), emphasised(deep))) << kind;
+        EXPECT_FALSE(samePixels(shown(), deep));
+        EXPECT_EQ(w->document().state(), 2);
+
+        // A 256-colour image works through 16 bits and comes back to 256 colours.
+        const Image palette = distinctImage(ColourCode::Palette256, 9, 7);
+        show(palette);
+        select(2, 1, 6, 5);
+        w->menus().mnRng.item(4 + kind)->trigger();
+        const Image expected = process::convertColour(
+            emphasised(process::convertColour(palette, ColourCode::Rgb555, {true, 128})),
+            ColourCode::Palette256, {true, 128});
+        EXPECT_EQ(shown().code(), ColourCode::Palette256);
+        EXPECT_TRUE(samePixels(shown(), expected)) << kind;
+    }
+}
+
+TEST_F(Edits, ZoomItemsSetBothFactorsAndActualSizeMode)
+{
+    show(sampleImage(ColourCode::Rgb24, 30, 20));
+    const bool box = w->strip().chDsp()->isChecked();
+    const bool tick = w->menus().mnDisp.isChecked(0);
+    const int percents[] = {50, 60, 70, 80, 90, 100, 150, 200, 300, 500, 750, 1000};
+    for (int index = 0; index < 12; ++index) {
+        w->state().nDspMd = 1;
+        w->menus().mnZoom.item(index)->trigger();
+        const double factor = double(float(percents[index]) / 100.0f);
+        EXPECT_EQ(w->ikImg().ZoomX(), factor) << index;
+        EXPECT_EQ(w->ikImg().ZoomY(), factor);
+        EXPECT_EQ(w->state().nDspMd, 3);
+    }
+    EXPECT_EQ(w->ikImg().ZoomX(), 10.0);
+    EXPECT_EQ(w->strip().chDsp()->isChecked(), box);
+    EXPECT_EQ(w->menus().mnDisp.isChecked(0), tick);
+}
+
+// Chooses "解像度" while `user` works the dialog; a dialog left open is closed by its frame.
+void withResolutionDialog(fmMain& w, const std::function<void(QDialog&)>& user)
+{
+    bool reached = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        reached = true;
+        dialog->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        user(*dialog);
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    w.menus().mnEdt.item(12)->trigger();
+    EXPECT_TRUE(reached);
+}
+
+TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
+{
+    Image image = sampleImage(ColourCode::Rgb24, 720, 360);
+    image.setDpi(0, 0);
+    show(image);
+    withResolutionDialog(*w, [](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("txYoko"))->text(), QStringLiteral("72"));
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("txTate"))->text(), QStringLiteral("72"));
+        EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lbYoko0"))->text(), QStringLiteral("720"));
+        EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lbTate1"))->text(), QStringLiteral("5.0"));
+        d.findChild<QPushButton*>(QStringLiteral("cmOK1"))->click();
+    });
+    // Cancelled: nothing applied, and still marked changed.
+    EXPECT_EQ(shown().dpiX(), 0);
+    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
+
+    withResolutionDialog(*w, [](QDialog& d) {
+        auto* field = d.findChild<QLineEdit*>(QStringLiteral("txYoko"));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("300"));
+        QTest::keyClick(field, Qt::Key_Return);
+        d.findChild<QPushButton*>(QStringLiteral("cmOK0"))->click();
+    });
+    EXPECT_EQ(shown().dpiX(), 300);
+    EXPECT_EQ(shown().dpiY(), 300);
+}
+
+TEST_F(Edits, BusyIsAPointerSwitch)
+{
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    w->operations().SetBusy(true);
+    w->operations().SetBusy(true);
+    EXPECT_EQ(w->ikImg().MousePointer(), 14);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    w->operations().SetBusy(false);  // one "off" ends both "on"s
+    EXPECT_EQ(w->ikImg().MousePointer(), 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace tavlo::test

@@ -1,0 +1,236 @@
+#include "imaging/codecs/image_file.h"
+#include "imaging/imaging_control.h"
+#include "main_window/document_state.h"
+#include "main_window/image_save_controller.h"
+#include "main_window/save_format_table.h"
+
+#include "tests/imaging/process/sample_images.h"
+#include "tests/main_window/image_commands_fixture.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <set>
+#include <sys/resource.h>
+
+namespace tavlo::test {
+namespace {
+
+using codecs::ImageFormat;
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+ImageFormat formatOf(const QString& path)
+{
+    ImageFormat format = ImageFormat::Unknown;
+    codecs::readImageFile(path, &format);
+    return format;
+}
+
+class SaveImageTest : public ImageCommandsTest {
+protected:
+    // Save as, answering the dialog with the name.
+    void saveAs(const QString& name)
+    {
+        prompt.fileAnswers.push_back(name);
+        w->menus().mnFile.item(2)->trigger();
+    }
+    QString file(const QString& name) const { return userFolder() + QLatin1Char('/') + name; }
+};
+
+TEST(SaveNames, ExtensionsComeFromTheFileNameOnly)
+{
+    EXPECT_EQ(FileExtOf(QStringLiteral("/x/PHOTO.Jpg")), QStringLiteral("JPG"));
+    EXPECT_EQ(FileExtOf(QStringLiteral("/x/a.b/scan")), QString());
+    EXPECT_EQ(FileExtOf(QStringLiteral("/x/scan.")), QString());
+    EXPECT_EQ(FileExtOf(QStringLiteral("scan")), QString());
+    QString path = QStringLiteral("/Data.Old/PHOTO.JPG");
+    LowerCaseExt(path);
+    EXPECT_EQ(path, QStringLiteral("/Data.Old/PHOTO.jpg"));
+    path = QStringLiteral("/Data.Old/README");
+    LowerCaseExt(path);
+    EXPECT_EQ(path, QStringLiteral("/Data.Old/README"));
+}
+
+// Which codes each extension converts in the view before writing, and the format written.
+TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
+{
+    struct Row {
+        const char* ext;
+        std::set<int> converted;
+        int target;
+        ImageFormat written;
+    };
+    const Row rows[] = {
+        {"jpg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
+        {"jpeg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
+        {"png", {16, 32}, 24, ImageFormat::Png},
+        {"pcx", {16, 32}, 24, ImageFormat::Pcx},
+        {"gif", {16, 24, 32}, 8, ImageFormat::Gif},
+        {"bmp", {}, 0, ImageFormat::Bmp},
+        {"tif", {}, 0, ImageFormat::Tiff},
+        {"tiff", {}, 0, ImageFormat::Tiff},
+        {"xyz", {}, 0, ImageFormat::Bmp},
+        {"jp2", {}, 0, ImageFormat::Jpeg2000},
+    };
+    for (const Row& row : rows) {
+        for (ColourCode code : kAllColourCodes) {
+            const int number = int(code);
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(QLatin1String(row.ext)).arg(number).toStdString());
+            const Image original = sampleImage(code, 9, 7);
+            show(original);
+            const QString name = file(QStringLiteral("c%1.%2").arg(number).arg(QLatin1String(row.ext)));
+            saveAs(name);
+            const int expected = row.converted.count(number) ? row.target : number;
+            EXPECT_EQ(int(shown().code()), expected);
+            EXPECT_EQ(formatOf(name), row.written);
+            if (row.written == ImageFormat::Jpeg2000) {
+                // Written losslessly: every colour comes back.
+                const codecs::Decoded back = codecs::readImageFile(name);
+                ASSERT_TRUE(back.ok());
+                EXPECT_TRUE(sameColoursShifted(original, back.image, 0, 0));
+            }
+        }
+    }
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(SaveImageTest, FlashPixAndJpeg2000CodeStreamsAreRefusedWithoutConverting)
+{
+    for (const char* ext : {"fpx", "j2k", "JPC"}) {
+        show(sampleImage(ColourCode::Rgb32, 5, 4));
+        prompt.shown.clear();
+        const QString name = file(QStringLiteral("page.") + QLatin1String(ext));
+        saveAs(name);
+        EXPECT_EQ(shown().code(), ColourCode::Rgb32);
+        ASSERT_EQ(prompt.messages().size(), 1);
+        EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r")));
+        EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral("page")),
+                  QStringList());
+    }
+    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral(".jp2")));
+}
+
+TEST_F(SaveImageTest, TheDialogAndWhatASaveLeavesAlone)
+{
+    show(sampleImage(ColourCode::Rgb24, 6, 5));
+    w->state().sCurFile = file(QStringLiteral("scan-001.bmp"));
+    w->ikImg().FileObject().setFileName(QStringLiteral("/elsewhere/old.bmp"));
+    w->operations().SaveImage(true);  // cancelled
+    ASSERT_EQ(prompt.shown.size(), 1);
+    const FileDialogRequest& asked = prompt.shown[0].request;
+    EXPECT_EQ(asked.title, QStringLiteral("名前を付けて保存"));
+    EXPECT_EQ(asked.initialName, QString());
+    EXPECT_EQ(asked.filters.size(), 7);
+    EXPECT_TRUE(asked.filters[4].contains(QStringLiteral("*.fpx")));
+    EXPECT_TRUE(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral(".bmp")).isEmpty());
+    EXPECT_FALSE(w->busy().isBusy());
+
+    saveAs(file(QStringLiteral("copy.png")));
+    EXPECT_TRUE(QFile::exists(file(QStringLiteral("copy.png"))));
+    // A save as does not change the current file, nor the document state.
+    EXPECT_EQ(w->state().sCurFile, file(QStringLiteral("scan-001.bmp")));
+    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_FALSE(w->busy().isBusy());
+
+    w->ikImg().DrawImage(0);  // no image: nothing is asked
+    prompt.shown.clear();
+    w->operations().SaveImage(true);
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(SaveImageTest, OverwriteSaveOfAJpegNameWritesJpegAtQuality80)
+{
+    show(sampleImage(ColourCode::Grey16, 16, 16));
+    const QString name = file(QStringLiteral("x.jpeg"));
+    w->state().sCurFile = name;
+    w->document().SetDocState(2);
+    w->ikImg().FileObject().setJpegQuality(10);
+    w->menus().mnFile.item(1)->trigger();
+    EXPECT_TRUE(prompt.shown.isEmpty());  // no dialog for a file of its own
+    EXPECT_EQ(formatOf(name), ImageFormat::Jpeg);
+    EXPECT_EQ(shown().code(), ColourCode::Rgb24);  // 40 is not taken as it is
+    EXPECT_EQ(w->ikImg().FileObject().JpegQuality(), 80);
+    EXPECT_EQ(w->state().sCurFile, name);
+}
+
+TEST_F(SaveImageTest, NamesWithoutExtensionBecomeBmpAlsoBelowAFolderWithADot)
+{
+    show(sampleImage(ColourCode::Palette16, 5, 5));
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("a.b"))));
+    saveAs(file(QStringLiteral("a.b/scan")));
+    EXPECT_EQ(formatOf(file(QStringLiteral("a.b/scan.bmp"))), ImageFormat::Bmp);
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("a.b/scan"))));
+
+    // The dialog asked about "page", not about the "page.bmp" that will be replaced.
+    writeFile(file(QStringLiteral("page.bmp")), "kept");
+    saveAs(file(QStringLiteral("page")));
+    ASSERT_EQ(prompt.shown.last().kind, QStringLiteral("confirm"));
+    EXPECT_TRUE(prompt.shown.last().text.startsWith(file(QStringLiteral("page.bmp")) + QLatin1Char('\r')));
+    EXPECT_EQ(bytesOf(file(QStringLiteral("page.bmp"))), QByteArray("kept"));
+    prompt.confirmAnswers.push_back(true);
+    saveAs(file(QStringLiteral("page")));
+    EXPECT_EQ(formatOf(file(QStringLiteral("page.bmp"))), ImageFormat::Bmp);
+}
+
+TEST_F(SaveImageTest, UpperCaseExtensionsAreWrittenLowerUnlessTheFileExists)
+{
+    show(sampleImage(ColourCode::Rgb24, 8, 8));
+    saveAs(file(QStringLiteral("PHOTO.JPG")));
+    EXPECT_EQ(formatOf(file(QStringLiteral("PHOTO.jpg"))), ImageFormat::Jpeg);
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("PHOTO.JPG"))));
+
+    // Overwriting a file that has an upper-case extension replaces that file and makes no second
+    // one beside it.
+    const QString scan = file(QStringLiteral("SCAN.BMP"));
+    writeBmp(scan, 3, 3);
+    ASSERT_TRUE(w->imageFiles().LoadImageFile(scan));
+    w->ikImg().currentImage().replace(sampleImage(ColourCode::Rgb24, 5, 4));  // an edit
+    w->document().SetDocState(2);
+    prompt.shown.clear();
+    w->menus().mnFile.item(1)->trigger();
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("SCAN.bmp"))));
+    const codecs::Decoded back = codecs::readImageFile(scan);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.image.width(), 5);
+    EXPECT_TRUE(samePixels(back.image, shown()));
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+// A save that stops part-way (the file size limit stands in for a full disk) says why and leaves
+// the file that was there as it was, with no temporary file beside it.
+TEST_F(SaveImageTest, AFailedSaveTellsWhyAndKeepsTheOldFile)
+{
+    const QString page = file(QStringLiteral("page-001.bmp"));
+    writeBmp(page, 4, 4);
+    const QByteArray before = bytesOf(page);
+    show(sampleImage(ColourCode::Rgb24, 400, 300));
+    w->state().sCurFile = page;
+
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    w->operations().SaveImage(false);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
+                                                page + QLatin1Char('\r')));
+    EXPECT_EQ(bytesOf(page), before);
+    QStringList left = QDir(userFolder()).entryList(QDir::Files | QDir::Hidden);
+    left.removeOne(QStringLiteral("User.xml"));
+    EXPECT_EQ(left, QStringList{QStringLiteral("page-001.bmp")});
+    EXPECT_FALSE(w->busy().isBusy());
+}
+
+}  // namespace
+}  // namespace tavlo::test
