@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace tavlo {
 namespace {
 
@@ -39,6 +41,32 @@ ScanController::ScanController(QWidget& window, ImagingControl& ikImg, FileListB
       m_doc(doc),
       m_ops(ops)
 {
+    m_paintTimer.setSingleShot(true);
+    connect(&m_paintTimer, &QTimer::timeout, this, &ScanController::releasePaints);
+}
+
+void ScanController::pacePaints()
+{
+    const bool running = m_ikImg.ScannerObject().isAcquiring();
+    if (!running || !m_lastPaint.isValid() || m_lastPaint.elapsed() >= kPaintIntervalMs) {
+        releasePaints();
+        return;
+    }
+    if (!m_paintHeld) {
+        m_paintHeld = true;
+        m_ikImg.setUpdatesEnabled(false);
+        m_paintTimer.start(int(std::max<qint64>(0, kPaintIntervalMs - m_lastPaint.elapsed())));
+    }
+}
+
+void ScanController::releasePaints()
+{
+    m_paintTimer.stop();
+    m_lastPaint.start();
+    if (!m_paintHeld)
+        return;
+    m_paintHeld = false;
+    m_ikImg.setUpdatesEnabled(true);  // repaints the view with the page it holds now
 }
 
 void ScanController::InitScanner()
@@ -62,6 +90,7 @@ void ScanController::StartScan()
     int pages = 0;
     int showProgress = 1;
     scanner.AcquireImages(pages, showProgress);
+    releasePaints();
     callIfSet(m_ops.SetBusy, false);
 }
 
@@ -94,8 +123,10 @@ void ScanController::refreshList()
 
 void ScanController::stopRun(const QString& text)
 {
-    // Stop the scanner first, so it reads no further page while the message waits for OK.
+    // Stop the scanner first, so it reads no further page while the message waits for OK; the
+    // page the message is about is painted at once.
     m_ikImg.ScannerObject().CancelAcquire();
+    releasePaints();
     userPrompt().message(programTitle(), text);
 }
 
@@ -134,6 +165,7 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
     if (page == 0)
         return;
     QScopedValueRollback<bool> writing(m_writing, true);
+    pacePaints();
     m_ikImg.setImageHandle(page);
 
     // The name is fixed before anything changes the page.

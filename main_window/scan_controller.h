@@ -2,8 +2,10 @@
 
 #include "main_window/work_file_sequence.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QWidget;
 
@@ -41,6 +43,12 @@ struct MainWindowState;
 //      file, marked changed (document state 2) so it can be saved elsewhere;
 //   7. in every case the work-folder list File1 is read again.
 // The next page is never raised while a handler runs (the scanner waits for it).
+//
+// While pages arrive faster than anyone can look at them (the virtual scanner delivers dozens a
+// second), the view paints at most every kPaintIntervalMs: painting a shrunk 26 MB page costs more
+// processor time than writing it. The view's image is always the newest page and the view is
+// drawn for every page; only the paint waits, at most that long, and a page that could not be
+// written is painted at once.
 //
 // User-interface thread only.
 class ScanController : public QObject {
@@ -81,10 +89,17 @@ public:
     // True while a page or the current image is being written into the work folder.
     bool isWritingWorkFile() const { return m_writing; }
 
+    // True while the view's paints wait for the next paint time.
+    bool isPaintHeld() const { return m_paintHeld; }
+
+    static constexpr int kPaintIntervalMs = 250;
+
 private:
     int saveFormatCode() const;
     void stopRun(const QString& text);
     void refreshList();
+    void pacePaints();
+    void releasePaints();
 
     QWidget& m_window;
     ImagingControl& m_ikImg;
@@ -95,6 +110,9 @@ private:
     MainWindowOperations& m_ops;
     WorkFileSequence m_seq;
     bool m_writing = false;
+    bool m_paintHeld = false;
+    QElapsedTimer m_lastPaint;  // since the view last painted a page freely
+    QTimer m_paintTimer;        // ends a hold
 };
 
 }  // namespace tavlo

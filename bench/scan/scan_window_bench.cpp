@@ -4,11 +4,12 @@
 // minute and the longest stall of the user-interface thread while the pages arrived.
 //
 //   tavlo_scan_window_bench --folder DIR [--dpi 300] [--mode Color]
-//                           [--source "Automatic Document Feeder"] [--tif] [--trace]
+//                           [--source "Automatic Document Feeder"] [--tif] [--hidden] [--trace]
 //
 // DIR becomes the user data folder; the work files go to DIR/Temp. The run's time goes from the
 // command to the end of the run (the last page written). The window is shown (offscreen unless
-// QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would.
+// QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would;
+// --hidden leaves it hidden, to show what the paints cost.
 // SANE_CONFIG_DIR defaults to the project's sane/ folder.
 #include "environment/process_values.h"
 #include "environment/user_prompt.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("source"), QStringLiteral("SANE source"),
                       QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")});
     parser.addOption({QStringLiteral("tif"), QStringLiteral("TIFF work files instead of BMP")});
+    parser.addOption({QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
     parser.addOption({QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
     parser.process(app);
     const QString folder = QDir(parser.value(QStringLiteral("folder"))).absolutePath();
@@ -125,7 +127,8 @@ int main(int argc, char** argv)
     dialogs.preset.paper = QStringLiteral("A4");
 
     fmMain window;
-    window.show();
+    if (!parser.isSet(QStringLiteral("hidden")))
+        window.show();
     ScannerObject& scanner = window.ikImg().ScannerObject();
     scanner.setDialogs(&dialogs);
     scanner.setMemory(ScannerMemory(programDir.filePath(QStringLiteral("scanner.ini"))));

@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include <dlfcn.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -41,6 +43,7 @@ struct PageSeen {
     bool listed = false;  // sCurFile's name is in File1
     int docState = -1;
     bool busy = false;
+    bool paintHeld = false;
 };
 
 // Root writes into any folder (CAP_DAC_OVERRIDE); for as long as this lives the calling thread,
@@ -103,6 +106,7 @@ protected:
                           listed().contains(QFileInfo(page.sCurFile).fileName());
             page.docState = w->document().state();
             page.busy = w->busy().isBusy();
+            page.paintHeld = w->scanning().isPaintHeld();
             seen.append(page);
             if (onPage)
                 onPage(int(seen.size()));
@@ -230,6 +234,12 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     EXPECT_EQ(listed(), expected);
     EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    // Pages arriving within milliseconds of each other are not each painted; the last one is,
+    // once the run is over.
+    EXPECT_FALSE(seen.first().paintHeld);
+    EXPECT_TRUE(std::any_of(seen.begin() + 1, seen.end(), [](const PageSeen& p) { return p.paintHeld; }));
+    EXPECT_FALSE(w->scanning().isPaintHeld());
+    EXPECT_TRUE(w->ikImg().updatesEnabled());
 
     // A jam on the next run is told in the scanner's words; the pages written stay as they are.
     const QByteArray first = bytesOf(work(expected.first()));
@@ -397,6 +407,7 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
     EXPECT_EQ(w->state().sCurFile, QString());
     EXPECT_EQ(w->document().state(), 2);
     EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
+    EXPECT_TRUE(w->ikImg().updatesEnabled());
     EXPECT_FALSE(w->busy().isBusy());
 }
 
