@@ -29,6 +29,13 @@ trap 'rm -rf "$work"' EXIT
 area=(-l 0 -t 0 -x 210 -y 297)
 now() { date +%s.%N; }
 
+# Runs one benchmark program with a time limit and prints its result line, or nothing when it
+# failed: SANE's test backend now and then hangs in pthread_create after cancelling its own reader
+# thread, and one stuck run must not stop the others.
+run_bench() { timeout 60 "$@" 2>/dev/null | grep pages_per_minute || echo "failed: ${*##*/}" >&2; }
+field() { sed -nE "s/.*$1=([0-9.]+).*/\\1/p" <<<"$2"; }
+ppm() { [ -n "$1" ] && printf '%.0f ppm' "$(field pages_per_minute "$1")" || printf 'failed'; }
+
 echo "load at the start: $(cut -d" " -f1-3 /proc/loadavg)"
 declare -a sane_ppm win_ppm win_stalls tavlo_ppm raw_ppm bg_ppm stalls bg_stalls handlers
 for i in $(seq "$runs"); do
@@ -36,7 +43,7 @@ for i in $(seq "$runs"); do
     rm -rf "$work/pnm" && mkdir -p "$work/pnm"
     sync  # every run starts without the previous run's unwritten data
     t0=$(now)
-    scanimage -d test:0 --source "Automatic Document Feeder" --mode Color --depth 8 \
+    timeout 60 scanimage -d test:0 --source "Automatic Document Feeder" --mode Color --depth 8 \
         --resolution 300 "${area[@]}" --test-picture "Color pattern" \
         --batch="$work/pnm/p%03d.pnm" >/dev/null 2>&1 || true
     t1=$(now)
@@ -46,33 +53,39 @@ for i in $(seq "$runs"); do
     # Tavlo's window: "実行" to the last BMP work file, through fmMain's own handler.
     rm -rf "$work/win"
     sync
-    line=$("$build/bin/tavlo_scan_window_bench" --folder "$work/win" 2>/dev/null)
-    win_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
-    win_stalls+=("$(sed -E 's/.*longest_stall_ms=([0-9.]+).*/\1/' <<<"$line")")
+    win=$(run_bench "$build/bin/tavlo_scan_window_bench" --folder "$work/win")
+    if [ -n "$win" ]; then
+        win_ppm+=("$(field pages_per_minute "$win")")
+        win_stalls+=("$(field longest_stall_ms "$win")")
+    fi
 
     # The scanner object alone: AcquireImages to the last BMP work file, written in the handler.
     rm -rf "$work/bmp"
     sync
-    line=$("$build/bin/tavlo_scan_bench" --folder "$work/bmp")
-    tavlo_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
-    stalls+=("$(sed -E 's/.*longest_stall_ms=([0-9.]+).*/\1/' <<<"$line")")
-    handlers+=("$(sed -E 's/.*longest_handler_ms=([0-9.]+).*/\1/' <<<"$line")")
+    obj=$(run_bench "$build/bin/tavlo_scan_bench" --folder "$work/bmp")
+    if [ -n "$obj" ]; then
+        tavlo_ppm+=("$(field pages_per_minute "$obj")")
+        stalls+=("$(field longest_stall_ms "$obj")")
+        handlers+=("$(field longest_handler_ms "$obj")")
+    fi
 
     # The same with the bytes written raw (no codec, no fsync): what the disk alone costs.
     rm -rf "$work/raw"
     sync
-    line=$("$build/bin/tavlo_scan_bench" --folder "$work/raw" --writer raw)
-    raw_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
-    # The BMP work files saved by a writer thread instead of the handler.
+    raw=$(run_bench "$build/bin/tavlo_scan_bench" --folder "$work/raw" --writer raw)
+    [ -n "$raw" ] && raw_ppm+=("$(field pages_per_minute "$raw")")
+    # The BMP work files saved by a free-running writer thread instead of the handler.
     rm -rf "$work/bg"
     sync
-    line=$("$build/bin/tavlo_scan_bench" --folder "$work/bg" --writer background)
-    bg_ppm+=("$(sed -E 's/.*pages_per_minute=([0-9.]+).*/\1/' <<<"$line")")
-    bg_stalls+=("$(sed -E 's/.*longest_stall_ms=([0-9.]+).*/\1/' <<<"$line")")
-    echo "run $i: scanimage ${sane_ppm[-1]%.*} ppm, window ${win_ppm[-1]%.*} ppm (stall ${win_stalls[-1]} ms)," \
-         "scanner object BMP ${tavlo_ppm[-1]%.*} ppm" \
-         "(stall ${stalls[-1]} ms, handler ${handlers[-1]} ms), raw ${raw_ppm[-1]%.*} ppm," \
-         "BMP on a writer thread ${bg_ppm[-1]%.*} ppm (stall ${bg_stalls[-1]} ms)"
+    bg=$(run_bench "$build/bin/tavlo_scan_bench" --folder "$work/bg" --writer background)
+    if [ -n "$bg" ]; then
+        bg_ppm+=("$(field pages_per_minute "$bg")")
+        bg_stalls+=("$(field longest_stall_ms "$bg")")
+    fi
+    echo "run $i: scanimage $(printf '%.0f' "${sane_ppm[-1]}") ppm," \
+         "window $(ppm "$win") (stall $(field longest_stall_ms "$win") ms)," \
+         "scanner object BMP $(ppm "$obj") (stall $(field longest_stall_ms "$obj") ms)," \
+         "raw $(ppm "$raw"), BMP on a writer thread $(ppm "$bg")"
 done
 
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
