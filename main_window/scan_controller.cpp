@@ -11,7 +11,6 @@
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
 #include "main_window/tool_strip.h"
-#include "main_window/work_file_writer.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -195,9 +194,8 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
     m_ikImg.DrawImage(m_state.nDspMd);
     const Image* image = ImageStore::instance().find(m_ikImg.ImageHandle());
     const QString reason =
-        image ? WorkFileWriter::write(*image, name,
-                                      m_state.bSvBmp ? codecs::ImageFormat::Bmp
-                                                     : codecs::ImageFormat::Tiff)
+        image ? m_writer.write(*image, name,
+                               m_state.bSvBmp ? codecs::ImageFormat::Bmp : codecs::ImageFormat::Tiff)
               : QStringLiteral("保存する画像がありません");
     if (reason.isEmpty()) {
         AdvanceSequence();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main_window/work_file_sequence.h"
+#include "main_window/work_file_writer.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -109,6 +110,7 @@ private:
     DocumentState& m_doc;
     MainWindowOperations& m_ops;
     WorkFileSequence m_seq;
+    WorkFileWriter m_writer;
     bool m_writing = false;
     bool m_paintHeld = false;
     QElapsedTimer m_lastPaint;  // since the view last painted a page freely

@@ -47,7 +47,7 @@ struct PageSeen {
 };
 
 // Root writes into any folder (CAP_DAC_OVERRIDE); for as long as this lives the calling thread,
-// and every thread it starts, obeys file permissions like any user.
+// and every thread it starts meanwhile, obeys file permissions like any user.
 class ObeyFilePermissions {
 public:
     ObeyFilePermissions()
@@ -92,6 +92,12 @@ protected:
         MainWindowTest::SetUp();
         ASSERT_TRUE(m_memory.isValid());
         m_storeBefore = ImageStore::instance().size();
+        makeWindow();
+    }
+
+    void makeWindow()
+    {
+        seen.clear();
         w = start();
         ScannerObject& s = scanner();
         s.setDialogs(&dialogs);
@@ -369,9 +375,12 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
 {
     writeBmp(work(QStringLiteral("scan-001.bmp")));
     const QByteArray before = bytesOf(work(QStringLiteral("scan-001.bmp")));
+    // A window whose threads (the work-file writer's too) all obey file permissions.
+    w.reset();
+    auto obey = std::make_unique<ObeyFilePermissions>();
+    makeWindow();
     setTxPfx(QStringLiteral("scan"));
     preset(kFeeder, QStringLiteral("Color"), 8);
-    std::unique_ptr<ObeyFilePermissions> obey;
     const auto writable = QFile::permissions(workFolder());
     bool readOnly = false;
     onPage = [&](int page) {
@@ -379,13 +388,12 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
             return;
         // After the second page the folder takes no new file.
         QFile::setPermissions(workFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        obey = std::make_unique<ObeyFilePermissions>();
         QFile probe(work(QStringLiteral("probe")));
         readOnly = !probe.open(QIODevice::WriteOnly);
     };
     scan();
-    obey.reset();
     QFile::setPermissions(workFolder(), writable);
+    obey.reset();
     if (!readOnly)
         GTEST_SKIP() << "this process writes into read-only folders";
 
