@@ -45,7 +45,7 @@ echo "Test page: $work/page.bmp, 2480 x 3508 x 24 bits at 300 dpi, $page_bytes b
 
 echo
 echo "== 1. Saving the colour page as BMP, in process, against dd writing $page_bytes bytes to the same disk"
-"$bin/bench_codecs" --benchmark_filter='^(save|write_without_sync)/BMP/colour$' \
+"$bin/bench_codecs" --benchmark_filter='^(save|write_without_sync)/BMP/colour/' \
     --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true \
     --benchmark_format=json >bmp-save.json 2>/dev/null
 dd_time() {  # median seconds of $runs dd runs writing a new file of page_bytes bytes
@@ -64,7 +64,8 @@ import json, sys
 dd_plain, dd_sync = float(sys.argv[1]) * 1000, float(sys.argv[2]) * 1000
 runs = {b["run_name"]: b["real_time"] for b in json.load(open("bmp-save.json"))["benchmarks"]
         if b.get("aggregate_name") == "median"}
-save, write = runs["save/BMP/colour"], runs["write_without_sync/BMP/colour"]
+save = next(v for k, v in runs.items() if k.startswith("save/BMP/colour"))
+write = next(v for k, v in runs.items() if k.startswith("write_without_sync/BMP/colour"))
 print(f"  dd, no sync                      {dd_plain:8.1f} ms")
 print(f"  our BMP write, no sync           {write:8.1f} ms   {write / dd_plain:5.2f} x dd")
 print(f"  dd conv=fsync                    {dd_sync:8.1f} ms")
@@ -72,7 +73,7 @@ print(f"  our BMP save (temp, fsync, rename){save:7.1f} ms   {save / dd_sync:5.2
 PY
 
 echo
-echo "== 2. Whole process from the BMP page ($runs runs after a warm-up; mean seconds)"
+echo "== 2. Whole process from the BMP page ($runs runs after a warm-up; means; load average now $(cut -d' ' -f1-3 /proc/loadavg))"
 commands=()
 names=()
 add() { names+=("$1"); commands+=("$2"); }
@@ -86,6 +87,11 @@ for f in bmp tif png jpg gif; do
     add "vips $f" "vips copy page.bmp vips.$f$vips_opt"
     add "vips-ppm $f" "vips copy page.ppm vipsppm.$f$vips_opt"
 done
+# ImageMagick and vips write TIFF uncompressed unless told; ours is LZW with the predictor, so
+# they are also timed making the same kind of file.
+add "magick tif-lzw" "$magick page.bmp -compress LZW -define tiff:predictor=2 magick-lzw.tif"
+add "vips tif-lzw" "vips copy page.bmp vips-lzw.tif[compression=lzw,predictor=horizontal]"
+add "vips-ppm tif-lzw" "vips copy page.ppm vipsppm-lzw.tif[compression=lzw,predictor=horizontal]"
 add "ours bmp600" "$bin/tavlo-image convert page600.bmp ours600.bmp --format BMP"
 add "magick bmp600" "$magick page600.bmp magick600.bmp"
 hyperfine_args=()
@@ -94,20 +100,27 @@ hyperfine -N --style none --warmup 1 --runs "$runs" --export-json whole.json "${
     hyperfine --style none --warmup 1 --runs "$runs" --export-json whole.json "${hyperfine_args[@]}" >/dev/null
 python3 - <<'PY'
 import json
-t = {r["command"]: r["mean"] for r in json.load(open("whole.json"))["results"]}
-print(f"  {'to':5} {'ours':>7} {'magick':>7} {'vips':>7} {'vipsPPM':>8}   {'ours/magick':>11} {'ours/vips':>9} {'ours/vipsPPM':>12}")
-for f in ["bmp", "tif", "png", "jpg", "gif"]:
-    o, m, v, p = (t.get(f"{k} {f}") for k in ("ours", "magick", "vips", "vips-ppm"))
-    fmt = lambda x: f"{x:7.3f}" if x else "    n/a"
-    ratio = lambda a, b: f"{a / b:5.2f}" if a and b else "  n/a"
-    print(f"  {f:5} {fmt(o)} {fmt(m)} {fmt(v)} {fmt(p):>8}   {ratio(o, m):>11} {ratio(o, v):>9} {ratio(o, p):>12}")
-o, m = t.get("ours bmp600"), t.get("magick bmp600")
+results = json.load(open("whole.json"))["results"]
+wall = {r["command"]: r["mean"] for r in results}
+cpu = {r["command"]: r["user"] + r["system"] for r in results}
+for title, t in (("wall-clock seconds", wall), ("processor seconds (user + system, all threads)", cpu)):
+    print(f"  {title}")
+    print(f"  {'to':8} {'ours':>7} {'magick':>7} {'vips':>7} {'vipsPPM':>8}   {'ours/magick':>11} {'ours/vips':>9} {'ours/vipsPPM':>12}")
+    for f in ["bmp", "tif", "tif-lzw", "png", "jpg", "gif"]:
+        o = t.get(f"ours {f.split('-')[0]}")
+        m, v, p = (t.get(f"{k} {f}") for k in ("magick", "vips", "vips-ppm"))
+        fmt = lambda x: f"{x:7.3f}" if x else "    n/a"
+        ratio = lambda a, b: f"{a / b:5.2f}" if a and b else "  n/a"
+        print(f"  {f:8} {fmt(o)} {fmt(m)} {fmt(v)} {fmt(p):>8}   {ratio(o, m):>11} {ratio(o, v):>9} {ratio(o, p):>12}")
+o, m = wall.get("ours bmp600"), wall.get("magick bmp600")
 print(f"  600 dpi page to BMP: ours {o:.3f} s, magick {m:.3f} s ({o / m:.2f} x)")
 PY
 
 echo
-echo "== 3. PNG size"
-echo "  ours $(stat -c %s ours.png) bytes, ImageMagick $(stat -c %s magick.png) bytes, vips $(stat -c %s vips.png) bytes"
+echo "== 3. File sizes (bytes)"
+echo "  PNG: ours $(stat -c %s ours.png), ImageMagick $(stat -c %s magick.png), vips $(stat -c %s vips.png)"
+echo "  TIF: ours (LZW) $(stat -c %s ours.tif), ImageMagick $(stat -c %s magick.tif) / LZW $(stat -c %s magick-lzw.tif), vips $(stat -c %s vips.tif) / LZW $(stat -c %s vips-lzw.tif)"
+echo "  JPG: ours $(stat -c %s ours.jpg), ImageMagick $(stat -c %s magick.jpg), vips $(stat -c %s vips.jpg); GIF: ours $(stat -c %s ours.gif), ImageMagick $(stat -c %s magick.gif), vips $(stat -c %s vips.gif)"
 
 echo
 echo "== 4. Peak memory (maximum resident set, kB); the page decodes to $decoded_bytes bytes"

@@ -29,15 +29,20 @@ public:
 
     int find(QRgb colour) { return find(qRed(colour), qGreen(colour), qBlue(colour)); }
 
-    int size() const { return int(m_green.size()); }
-
 private:
     static constexpr int kCacheBits = 16;
+    // The colour cube is cut into 16 x 16 x 16 cells of 16 levels a side.
+    static constexpr int kCellShift = 4;
+    static constexpr int kCells = 1 << (3 * (8 - kCellShift));
 
-    int search(int r, int g, int b) const;
+    int search(int r, int g, int b);
+    // The entries that can be nearest to some colour of the cell: those whose distance to the
+    // cell is at most the smallest distance any entry has to the cell's farthest corner.
+    const std::vector<quint8>& candidates(int cell);
 
-    // The palette sorted by green, so the search can stop once green alone is too far.
-    std::vector<int> m_red, m_green, m_blue, m_index;
+    std::vector<int> m_red, m_green, m_blue;
+    std::vector<std::vector<quint8>> m_candidates;  // per cell, filled when first needed
+    std::vector<bool> m_cellReady;
     std::vector<quint32> m_keys;
     std::vector<quint8> m_indices;
 };
