@@ -44,30 +44,6 @@ ScanController::ScanController(QWidget& window, ImagingControl& ikImg, FileListB
     connect(&m_paintTimer, &QTimer::timeout, this, &ScanController::releasePaints);
 }
 
-void ScanController::pacePaints()
-{
-    const bool running = m_ikImg.ScannerObject().isAcquiring();
-    if (!running || !m_lastPaint.isValid() || m_lastPaint.elapsed() >= kPaintIntervalMs) {
-        releasePaints();
-        return;
-    }
-    if (!m_paintHeld) {
-        m_paintHeld = true;
-        m_ikImg.setUpdatesEnabled(false);
-        m_paintTimer.start(int(std::max<qint64>(0, kPaintIntervalMs - m_lastPaint.elapsed())));
-    }
-}
-
-void ScanController::releasePaints()
-{
-    m_paintTimer.stop();
-    m_lastPaint.start();
-    if (!m_paintHeld)
-        return;
-    m_paintHeld = false;
-    m_ikImg.setUpdatesEnabled(true);  // repaints the view with the page it holds now
-}
-
 void ScanController::InitScanner()
 {
     // The application's name and version identify the caller; the result is not needed: a
@@ -86,6 +62,7 @@ void ScanController::StartScan()
     callIfSet(m_ops.SetBusy, true);
     callIfSet(m_ops.ClearSelection, false);
     scanner.setAcquireOption(false);
+    m_lastPaint.invalidate();  // the run's first page paints at once
     int pages = 0;
     int showProgress = 1;
     scanner.AcquireImages(pages, showProgress);
@@ -210,6 +187,30 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
                 reason + kPageNotSaved);
     }
     refreshList();
+}
+
+void ScanController::pacePaints()
+{
+    const bool running = m_ikImg.ScannerObject().isAcquiring();
+    if (!running || !m_lastPaint.isValid() || m_lastPaint.elapsed() >= kPaintIntervalMs) {
+        releasePaints();
+        return;
+    }
+    if (!m_paintHeld) {
+        m_paintHeld = true;
+        m_ikImg.setUpdatesEnabled(false);
+        m_paintTimer.start(int(std::max<qint64>(0, kPaintIntervalMs - m_lastPaint.elapsed())));
+    }
+}
+
+void ScanController::releasePaints()
+{
+    m_paintTimer.stop();
+    m_lastPaint.start();
+    if (!m_paintHeld)
+        return;
+    m_paintHeld = false;
+    m_ikImg.setUpdatesEnabled(true);  // repaints the view with the page it holds now
 }
 
 }  // namespace tavlo

@@ -310,6 +310,9 @@ TEST_F(ScanWindowTest, LineArtGreyAndColourPagesAreWrittenWithCodesOneEightyAndT
         // The colour ticks follow the page, not the image shown before it.
         EXPECT_EQ(w->state().sClrCd, QLatin1String(c.sClrCd));
         EXPECT_EQ(txPfx(), QStringLiteral("-%1").arg(number + 1, 3, 10, QLatin1Char('0')));
+        // The first page of a run is painted at once, however soon after the last run it came.
+        ASSERT_EQ(seen.size(), number);
+        EXPECT_FALSE(seen.last().paintHeld);
     }
     EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.bmp"}));
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
