@@ -359,8 +359,10 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
 }
 
-TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFiles)
+TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFilesFromTheChosenSource)
 {
+    dialogs.deviceName = QStringLiteral("test:1");
+    w->router().mnScan_Click(3);  // "ｿｰｽの選択"
     w->strip().cbKak()->setCurrentIndex(1);
     setTxPfx(QStringLiteral("t"));
     preset(kFlatbed, QStringLiteral("Gray"), 8);
@@ -372,6 +374,7 @@ TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFiles)
     EXPECT_EQ(file.dpiX(), 50);
     EXPECT_FALSE(w->state().bSvBmp);
     EXPECT_EQ(txPfx(), QStringLiteral("t-002"));
+    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
 }
 
 TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
@@ -480,20 +483,6 @@ TEST_F(ScanWindowTest, SaveToWorkFolderFillsTheGapThenAdvancesPastTheNextFile)
     EXPECT_EQ(txPfx(), QStringLiteral("abc-005"));
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
     EXPECT_FALSE(w->busy().isBusy());
-}
-
-TEST_F(ScanWindowTest, TheChosenSourceIsTheDeviceTheNextScanUses)
-{
-    dialogs.deviceName = QStringLiteral("test:1");
-    w->router().mnScan_Click(3);  // "ｿｰｽの選択"
-    EXPECT_EQ(scanner().memory().chosenDevice(), QStringLiteral("test:1"));
-    EXPECT_EQ(dialogs.devicesShown.size(), 2);
-
-    setTxPfx(QStringLiteral("s"));
-    preset(kFlatbed, QStringLiteral("Gray"), 8);
-    scan();
-    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
-    EXPECT_TRUE(QFileInfo::exists(work(QStringLiteral("s-001.bmp"))));
 }
 
 }  // namespace
