@@ -2,6 +2,7 @@
 
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/image_store.h"
+#include "imaging/scan/scanner_object.h"
 #include "imaging/view/image_view.h"
 #include "imaging/view/mouse_pointer.h"
 
@@ -24,6 +25,13 @@ ImagingControl::~ImagingControl()
     // The view refers to m_current, which members outlive only until this body ends.
     delete m_view;
     m_view = nullptr;
+}
+
+scan::ScannerObject& ImagingControl::ScannerObject()
+{
+    if (!m_scanner)
+        m_scanner = std::make_unique<scan::ScannerObject>();
+    return *m_scanner;
 }
 
 void ImagingControl::setImageHandle(quint32 handle)

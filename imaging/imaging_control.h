@@ -8,7 +8,12 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
+
+namespace tavlo::scan {
+class ScannerObject;
+}
 
 namespace tavlo {
 
@@ -126,8 +131,13 @@ public:
     tavlo::FileObject& FileObject() { return m_file; }
     tavlo::ProcessObject& ProcessObject() { return m_process; }
 
-    // The sub-objects of other parts of the control (ScannerObject, ShapeObject and the printing
-    // half of PrinterObject) are members constructed with m_current; they go below m_process.
+    // The scanner object (imaging/scan/scanner_object.h), made on first use, so that controls
+    // which never scan (the scratch control, the dialogs' controls) start no scanning thread.
+    // Only one scanner object of the process can use SANE: the main window's view owns it.
+    tavlo::scan::ScannerObject& ScannerObject();
+
+    // The sub-objects of other parts of the control (ShapeObject and the printing half of
+    // PrinterObject) are members constructed with m_current; they go below m_process.
 
 signals:
     void ImageMouseUp(int button, int shift, int x, int y);
@@ -146,6 +156,7 @@ private:
     tavlo::VectorObject m_vector{m_current};
     tavlo::FileObject m_file{m_current};
     tavlo::ProcessObject m_process{m_current};
+    std::unique_ptr<scan::ScannerObject> m_scanner;
     ImageView* m_view = nullptr;
     double m_zoomX = 1.0;
     double m_zoomY = 1.0;

@@ -5,6 +5,7 @@
 #include "environment/settings_store.h"
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/imaging_control.h"
+#include "imaging/scan/scanner_object.h"
 #include "main_window/busy_state.h"
 #include "main_window/clickable_picture.h"
 #include "main_window/clipboard_controller.h"
@@ -19,6 +20,7 @@
 #include "main_window/image_save_controller.h"
 #include "main_window/menu_tree.h"
 #include "main_window/saved_state.h"
+#include "main_window/scan_controller.h"
 #include "main_window/selection_controller.h"
 #include "main_window/tool_icons.h"
 #include "main_window/tool_strip.h"
@@ -78,6 +80,8 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection,
                                                         m_state, *m_doc, m_ops);
     m_zoom = std::make_unique<ZoomResolutionController>(*m_ikImg, *m_menus, m_state, *m_doc, this);
+    m_scan = std::make_unique<ScanController>(*this, *m_ikImg, *m_File1, *m_strip, m_state, *m_doc,
+                                              m_ops);
     m_list = std::make_unique<WorkFolderList>(*m_File1, m_state, *m_doc);
     m_workFolder = std::make_unique<WorkFolderCommands>(*m_File1, m_state);
 
@@ -122,6 +126,10 @@ void fmMain::wireOperations()
     m_ops.mnZoom_Click = [this](int index) { m_zoom->mnZoom_Click(index); };
     m_ops.SetBusy = [this](bool on) { m_busy->SetBusy(on); };
     m_ops.UpdateColourChecks = [this](int code) { m_colour->UpdateColourChecks(code); };
+    m_ops.InitScanner = [this] { m_scan->InitScanner(); };
+    m_ops.StartScan = [this] { m_scan->StartScan(); };
+    m_ops.SelectScanSource = [this] { m_scan->SelectScanSource(); };
+    m_ops.SaveToWorkFolder = [this] { m_scan->SaveToWorkFolder(); };
 
     m_router->ClipboardHasImage = [] { return ClipboardHasImage(); };
     m_display->SyncListSelection = [this] { m_list->SyncListSelection(); };
@@ -142,6 +150,9 @@ void fmMain::connectControls()
             &CommandRouter::ikImg_ImageEdited);
     connect(m_ikImg, &ImagingControl::ToolBarVisibleChanged, m_router.get(),
             &CommandRouter::ikImg_ToolBarVisibleChanged);
+    // Direct: the scanner releases the page's handle as soon as the handler returns.
+    connect(&m_ikImg->ScannerObject(), &scan::ScannerObject::ImageAcquired, m_scan.get(),
+            &ScanController::ikImg_ImageAcquired, Qt::DirectConnection);
     // A change of the box, by the user or by RestoreState, runs the scale display.
     connect(m_strip->chDsp(), &QCheckBox::toggled, m_display.get(),
             &DisplayController::SetScaleDisplay);

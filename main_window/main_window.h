@@ -24,6 +24,7 @@ class ImageSaveController;
 class ImagingControl;
 class MenuTree;
 class SavedState;
+class ScanController;
 class SelectionController;
 class ToolStrip;
 class ZoomResolutionController;
@@ -48,6 +49,7 @@ class WorkFolderList;
 //   ClipboardController  paste, copy and the image report
 //   ZoomResolutionController  "ｽﾞｰﾑ" and "解像度"
 //   BusyState            the busy pointer (SetBusy)
+//   ScanController       scanning and the numbered work files (StartScan, SaveToWorkFolder)
 //   WorkFolderList       choosing a listed file, SyncListSelection
 //   FolderWatch          the five-second watch and the file-system watcher
 //   WorkFolderCommands   emptying, exploring, opening in the companion editor
@@ -95,6 +97,7 @@ public:
     ClipboardController& clipboard() { return *m_clipboard; }
     ZoomResolutionController& zoomResolution() { return *m_zoom; }
     BusyState& busy() { return *m_busy; }
+    ScanController& scanning() { return *m_scan; }
     WorkFolderList& workFolderList() { return *m_list; }
     WorkFolderCommands& workFolder() { return *m_workFolder; }
     FolderWatch& watch() { return *m_watch; }
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<ImageEditController> m_edits;
     std::unique_ptr<ClipboardController> m_clipboard;
     std::unique_ptr<ZoomResolutionController> m_zoom;
+    std::unique_ptr<ScanController> m_scan;
     std::unique_ptr<WorkFolderList> m_list;
     std::unique_ptr<WorkFolderCommands> m_workFolder;
     bool m_quitting = false;

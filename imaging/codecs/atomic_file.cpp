@@ -37,6 +37,35 @@ mode_t currentUmask()
     return mask;
 }
 
+// The temporary file. Every kWritebackStep bytes it asks the kernel to start writing what it holds
+// so far to the disk, while the encoder goes on producing the rest: the sync in commit() then
+// waits for the last few megabytes instead of the whole file (an A4 colour page of 26 MB syncs in
+// about half the time). Only a hint: commit() still syncs the whole file before the rename, so
+// what reaches the disk, and when the target is replaced, is unchanged.
+class WritebackFile : public QFile {
+public:
+    static constexpr qint64 kWritebackStep = qint64(4) << 20;
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        const qint64 written = QFile::writeData(data, length);
+        if (written > 0) {
+            m_sinceHint += written;
+            if (m_sinceHint >= kWritebackStep) {
+                m_sinceHint = 0;
+                // The whole file (length 0 = to its end): an encoder that went back to patch a
+                // header dirtied that part again. Pages already on their way are skipped.
+                ::sync_file_range(handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+            }
+        }
+        return written;
+    }
+
+private:
+    qint64 m_sinceHint = 0;
+};
+
 }  // namespace
 
 AtomicFile::AtomicFile(const QString& target) : m_target(target) {}
@@ -66,7 +95,7 @@ bool AtomicFile::open()
         return false;
     }
     m_tempPath = path;
-    m_file = std::make_unique<QFile>();
+    m_file = std::make_unique<WritebackFile>();
     if (!m_file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         ::unlink(path.constData());

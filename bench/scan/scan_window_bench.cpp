@@ -1,0 +1,198 @@
+// One scan run through the real main window: "ｽｷｬﾝ" > "実行" on fmMain from SANE's test device
+// into numbered work files, exactly as a user's run (the window's ImageAcquired handler names,
+// writes, advances the counter, draws the page and refreshes the list). Prints the pages per
+// minute and the longest stall of the user-interface thread while the pages arrived.
+//
+//   tavlo_scan_window_bench --folder DIR [--dpi 300] [--mode Color]
+//                           [--source "Automatic Document Feeder"] [--tif] [--hidden] [--trace]
+//
+// DIR becomes the user data folder; the work files go to DIR/Temp. The run's time goes from the
+// command to the end of the run (the last page written). The window is shown (offscreen unless
+// QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would;
+// --hidden leaves it hidden, to show what the paints cost.
+// SANE_CONFIG_DIR defaults to the project's sane/ folder.
+#include "environment/process_values.h"
+#include "environment/user_prompt.h"
+#include "imaging/imaging_control.h"
+#include "imaging/scan/qt_scan_dialogs.h"
+#include "imaging/scan/scanner_memory.h"
+#include "imaging/scan/scanner_object.h"
+#include "main_window/main_window.h"
+#include "main_window/tool_strip.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+using namespace tavlo;
+using namespace tavlo::scan;
+
+// The real progress dialog, with the settings answered from the command line.
+class BenchDialogs : public QtScanDialogs {
+public:
+    ScanSettings preset;
+    bool editSettings(const ScanDevice&, const QList<ScanOption>&, ScanSettings& settings,
+                      QWidget*) override
+    {
+        for (const auto& [name, value] : preset.values)
+            settings.set(name, value);
+        settings.paper = preset.paper;
+        return true;
+    }
+};
+
+// Messages go to stderr: a benchmark has nobody to press OK.
+class PrintingPrompt : public UserPrompt {
+public:
+    int messages = 0;
+    void message(const QString& title, const QString& text) override
+    {
+        ++messages;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title),
+                     qPrintable(QString(text).replace(u'\r', u' ')));
+    }
+    bool confirm(const QString& title, const QString& text) override
+    {
+        message(title, text);
+        return false;
+    }
+    QString openFileName(const FileDialogRequest&) override { return QString(); }
+    QString saveFileName(const FileDialogRequest&) override { return QString(); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
+        qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
+    QApplication app(argc, argv);
+    PrintingPrompt prompt;
+    setUserPrompt(&prompt);
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("folder"), QStringLiteral("user data folder"), QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("dpi"), QStringLiteral("resolution"), QStringLiteral("dpi"),
+                      QStringLiteral("300")});
+    parser.addOption({QStringLiteral("mode"), QStringLiteral("SANE mode"), QStringLiteral("mode"),
+                      QStringLiteral("Color")});
+    parser.addOption({QStringLiteral("source"), QStringLiteral("SANE source"),
+                      QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")});
+    parser.addOption({QStringLiteral("tif"), QStringLiteral("TIFF work files instead of BMP")});
+    parser.addOption({QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
+    parser.addOption({QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
+    parser.process(app);
+    const QString folder = QDir(parser.value(QStringLiteral("folder"))).absolutePath();
+    if (!parser.isSet(QStringLiteral("folder")) || !QDir().mkpath(folder)) {
+        std::fprintf(stderr, "--folder DIR is needed\n");
+        return 2;
+    }
+    const bool trace = parser.isSet(QStringLiteral("trace"));
+
+    // A program folder whose "UserData.ini" names the folder as the user data folder.
+    QTemporaryDir programDir;
+    {
+        QFile ini(programDir.filePath(QStringLiteral("UserData.ini")));
+        if (!ini.open(QIODevice::WriteOnly) || ini.write(QFile::encodeName(folder)) < 0) {
+            std::fprintf(stderr, "cannot write UserData.ini\n");
+            return 2;
+        }
+    }
+    ProcessValues& pv = processValues();
+    pv.programName = QStringLiteral("tavlo");
+    pv.programFolderPath = programDir.path() + QLatin1Char('/');
+    pv.started = true;
+
+    BenchDialogs dialogs;
+    dialogs.preset.set(ScanSettings::kSource, parser.value(QStringLiteral("source")));
+    dialogs.preset.set(ScanSettings::kMode, parser.value(QStringLiteral("mode")));
+    dialogs.preset.set(ScanSettings::kDepth, QStringLiteral("8"));
+    dialogs.preset.set(ScanSettings::kResolution, parser.value(QStringLiteral("dpi")));
+    dialogs.preset.set(ScanSettings::kLeft, QStringLiteral("0"));
+    dialogs.preset.set(ScanSettings::kTop, QStringLiteral("0"));
+    dialogs.preset.set(ScanSettings::kRight, QStringLiteral("210"));
+    dialogs.preset.set(ScanSettings::kBottom, QStringLiteral("297"));
+    dialogs.preset.set(QStringLiteral("test-picture"), QStringLiteral("Color pattern"));
+    dialogs.preset.paper = QStringLiteral("A4");
+
+    fmMain window;
+    if (!parser.isSet(QStringLiteral("hidden")))
+        window.show();
+    ScannerObject& scanner = window.ikImg().ScannerObject();
+    scanner.setDialogs(&dialogs);
+    scanner.setMemory(ScannerMemory(programDir.filePath(QStringLiteral("scanner.ini"))));
+    window.strip().txPfx()->setText(QStringLiteral("bench"));
+    window.strip().cbKak()->setCurrentIndex(parser.isSet(QStringLiteral("tif")) ? 1 : 0);
+
+    QElapsedTimer loopClock;
+    loopClock.start();
+    int pages = 0;
+    qint64 lastPageNs = 0;
+    double longestPageGapMs = 0;
+    // Connected after the window's handler: runs when the page has been written.
+    QObject::connect(&scanner, &ScannerObject::ImageAcquired, &scanner, [&](quint32) {
+        ++pages;
+        const qint64 now = loopClock.nsecsElapsed();
+        if (pages > 1)
+            longestPageGapMs = std::max(longestPageGapMs, (now - lastPageNs) / 1e6);
+        if (trace)
+            std::fprintf(stderr, "page %d done at %.1f ms (%.1f ms after the last)\n", pages,
+                         now / 1e6, (now - lastPageNs) / 1e6);
+        lastPageNs = now;
+    });
+
+    // The longest gap between two turns of the user-interface thread's event loop.
+    qint64 lastTick = 0;
+    qint64 longestGapNs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
+        const qint64 now = loopClock.nsecsElapsed();
+        if (trace && now - lastTick > 20000000)
+            std::fprintf(stderr, "stall %.1f ms ending at %.1f ms\n", (now - lastTick) / 1e6, now / 1e6);
+        longestGapNs = std::max(longestGapNs, now - lastTick);
+        lastTick = now;
+    });
+
+    // SANE starts in the scanning thread at load; let it finish before the clock starts.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    QElapsedTimer run;
+    lastTick = loopClock.nsecsElapsed();
+    lastPageNs = lastTick;
+    ticker.start();
+    run.start();
+    window.operations().StartScan();
+    const double seconds = run.nsecsElapsed() / 1e9;
+    ticker.stop();
+
+    const QString prefix = parser.isSet(QStringLiteral("tif")) ? QStringLiteral("bench-*.tif")
+                                                                : QStringLiteral("bench-*.bmp");
+    const int written = int(QDir(folder + QStringLiteral("/Temp")).entryList({prefix}, QDir::Files).size());
+    if (prompt.messages > 0 || written != pages || pages == 0) {
+        std::fprintf(stderr, "scan failed: %d pages, %d files, %s\n", pages, written,
+                     qPrintable(scanner.lastMessage()));
+        return 1;
+    }
+    std::printf("pages=%d written=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
+                "longest_page_gap_ms=%.2f\n",
+                pages, written, seconds, written / seconds * 60.0, longestGapNs / 1e6,
+                longestPageGapMs);
+    window.hide();
+    return 0;
+}

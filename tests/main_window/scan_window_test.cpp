@@ -1,0 +1,489 @@
+// Scanning through the real main window from SANE's test device: every page becomes the next
+// numbered work file the moment it arrives, and nothing already in the work folder is ever lost.
+#include "imaging/codecs/image_file.h"
+#include "imaging/image_store.h"
+#include "imaging/imaging_control.h"
+#include "imaging/scan/preset_scan_dialogs.h"
+#include "imaging/scan/scanner_memory.h"
+#include "imaging/scan/scanner_object.h"
+#include "main_window/busy_state.h"
+#include "main_window/command_router.h"
+#include "main_window/document_state.h"
+#include "main_window/file_list_box.h"
+#include "main_window/menu_tree.h"
+#include "main_window/scan_controller.h"
+#include "main_window/tool_strip.h"
+
+#include "tests/main_window/main_window_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+
+#include <algorithm>
+
+#include <dlfcn.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace tavlo::test {
+namespace {
+
+using scan::ScannerObject;
+
+const QString kFlatbed = QStringLiteral("Flatbed");
+const QString kFeeder = QStringLiteral("Automatic Document Feeder");
+
+// What the window had done when a page's handler returned.
+struct PageSeen {
+    QString sCurFile;
+    QString txPfx;
+    bool listed = false;  // sCurFile's name is in File1
+    int docState = -1;
+    bool busy = false;
+    bool paintHeld = false;
+};
+
+// Root writes into any folder (CAP_DAC_OVERRIDE); for as long as this lives the calling thread,
+// and every thread it starts meanwhile, obeys file permissions like any user.
+class ObeyFilePermissions {
+public:
+    ObeyFilePermissions()
+    {
+        if (::geteuid() != 0)
+            return;
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~ObeyFilePermissions()
+    {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    ObeyFilePermissions(const ObeyFilePermissions&) = delete;
+    ObeyFilePermissions& operator=(const ObeyFilePermissions&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_dropped = false;
+};
+
+class ScanWindowTest : public MainWindowTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
+            qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
+        // Kept loaded so LeakSanitizer can name the test backend's own leak on cancelled runs
+        // (suppressed by sane_test_backend_leaks.cpp).
+        static void* backend = dlopen("libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+        if (!backend)
+            backend = dlopen(SANE_BACKEND_DIR "/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+    }
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(m_memory.isValid());
+        m_storeBefore = ImageStore::instance().size();
+        makeWindow();
+    }
+
+    void makeWindow()
+    {
+        seen.clear();
+        w = start();
+        ScannerObject& s = scanner();
+        s.setDialogs(&dialogs);
+        s.setMemory(scan::ScannerMemory(m_memory.filePath(QStringLiteral("scanner.ini"))));
+        s.setRunTimeout(60000);
+        // Connected after the window's own handler, so this sees what the page left behind.
+        QObject::connect(&s, &ScannerObject::ImageAcquired, &s, [this](quint32) {
+            PageSeen page;
+            page.sCurFile = w->state().sCurFile;
+            page.txPfx = txPfx();
+            page.listed = !page.sCurFile.isEmpty() &&
+                          listed().contains(QFileInfo(page.sCurFile).fileName());
+            page.docState = w->document().state();
+            page.busy = w->busy().isBusy();
+            page.paintHeld = w->scanning().isPaintHeld();
+            seen.append(page);
+            if (onPage)
+                onPage(int(seen.size()));
+        });
+    }
+
+    void TearDown() override
+    {
+        w.reset();
+        EXPECT_EQ(ImageStore::instance().size(), m_storeBefore) << "an image handle was kept";
+        MainWindowTest::TearDown();
+    }
+
+    ScannerObject& scanner() { return w->ikImg().ScannerObject(); }
+
+    // A small, quick page unless the test asks for more: 50 dpi over an A4 area.
+    void preset(const QString& source, const QString& mode, int depth, int dpi = 50)
+    {
+        dialogs.paper = QStringLiteral("A4");
+        dialogs.overrides[QStringLiteral("source")] = source;
+        dialogs.overrides[QStringLiteral("mode")] = mode;
+        dialogs.overrides[QStringLiteral("depth")] = QString::number(depth);
+        dialogs.overrides[QStringLiteral("resolution")] = QString::number(dpi);
+        dialogs.overrides[QStringLiteral("test-picture")] = QStringLiteral("Color pattern");
+    }
+
+    // "ｽｷｬﾝ" > "実行", as the user chooses it; returns when the run has ended.
+    void scan() { w->router().mnScan_Click(0); }
+
+    QString txPfx() const { return w->strip().txPfx()->text(); }
+    void setTxPfx(const QString& text) { w->strip().txPfx()->setText(text); }
+
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < w->File1().listCount(); ++i)
+            names.append(w->File1().entry(i));
+        return names;
+    }
+
+    // Every file in the work folder, hidden ones (unfinished temporary files) included.
+    QStringList workFiles() const
+    {
+        return QDir(workFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QString work(const QString& name) const { return workFolder() + QLatin1Char('/') + name; }
+
+    static QByteArray bytesOf(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static Image readBack(const QString& path, codecs::ImageFormat expected = codecs::ImageFormat::Bmp)
+    {
+        codecs::ImageFormat format = codecs::ImageFormat::Unknown;
+        codecs::Decoded decoded = codecs::readImageFile(path, &format);
+        EXPECT_TRUE(decoded.ok()) << path.toStdString() << ": " << decoded.error.toStdString();
+        EXPECT_EQ(format, expected) << path.toStdString();
+        return decoded.image;
+    }
+
+    const Image* shown() { return w->ikImg().currentImage().image(); }
+
+    scan::PresetScanDialogs dialogs;
+    std::unique_ptr<fmMain> w;
+    QList<PageSeen> seen;
+    std::function<void(int page)> onPage;
+
+private:
+    QTemporaryDir m_memory;
+    std::size_t m_storeBefore = 0;
+};
+
+TEST_F(ScanWindowTest, OneFlatbedPageBecomesPrefix001WithItsSizeCodeAndResolution)
+{
+    setTxPfx(QStringLiteral("scan"));
+    preset(kFlatbed, QStringLiteral("Color"), 8, 300);
+    scan();
+
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].busy);
+    EXPECT_FALSE(w->busy().isBusy());
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("scan-001.bmp")});
+    const Image file = readBack(work(QStringLiteral("scan-001.bmp")));
+    // A4 at 300 dpi as the test device cuts it.
+    EXPECT_EQ(file.width(), 2480);
+    EXPECT_EQ(file.height(), 3507);
+    EXPECT_EQ(file.code(), ColourCode::Rgb24);
+    EXPECT_EQ(file.dpiX(), 300);
+    EXPECT_EQ(file.dpiY(), 300);
+    // The view shows the page that was written, as the current, unchanged file.
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->pixels(), file.pixels());
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("scan-001.bmp")));
+    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->state().sClrCd, QStringLiteral("24"));
+    EXPECT_EQ(txPfx(), QStringLiteral("scan-002"));
+    EXPECT_TRUE(listed().contains(QStringLiteral("scan-001.bmp")));
+    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Completed);
+}
+
+TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
+{
+    setTxPfx(QStringLiteral("doc"));
+    preset(kFeeder, QStringLiteral("Gray"), 8);
+    scan();
+
+    ASSERT_EQ(seen.size(), 10);
+    QStringList expected;
+    for (int k = 1; k <= 10; ++k) {
+        SCOPED_TRACE(k);
+        const QString name = QStringLiteral("doc-%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
+        expected.append(name);
+        // Page k is written, listed and counted on before page k + 1 arrives.
+        EXPECT_EQ(seen[k - 1].sCurFile, work(name));
+        EXPECT_TRUE(seen[k - 1].listed);
+        EXPECT_EQ(seen[k - 1].txPfx, QStringLiteral("doc-%1").arg(k + 1, 3, 10, QLatin1Char('0')));
+        EXPECT_EQ(seen[k - 1].docState, 1);
+        EXPECT_EQ(readBack(work(name)).code(), ColourCode::Grey256);
+    }
+    EXPECT_EQ(workFiles(), expected);
+    EXPECT_EQ(listed(), expected);
+    EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    // Pages arriving within milliseconds of each other are not each painted; the last one is,
+    // once the run is over.
+    EXPECT_FALSE(seen.first().paintHeld);
+    EXPECT_TRUE(std::any_of(seen.begin() + 1, seen.end(), [](const PageSeen& p) { return p.paintHeld; }));
+    EXPECT_FALSE(w->scanning().isPaintHeld());
+    EXPECT_TRUE(w->ikImg().updatesEnabled());
+
+    // A jam on the next run is told in the scanner's words; the pages written stay as they are.
+    const QByteArray first = bytesOf(work(expected.first()));
+    seen.clear();
+    dialogs.overrides[QStringLiteral("read-return-value")] = QStringLiteral("SANE_STATUS_JAMMED");
+    scan();
+    EXPECT_TRUE(seen.isEmpty());
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("紙詰まり")))
+        << prompt.messages().first().toStdString();
+    EXPECT_EQ(workFiles(), expected);
+    EXPECT_EQ(bytesOf(work(expected.first())), first);
+    EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
+    EXPECT_FALSE(w->busy().isBusy());
+}
+
+TEST_F(ScanWindowTest, CancelAfterThreePagesKeepsThemAndFillingAGapOverwritesNothing)
+{
+    // abc-002 is free, abc-003 is someone's file: the pages go to 002, 004 and 005.
+    writeFile(work(QStringLiteral("abc-001.bmp")), "first");
+    writeFile(work(QStringLiteral("abc-003.bmp")), "third");
+    setTxPfx(QStringLiteral("abc"));
+    preset(kFeeder, QStringLiteral("Color"), 8, 75);
+    dialogs.cancelWhenPageStarts = 4;  // the user presses Cancel while page 4 is read
+    scan();
+
+    EXPECT_EQ(seen.size(), 3);
+    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_EQ(workFiles(), (QStringList{"abc-001.bmp", "abc-002.bmp", "abc-003.bmp", "abc-004.bmp",
+                                        "abc-005.bmp"}));
+    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-001.bmp"))), QByteArray("first"));
+    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
+    for (const char* name : {"abc-002.bmp", "abc-004.bmp", "abc-005.bmp"})
+        EXPECT_EQ(readBack(work(QLatin1String(name))).code(), ColourCode::Rgb24) << name;
+    EXPECT_EQ(seen[0].txPfx, QStringLiteral("abc-004"));
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-006"));
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-005.bmp")));
+}
+
+TEST_F(ScanWindowTest, LineArtGreyAndColourPagesAreWrittenWithCodesOneEightyAndTwentyFour)
+{
+    // An empty prefix field: the files are -001, -002, -003.
+    const struct {
+        const char* mode;
+        int depth;
+        ColourCode code;
+        const char* sClrCd;
+    } cases[] = {
+        {"Gray", 1, ColourCode::Mono, "1"},
+        {"Gray", 8, ColourCode::Grey256, "80"},
+        {"Color", 8, ColourCode::Rgb24, "24"},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode + std::to_string(c.depth));
+        preset(kFlatbed, QLatin1String(c.mode), c.depth);
+        scan();
+        ++number;
+        const QString name = QStringLiteral("-%1.bmp").arg(number, 3, 10, QLatin1Char('0'));
+        EXPECT_EQ(readBack(work(name)).code(), c.code);
+        // The colour ticks follow the page, not the image shown before it.
+        EXPECT_EQ(w->state().sClrCd, QLatin1String(c.sClrCd));
+        EXPECT_EQ(txPfx(), QStringLiteral("-%1").arg(number + 1, 3, 10, QLatin1Char('0')));
+        // The first page of a run is painted at once, however soon after the last run it came.
+        ASSERT_EQ(seen.size(), number);
+        EXPECT_FALSE(seen.last().paintHeld);
+    }
+    EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.bmp"}));
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+}
+
+TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinting)
+{
+    // "ｽｷｬﾝ後減色" > "ｸﾞﾚｰ(8bit)" and "ｽｷｬﾝ後印刷" > "用紙ｻｲｽﾞで印刷".
+    w->router().mnGen_Click(4);
+    ASSERT_EQ(w->state().iGenClr, 4);
+    w->state().iPrnMd = 2;
+    struct Printed {
+        int mode;
+        QString sClrCd;
+        bool fileThere;
+    };
+    QList<Printed> printed;
+    w->operations().PrintImage = [&](int mode) {
+        printed.append({mode, w->state().sClrCd, QFileInfo::exists(work("g-001.bmp"))});
+    };
+    setTxPfx(QStringLiteral("g"));
+    preset(kFlatbed, QStringLiteral("Color"), 8);
+    scan();
+
+    const Image file = readBack(work(QStringLiteral("g-001.bmp")));
+    EXPECT_EQ(file.code(), ColourCode::Grey256);
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->code(), ColourCode::Grey256);
+    EXPECT_EQ(w->state().sClrCd, QStringLiteral("80"));
+    EXPECT_EQ(w->document().state(), 1);  // the reduced page is what was written
+    // Printed once, reduced already and before the file was written.
+    ASSERT_EQ(printed.size(), 1);
+    EXPECT_EQ(printed[0].mode, 2);
+    EXPECT_EQ(printed[0].sClrCd, QStringLiteral("80"));
+    EXPECT_FALSE(printed[0].fileThere);
+
+    // A value above 8 (only an edited "User.xml" gives it) reduces nothing; the run goes on.
+    w->state().iGenClr = 9;
+    w->state().iPrnMd = 0;
+    scan();
+    EXPECT_EQ(readBack(work(QStringLiteral("g-002.bmp"))).code(), ColourCode::Rgb24);
+    EXPECT_EQ(printed.size(), 1);
+    EXPECT_EQ(txPfx(), QStringLiteral("g-003"));
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+}
+
+TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFilesFromTheChosenSource)
+{
+    dialogs.deviceName = QStringLiteral("test:1");
+    w->router().mnScan_Click(3);  // "ｿｰｽの選択"
+    w->strip().cbKak()->setCurrentIndex(1);
+    setTxPfx(QStringLiteral("t"));
+    preset(kFlatbed, QStringLiteral("Gray"), 8);
+    scan();
+
+    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("t-001.tif")});
+    const Image file = readBack(work(QStringLiteral("t-001.tif")), codecs::ImageFormat::Tiff);
+    EXPECT_EQ(file.code(), ColourCode::Grey256);
+    EXPECT_EQ(file.dpiX(), 50);
+    EXPECT_FALSE(w->state().bSvBmp);
+    EXPECT_EQ(txPfx(), QStringLiteral("t-002"));
+    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
+}
+
+TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
+{
+    writeBmp(work(QStringLiteral("scan-001.bmp")));
+    const QByteArray before = bytesOf(work(QStringLiteral("scan-001.bmp")));
+    // A window whose threads (the work-file writer's too) all obey file permissions.
+    w.reset();
+    auto obey = std::make_unique<ObeyFilePermissions>();
+    makeWindow();
+    setTxPfx(QStringLiteral("scan"));
+    preset(kFeeder, QStringLiteral("Color"), 8);
+    const auto writable = QFile::permissions(workFolder());
+    bool readOnly = false;
+    onPage = [&](int page) {
+        if (page != 2)
+            return;
+        // After the second page the folder takes no new file.
+        QFile::setPermissions(workFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile probe(work(QStringLiteral("probe")));
+        readOnly = !probe.open(QIODevice::WriteOnly);
+    };
+    scan();
+    QFile::setPermissions(workFolder(), writable);
+    obey.reset();
+    if (!readOnly)
+        GTEST_SKIP() << "this process writes into read-only folders";
+
+    // Page 3 was raised and not written; the run stopped there.
+    EXPECT_EQ(seen.size(), 3);
+    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.messages().first(),
+              QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + work("scan-004.bmp") +
+                  QStringLiteral("\r書き込みの権限がありません\rｽｷｬﾝを中止しました。"
+                                 "表示中の画像は保存されていません。"));
+    // Nothing lost, nothing half-written; the counter stays at the page that was not written.
+    EXPECT_EQ(workFiles(), (QStringList{"scan-001.bmp", "scan-002.bmp", "scan-003.bmp"}));
+    EXPECT_EQ(bytesOf(work(QStringLiteral("scan-001.bmp"))), before);
+    EXPECT_EQ(txPfx(), QStringLiteral("scan-004"));
+    // The page stays in the view, without a file and marked changed, so it can be saved elsewhere.
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->code(), ColourCode::Rgb24);
+    EXPECT_EQ(w->state().sCurFile, QString());
+    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
+    EXPECT_TRUE(w->ikImg().updatesEnabled());
+    EXPECT_FALSE(w->busy().isBusy());
+}
+
+TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
+{
+    setTxPfx(QStringLiteral("abc-32767"));
+    preset(kFeeder, QStringLiteral("Gray"), 8);
+    scan();
+
+    // Page 1 takes the last number; page 2 would need 32768: not written, the run stops.
+    EXPECT_EQ(seen.size(), 2);
+    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
+    EXPECT_EQ(seen[0].txPfx, QStringLiteral("abc-32768"));
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("連番「32768」が上限の 32767 を超えています。")))
+        << prompt.messages().first().toStdString();
+    EXPECT_TRUE(prompt.messages().first().endsWith(QStringLiteral("表示中の画像は保存されていません。")));
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->state().sCurFile, QString());
+    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
+
+    // Saving the page to the work folder is refused the same way.
+    prompt.shown.clear();
+    w->router().mnFile_Click(7);
+    EXPECT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
+    EXPECT_EQ(w->document().state(), 2);
+}
+
+TEST_F(ScanWindowTest, SaveToWorkFolderFillsTheGapThenAdvancesPastTheNextFile)
+{
+    writeFile(work(QStringLiteral("abc-001.bmp")), "first");
+    writeFile(work(QStringLiteral("abc-003.bmp")), "third");
+    // Without an image the command does nothing.
+    w->router().mnFile_Click(7);
+    EXPECT_EQ(workFiles().size(), 2);
+
+    Image image = Image::create(13, 7, ColourCode::Rgb24);
+    image.pixels().fill(QColor(10, 200, 30));
+    image.setDpi(144, 144);
+    w->ikImg().currentImage().replace(image);
+    w->ikImg().DrawImage(1);
+    w->document().SetDocState(2);
+    setTxPfx(QStringLiteral("abc"));
+
+    w->router().mnFile_Click(7);  // "作業ﾌｫﾙﾀﾞに保存"
+    const Image written = readBack(work(QStringLiteral("abc-002.bmp")));
+    EXPECT_EQ(written.pixels(), image.pixels());
+    EXPECT_EQ(written.dpiX(), 144);
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-002.bmp")));
+    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-004"));  // not abc-003: that file is someone's
+    EXPECT_TRUE(listed().contains(QStringLiteral("abc-002.bmp")));
+
+    w->router().mnFile_Click(7);
+    EXPECT_TRUE(QFileInfo::exists(work(QStringLiteral("abc-004.bmp"))));
+    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-005"));
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_FALSE(w->busy().isBusy());
+}
+
+}  // namespace
+}  // namespace tavlo::test
