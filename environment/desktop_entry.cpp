@@ -1,19 +1,13 @@
 #include "environment/desktop_entry.h"
 
-#include <QSaveFile>
+#include "environment/atomic_file.h"
 
 namespace tavlo {
 namespace {
 
 bool writeWhole(const QString& file, const QString& text)
 {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    return AtomicFile::writeWhole(file, text.toUtf8());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "imaging/file_object.h"
 
 #include "environment/user_prompt.h"
-#include "imaging/codecs/atomic_file.h"
+#include "environment/atomic_file.h"
 #include "imaging/codecs/image_file.h"
 #include "imaging/codecs/jpeg2000_codec.h"
 #include "imaging/image_store.h"
@@ -16,7 +16,7 @@ namespace {
 // dispatch does not offer it, since the control's classic save codes have no number for it.
 QString writeJpeg2000File(const Image& image, const QString& path)
 {
-    codecs::AtomicFile file(path);
+    AtomicFile file(path);
     if (!file.open())
         return file.error();
     const QString reason = codecs::writeJpeg2000(image, file.device());

@@ -1,6 +1,6 @@
 #include "imaging/codecs/image_file.h"
 
-#include "imaging/codecs/atomic_file.h"
+#include "environment/atomic_file.h"
 #include "imaging/codecs/bmp_codec.h"
 #include "imaging/codecs/format_fit.h"
 #include "imaging/codecs/format_sniffer.h"

@@ -1,5 +1,5 @@
 // The atomic file with files large enough for it to start writing them back while they grow.
-#include "imaging/codecs/atomic_file.h"
+#include "environment/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tavlo::codecs {
+namespace tavlo {
 namespace {
 
 TEST(AtomicFile, ALargeFileWrittenInPiecesAndPatchedIsCommittedWhole)
@@ -45,4 +45,4 @@ TEST(AtomicFile, ALargeFileWrittenInPiecesAndPatchedIsCommittedWhole)
 }
 
 }  // namespace
-}  // namespace tavlo::codecs
+}  // namespace tavlo

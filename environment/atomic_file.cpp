@@ -1,4 +1,4 @@
-#include "imaging/codecs/atomic_file.h"
+#include "environment/atomic_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tavlo::codecs {
+namespace tavlo {
 namespace {
 
 QString systemReason(int error)
@@ -66,9 +66,42 @@ private:
     qint64 m_sinceHint = 0;
 };
 
+// Syncs the folder that holds path, so a rename inside it is on the disk.
+void syncFolderOf(const QByteArray& path)
+{
+    const int slash = path.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? path.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
-AtomicFile::AtomicFile(const QString& target) : m_target(target) {}
+AtomicFile::AtomicFile(const QString& target) : m_target(target)
+{
+    // Replace the file a link points to, not the link.
+    const QFileInfo info(target);
+    if (info.isSymLink() && info.exists())
+        m_target = info.canonicalFilePath();
+}
+
+bool AtomicFile::writeWhole(const QString& target, const QByteArray& bytes, QString* error)
+{
+    AtomicFile file(target);
+    bool ok = file.open();
+    if (ok && file.device().write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.device().errorString();
+        return false;
+    }
+    ok = ok && file.commit();
+    if (!ok && error)
+        *error = file.error();
+    return ok;
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -144,7 +177,10 @@ bool AtomicFile::commit()
         return fail(errno);
     m_committed = true;
     m_file.reset();
+    // The file is whole under its name. Syncing the folder puts the name on the disk too; where a
+    // file system cannot sync folders the rename still stands, so this step cannot fail the save.
+    syncFolderOf(target);
     return true;
 }
 
-}  // namespace tavlo::codecs
+}  // namespace tavlo

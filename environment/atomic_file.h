@@ -5,13 +5,18 @@
 
 #include <memory>
 
-namespace tavlo::codecs {
+namespace tavlo {
 
 // Writes a file so that the target is replaced only by a complete file: the data go to a temporary
 // file in the target's folder (opened read-write, since some encoders read back what they wrote),
 // and commit() flushes it to disk and renames it over the target. Until then, and whenever a step
 // fails, the file that was there stays whole; an uncommitted temporary file is removed.
-// A replaced target keeps its permissions; a new one gets the usual 0666 less the umask.
+// A replaced target keeps its permissions; a new one gets the usual 0666 less the umask. A target
+// that is a symbolic link to a file has that file replaced, so the link stays a link. After the
+// rename the folder itself is synced, so the new name survives a power cut too.
+// Every file the program writes goes through this class (pages, image files, the settings file,
+// desktop entries): QSaveFile is not used, because Qt 6.4 renames a truncated temporary file over
+// the target when its last flush fails part-way.
 class AtomicFile {
 public:
     explicit AtomicFile(const QString& target);
@@ -29,6 +34,9 @@ public:
     // which case the temporary file is removed and the target is untouched.
     bool commit();
 
+    // The whole file in one step: open, write all bytes, commit. False when any step failed.
+    static bool writeWhole(const QString& target, const QByteArray& bytes, QString* error = nullptr);
+
     // Why the last step failed, in Japanese, naming the reason the system gave.
     QString error() const { return m_error; }
 
@@ -41,4 +49,4 @@ private:
     bool m_committed = false;
 };
 
-}  // namespace tavlo::codecs
+}  // namespace tavlo
