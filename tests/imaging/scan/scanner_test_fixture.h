@@ -3,9 +3,9 @@
 // A scanner object wired to SANE's test backend, with every dialog answered by preset values and
 // every message recorded, for the scanner tests.
 #include "imaging/image_store.h"
-#include "imaging/scan/preset_scan_dialogs.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
+#include "tests/imaging/scan/sane_test_device.h"
 #include "tests/support/recording_prompt.h"
 
 #include <QApplication>
@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <functional>
 #include <memory>
 
@@ -23,22 +21,7 @@ namespace tavlo::scan::test {
 
 class ScannerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // ctest sets it; a test program started by hand finds the project's folder too.
-        if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
-            qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
-        keepTestBackendLoaded();
-    }
-
-    // The test backend is unloaded at every sane_exit; kept loaded, LeakSanitizer can name the
-    // leak it has on early endings (sane_test_backend_leaks.cpp).
-    static void keepTestBackendLoaded()
-    {
-        static void* backend = dlopen("libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
-        if (!backend)
-            backend = dlopen(SANE_BACKEND_DIR "/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
-    }
+    static void SetUpTestSuite() { useSaneTestBackend(); }
 
     void SetUp() override
     {
@@ -71,16 +54,10 @@ protected:
         ASSERT_TRUE(scanner->InitScanner(nullptr, 1, 0, QStringLiteral("Tavlo")));
     }
 
-    // A small, fast scan: 50 dpi over an A4 page unless the test says otherwise.
     void preset(const QString& source, const QString& mode, int depth, int dpi = 50,
                 const QString& picture = QStringLiteral("Color pattern"))
     {
-        dialogs.paper = QStringLiteral("A4");
-        dialogs.overrides[QStringLiteral("source")] = source;
-        dialogs.overrides[QStringLiteral("mode")] = mode;
-        dialogs.overrides[QStringLiteral("depth")] = QString::number(depth);
-        dialogs.overrides[QStringLiteral("resolution")] = QString::number(dpi);
-        dialogs.overrides[QStringLiteral("test-picture")] = picture;
+        test::preset(dialogs, source, mode, depth, dpi, picture);
     }
 
     // Runs AcquireImages; returns its result and leaves the page count in delivered.
@@ -92,9 +69,6 @@ protected:
         delivered = count;
         return ok;
     }
-
-    static inline const QString kFlatbed = QStringLiteral("Flatbed");
-    static inline const QString kFeeder = QStringLiteral("Automatic Document Feeder");
 
     tavlo::test::RecordingPrompt prompt;
     PresetScanDialogs dialogs;
