@@ -6,6 +6,7 @@
 #include "main_window/main_window.h"
 #include "main_window/menu_tree.h"
 #include "tests/support/recording_prompt.h"
+#include "tests/support/user_close.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QtTest/qtestspontaneevent.h>
 
 namespace tavlo {
 namespace {
@@ -123,15 +123,6 @@ QString userDataOfTheseTests()
            QStringLiteral("/Hollin/app_tests/");
 }
 
-// A close asked for by the user through the window frame, delivered as the window system
-// delivers it.
-void closeThroughTheFrame(QWidget* window)
-{
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    static_cast<QObject*>(window)->event(&close);
-}
-
 TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
 {
     // The build places the shipped files beside every program, this test's included.
@@ -151,47 +142,40 @@ TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
     EXPECT_EQ(processValues().appDataFolder, folder + QStringLiteral("apData/"));
     EXPECT_TRUE(QFileInfo(userData + QStringLiteral("Temp")).isDir());
     EXPECT_TRUE(QFileInfo(userData + QStringLiteral("User.xml")).isFile());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavlo"));
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->menuBar()->actions().size(), 6);
-    EXPECT_EQ(window->menus().mnFile.caption(15), QStringLiteral("終了(&X)"));
 }
 
-TEST_F(Program, QuitFromTheFileMenuAndClosingThroughTheFrameSaveAndEndTheProgram)
+// Quit from the File menu and the close box save and end the program; the program closing its
+// last window ends it without saving.
+TEST_F(Program, QuitAndTheCloseBoxSaveAndEndTheProgramAProgrammaticCloseDoesNotSave)
 {
-    for (const bool fromMenu : {true, false}) {
+    for (const char* how : {"menu", "close box", "program"}) {
+        SCOPED_TRACE(how);
         processValues().ending = false;
         QFile::remove(userDataOfTheseTests() + QStringLiteral("User.xml"));
         QPointer<fmMain> window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
         ASSERT_TRUE(window);
-        EXPECT_EQ(runEventLoop([window, fromMenu] {
-                      if (fromMenu)
+        const QByteArray way(how);
+        EXPECT_EQ(runEventLoop([window, way] {
+                      if (way == "menu")
                           window->menus().mnFile.item(15)->trigger();
+                      else if (way == "close box")
+                          test::closeThroughTheFrame(*window);
                       else
-                          closeThroughTheFrame(window);
+                          window->close();
                   }),
                   0);
-        EXPECT_TRUE(processValues().ending);
-        EXPECT_FALSE(settingsStoreExists());
+        const bool saves = way != "program";
+        EXPECT_EQ(processValues().ending, saves);
         QFile written(userDataOfTheseTests() + QStringLiteral("User.xml"));
-        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(written.readAll().startsWith("<?xml version='1.0' encoding='Shift-JIS' ?>"));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));  // created empty while loading
+        EXPECT_EQ(written.readAll().startsWith("<?xml version='1.0' encoding='Shift-JIS' ?>"), saves);
+        EXPECT_FALSE(saves && settingsStoreExists());
         deleteClosedWindows();
         EXPECT_TRUE(window.isNull());
     }
     EXPECT_TRUE(prompt.shown.isEmpty());
-}
-
-TEST_F(Program, AProgrammaticCloseEndsWithoutSaving)
-{
-    QFile::remove(userDataOfTheseTests() + QStringLiteral("User.xml"));
-    QPointer<fmMain> window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
-    ASSERT_TRUE(window);
-    EXPECT_EQ(runEventLoop([window] { window->close(); }), 0);  // the last window closed
-    EXPECT_FALSE(processValues().ending);
-    QFile file(userDataOfTheseTests() + QStringLiteral("User.xml"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().isEmpty());  // created empty while loading, never written
 }
 
 }  // namespace
