@@ -16,33 +16,20 @@ QString readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-TEST(DesktopEntry, LinkEntryNamesItsTarget)
+TEST(DesktopEntry, LinkAndApplicationEntriesAreWrittenWholeAndOnlyIntoAnExistingFolder)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("tavlo_help.desktop");
-    ASSERT_TRUE(DesktopEntry::writeLink(file, "tavlo_help", "file:///opt/t/help/tavlo.htm"));
-    EXPECT_EQ(readAll(file), QStringLiteral("[Desktop Entry]\nType=Link\nName=tavlo_help\n"
-                                            "URL=file:///opt/t/help/tavlo.htm\n"));
-    // Written again, the entry is replaced whole.
-    ASSERT_TRUE(DesktopEntry::writeLink(file, "tavlo_help", "file:///x/a.htm"));
-    EXPECT_TRUE(readAll(file).endsWith(QStringLiteral("URL=file:///x/a.htm\n")));
-}
-
-TEST(DesktopEntry, AMissingFolderFailsAndWritesNothing)
-{
-    QTemporaryDir dir;
+    const QString link = dir.filePath("tavlo_help.desktop");
+    ASSERT_TRUE(DesktopEntry::writeLink(link, "tavlo_help", "file:///opt/t/help/tavlo.htm"));
+    ASSERT_TRUE(DesktopEntry::writeLink(link, "tavlo_help", "file:///x/a.htm"));  // replaced
+    EXPECT_EQ(readAll(link), QStringLiteral("[Desktop Entry]\nType=Link\nName=tavlo_help\n"
+                                            "URL=file:///x/a.htm\n"));
+    const QString app = dir.filePath("tavlo.desktop");
+    ASSERT_TRUE(DesktopEntry::writeApplication(app, "tavlo", "/opt/My Tools/tavlo"));
+    EXPECT_EQ(readAll(app), QStringLiteral("[Desktop Entry]\nType=Application\nName=tavlo\n"
+                                           "Exec=\"/opt/My Tools/tavlo\" %F\nTerminal=false\n"));
     EXPECT_FALSE(DesktopEntry::writeLink(dir.filePath("Wrk/htm_view.desktop"), "v", "x"));
-    EXPECT_FALSE(QFile::exists(dir.filePath("Wrk/htm_view.desktop")));
-}
-
-TEST(DesktopEntry, ApplicationEntryQuotesThePathOnce)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("tavlo.desktop");
-    ASSERT_TRUE(DesktopEntry::writeApplication(file, "tavlo", "/opt/My Tools/tavlo"));
-    EXPECT_EQ(readAll(file),
-              QStringLiteral("[Desktop Entry]\nType=Application\nName=tavlo\n"
-                             "Exec=\"/opt/My Tools/tavlo\" %F\nTerminal=false\n"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("Wrk")));
 }
 
 TEST(DesktopEntry, ExecArgumentsEscapeWhatIsSpecial)

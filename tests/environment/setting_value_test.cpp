@@ -37,16 +37,12 @@ TEST(SettingValue, DatesRoundTripAndJunkIsRejected)
         EXPECT_FALSE(SettingValue::parseDateTime(QString::fromUtf8(junk)).isValid()) << junk;
 }
 
-TEST(Cp932, DecodesWhatItCanAndMarksTheRest)
+TEST(Cp932, DecodesWhatItCanAndEncodesEachUnrepresentableCharacterAsOneQuestionMark)
 {
     // 表 ends in the byte of "\", which must not split the character.
     EXPECT_EQ(Cp932::decode("\x95\x5c\xcc\xab"), QStringLiteral("表ﾌｫ"));
     EXPECT_EQ(Cp932::decode("a\xff<b>"), QStringLiteral("a\ufffd<b>"));
     EXPECT_EQ(Cp932::decode("ab\x81"), QStringLiteral("ab\ufffd"));  // cut-off lead byte
-}
-
-TEST(Cp932, EncodesEachUnrepresentableCharacterAsOneQuestionMark)
-{
     EXPECT_EQ(Cp932::encode(QStringLiteral("‡運用ｽ")), QByteArray("\x81\xf6\x89\x5e\x97\x70\xbd"));
     EXPECT_EQ(Cp932::encode(QStringLiteral("x\u00e9\U0001F600\u0e01y")), QByteArray("x???y"));
 }

@@ -59,17 +59,13 @@ protected:
     SettingsStore store;
 };
 
-TEST_F(SettingsFile, FirstStartCreatesAnEmptyFileAndLaterSavesTheSkeleton)
-{
-    load();
-    EXPECT_TRUE(QFile::exists(path()));
-    EXPECT_EQ(readBytes(path()).size(), 0);  // nothing is written before SetTxt
-    EXPECT_EQ(save(), golden(QStringLiteral("fresh.xml")));
-}
-
 TEST_F(SettingsFile, GoldenLayouts)
 {
-    load();
+    load();  // the first start creates an empty file; nothing is written before SetTxt
+    EXPECT_TRUE(QFile::exists(path()));
+    EXPECT_EQ(readBytes(path()).size(), 0);
+    EXPECT_EQ(save(), golden(QStringLiteral("fresh.xml")));
+
     commit(form, {{QStringLiteral("Left"), 900.0f}, {QStringLiteral("Top"), 600.0f}});
     commit(user, {{QStringLiteral("保存形式"), QStringLiteral("BMP")}});
     EXPECT_EQ(save(), golden(QStringLiteral("two_sections.xml")));
@@ -117,7 +113,7 @@ TEST_F(SettingsFile, HalfWidthKatakanaSurvivesAReadAndWriteRound)
     EXPECT_EQ(save(), golden(QStringLiteral("hankaku.xml")));
 }
 
-TEST_F(SettingsFile, DvFileNameMeansTheOrdinaryFile)
+TEST_F(SettingsFile, DvFileNameMeansTheOrdinaryFileAndAnEmptyFirstLineLoadsAsEmpty)
 {
     ASSERT_TRUE(test::writeBytes(path(), golden(QStringLiteral("two_sections.xml"))));
     for (const QString& name : {QStringLiteral("User_dv.xml"), QStringLiteral("User_DV.XML")}) {
@@ -130,10 +126,8 @@ TEST_F(SettingsFile, DvFileNameMeansTheOrdinaryFile)
     EXPECT_EQ(store.vGtVal(QStringLiteral("Left"), 0), SettingValue(900.0));
     EXPECT_EQ(save(), golden(QStringLiteral("two_sections.xml")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("User.xml")});
-}
 
-TEST_F(SettingsFile, EmptyFirstLineLoadsAsEmptyAndTheNextSaveReplacesTheFile)
-{
+    // The next save replaces a file whose first line is empty.
     load("\r\n" + golden(QStringLiteral("two_sections.xml")));
     store.GetGtx(form);
     EXPECT_EQ(store.vGtVal(QStringLiteral("Left"), 77), SettingValue(77));
@@ -199,7 +193,7 @@ TEST_F(SettingsFile, DamagedTagPairsAreReportedAtEveryReadAndGiveTheDefault)
     EXPECT_TRUE(store.sectionText().isEmpty());
 }
 
-TEST_F(SettingsFile, TextLengthIsNotLimited)
+TEST_F(SettingsFile, LongTextsAMissingRootCloseAndCharactersOutsideCodePage932)
 {
     // Far beyond the 32,767 characters a 16-bit position could reach.
     const QString longValue(40000, QLatin1Char('x'));
@@ -211,19 +205,15 @@ TEST_F(SettingsFile, TextLengthIsNotLimited)
     EXPECT_EQ(read(QStringLiteral("Late")), "found");
     store.GetGtx(QStringLiteral("A"));
     EXPECT_EQ(read(QStringLiteral("Long")), longValue);
-}
 
-TEST_F(SettingsFile, ATextWithoutRootClosingTagGetsTheSectionAndANewClosingTag)
-{
+    // A text without </運用> gets the section and a new closing tag.
     const QByteArray cut = skeleton + "   <A>\r\n      <K>1</K>\r\n   </A>";
     load(cut);
     commit(QStringLiteral("B"), {{QStringLiteral("K"), 2}});
     EXPECT_EQ(save(), cut + "\r\n   <B>\r\n      <K>2</K>\r\n   </B>\r\n" + rootClose);
-}
 
-TEST_F(SettingsFile, CharactersOutsideCodePage932BecomeQuestionMarks)
-{
-    load();
+    // Each character code page 932 lacks becomes one "?".
+    load(skeleton + rootClose);
     commit(QStringLiteral("S"), {{QStringLiteral("K"), QStringLiteral("a\u00e9\U0001F600b")},
                                  {QStringLiteral("L"), QStringLiteral("表")}});
     EXPECT_EQ(save(), skeleton + "   <S>\r\n      <K>a??b</K>\r\n      <L>\x95\x5c</L>\r\n"

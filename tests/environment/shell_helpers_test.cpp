@@ -49,16 +49,14 @@ protected:
     test::RecordingPrompt prompt;
 };
 
-TEST(HelpPageName, IsLowerCasedAndGetsHtmOnlyWithoutADot)
+TEST_F(ShellHelpersTest, HelpOpensThePageThatShipsBesideTheProgramThroughItsEntry)
 {
+    // The page name is lower-cased and gets ".htm" only without a dot.
     EXPECT_EQ(helpPageName("Tavlo.HTM"), QStringLiteral("tavlo.htm"));
     EXPECT_EQ(helpPageName("tavlo"), QStringLiteral("tavlo.htm"));
     EXPECT_EQ(helpPageName("Manual.PDF"), QStringLiteral("manual.pdf"));
     EXPECT_EQ(helpPageName("v1.2"), QStringLiteral("v1.2"));
-}
 
-TEST_F(ShellHelpersTest, HelpOpensThePageThatShipsBesideTheProgram)
-{
     yIni().W_Help(QStringLiteral("Tavlo.HTM"));
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0].toString(), helpUrl("tavlo.htm"));
@@ -73,14 +71,11 @@ TEST_F(ShellHelpersTest, HelpOpensThePageThatShipsBesideTheProgram)
     EXPECT_EQ(desktop.opened.last().toString(), helpUrl("index.htm"));
     EXPECT_TRUE(readAll(entry).contains("URL=" + helpUrl("index.htm") + "\n"));
     EXPECT_FALSE(readAll(entry).contains("tavlo.htm"));
-    EXPECT_TRUE(prompt.shown.isEmpty());
-}
 
-TEST_F(ShellHelpersTest, HelpEndsSilentlyWhenItsEntryCannotBeWritten)
-{
+    // Without its entry help ends silently.
     processValues().userDataFolder = user.path() + QStringLiteral("/missing/");
     yIni().W_Help(QStringLiteral("tavlo.htm"));
-    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_EQ(desktop.opened.size(), 2);
     EXPECT_TRUE(prompt.shown.isEmpty());
 }
 

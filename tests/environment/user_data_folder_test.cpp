@@ -168,42 +168,33 @@ TEST_F(UserData, FailuresAreShownAndStartUpGoesOnWithTheDefaultFolder)
     EXPECT_TRUE(QFileInfo(defaultFolder()).isDir());
 }
 
-TEST_F(UserData, SpecialFoldersHaveNoTrailingSlash)
+TEST_F(UserData, FolderHelpers)
 {
+    // Special folders have no trailing slash.
     EXPECT_EQ(store.FsGtSpFld(26), dataHome());
     EXPECT_EQ(store.FsGtSpFld(9), dataHome() + QStringLiteral("/applications"));
     EXPECT_EQ(store.FsGtSpFld(0), QString());
-}
 
-TEST_F(UserData, CreateFolderMakesEveryMissingLevelFromTheTop)
-{
+    // F_CreateFld makes every missing level from the top and leaves an existing folder as it is.
     const QString deep = dir.path() + QStringLiteral("/a/b/c");
     EXPECT_TRUE(store.F_CreateFld(deep));
     EXPECT_TRUE(QFileInfo(deep).isDir());
-    // An existing folder is left as it is.
     ASSERT_TRUE(writeBytes(deep + QStringLiteral("/keep"), "k"));
     EXPECT_TRUE(store.F_CreateFld(deep + QLatin1Char('/')));
     EXPECT_TRUE(QFileInfo::exists(deep + QStringLiteral("/keep")));
     // A level that cannot be made (a file stands in its place) is passed over.
     EXPECT_FALSE(store.F_CreateFld(deep + QStringLiteral("/keep/d/e")));
-}
 
-TEST_F(UserData, CheckSubFoldersCreatesOneLevel)
-{
+    // F_ChkSb makes one level of each sub-folder; one that fails does not stop the rest.
     const QString base = dir.path() + QLatin1Char('/');
     EXPECT_TRUE(store.F_ChkSb(base, {QStringLiteral("Temp")}));
     EXPECT_TRUE(QFileInfo(base + QStringLiteral("Temp")).isDir());
     EXPECT_FALSE(store.F_ChkSb(base, {QStringLiteral("x/y"), QStringLiteral("z")}));
-    EXPECT_TRUE(QFileInfo(base + QStringLiteral("z")).isDir());  // the rest is still made
-}
+    EXPECT_TRUE(QFileInfo(base + QStringLiteral("z")).isDir());
 
-TEST(FileSystemService, CheckFileExistsIsFalseForFoldersAndEmptyPaths)
-{
-    QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/f.txt");
-    ASSERT_TRUE(writeBytes(file, "x"));
-    EXPECT_TRUE(CheckFileExists(file));
-    EXPECT_FALSE(CheckFileExists(dir.path()));
+    // CheckFileExists is true for files only.
+    EXPECT_TRUE(CheckFileExists(deep + QStringLiteral("/keep")));
+    EXPECT_FALSE(CheckFileExists(deep));
     EXPECT_FALSE(CheckFileExists(QString()));
 }
 
