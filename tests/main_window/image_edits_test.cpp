@@ -1,7 +1,6 @@
 #include "imaging/imaging_control.h"
 #include "imaging/process/colour_conversion.h"
 #include "imaging/process/emphasis.h"
-#include "main_window/busy_state.h"
 #include "main_window/document_state.h"
 #include "main_window/image_edit_controller.h"
 #include "main_window/menu_tree.h"
@@ -20,33 +19,24 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <functional>
-
 namespace tavlo::test {
 namespace {
 
 using Edits = ImageCommandsTest;
 
-TEST_F(Edits, EveryColourItemConvertsAndTicksItself)
+TEST_F(Edits, EveryColourItemConvertsAndTicksItselfAndTicksFollowALoadedImage)
 {
     const int codes[] = {4, 40, 8, 80, 16, 24, 32};
     for (int index = 1; index <= 7; ++index) {
         SCOPED_TRACE(index);
         show(sampleImage(ColourCode::Rgb24, 8, 6));
+        EXPECT_EQ(tickedCodes(), QList<int>{24});
         w->menus().mnColr.item(index)->trigger();
         EXPECT_EQ(int(shown().code()), codes[index - 1]);
         EXPECT_EQ(tickedCodes(), QList<int>{codes[index - 1]});
         EXPECT_EQ(w->state().sClrCd, QString::number(codes[index - 1]));
         EXPECT_EQ(w->document().state(), 2);
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
-    }
-}
-
-TEST_F(Edits, TicksFollowTheLoadedImage)
-{
-    for (ColourCode code : {ColourCode::Rgb32, ColourCode::Rgb24, ColourCode::Grey256}) {
-        show(sampleImage(code, 4, 4));
-        EXPECT_EQ(tickedCodes(), QList<int>{int(code)});
     }
     show(sampleImage(ColourCode::Mono, 4, 4));  // no item for 2 colours
     EXPECT_EQ(tickedCodes(), QList<int>{});
@@ -56,30 +46,24 @@ TEST_F(Edits, TicksFollowTheLoadedImage)
 TEST_F(Edits, RotationsMoveEveryPixelWhereTheCaptionSays)
 {
     const Image in = distinctImage(ColourCode::Rgb24, 3, 2);
-    const int W = 3, H = 2;
-    struct Row {
-        int index;
-        int width;
-        std::function<QPoint(int, int)> from;  // source pixel of output pixel (x, y)
+    // Item, output width, source pixel of output pixel (x, y) of the 3 x 2 image.
+    const std::tuple<int, int, QPoint (*)(int, int)> rows[] = {
+        {0, 3, [](int x, int y) { return QPoint(2 - x, y); }},      // 左右反転
+        {1, 3, [](int x, int y) { return QPoint(x, 1 - y); }},      // 上下反転
+        {3, 2, [](int x, int y) { return QPoint(y, 1 - x); }},      // 右90度 (clockwise)
+        {4, 3, [](int x, int y) { return QPoint(2 - x, 1 - y); }},  // 右180度
+        {5, 2, [](int x, int y) { return QPoint(2 - y, x); }},      // 左90度
+        {6, 3, [](int x, int y) { return QPoint(2 - x, 1 - y); }},  // 左180度
     };
-    const Row rows[] = {
-        {0, 3, [](int x, int y) { return QPoint(W - 1 - x, y); }},
-        {1, 3, [](int x, int y) { return QPoint(x, H - 1 - y); }},
-        {3, 2, [](int x, int y) { return QPoint(y, H - 1 - x); }},  // right (clockwise)
-        {4, 3, [](int x, int y) { return QPoint(W - 1 - x, H - 1 - y); }},
-        {5, 2, [](int x, int y) { return QPoint(W - 1 - y, x); }},  // left
-        {6, 3, [](int x, int y) { return QPoint(W - 1 - x, H - 1 - y); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.index);
+    for (const auto& [item, width, from] : rows) {
         show(in);
-        w->menus().mnRotate.item(row.index)->trigger();
+        w->menus().mnRotate.item(item)->trigger();
         const Image& out = shown();
-        ASSERT_EQ(out.width(), row.width);
+        ASSERT_EQ(out.width(), width) << item;
         for (int y = 0; y < out.height(); ++y) {
             for (int x = 0; x < out.width(); ++x) {
-                const QPoint p = row.from(x, y);
-                EXPECT_EQ(out.pixelColour(x, y), in.pixelColour(p.x(), p.y())) << x << "," << y;
+                const QPoint p = from(x, y);
+                EXPECT_EQ(out.pixelColour(x, y), in.pixelColour(p.x(), p.y())) << item;
             }
         }
         EXPECT_EQ(w->document().state(), 2);
@@ -88,10 +72,9 @@ TEST_F(Edits, RotationsMoveEveryPixelWhereTheCaptionSays)
     for (const char* code : {"1", "4", "8", "80", "16", "24", "32"})
         EXPECT_TRUE(ImageEditController::smoothFor(QLatin1String(code))) << code;
     EXPECT_FALSE(ImageEditController::smoothFor(QStringLiteral("40")));
-    EXPECT_FALSE(ImageEditController::rotationOf(QStringLiteral("詳細指定")));
 }
 
-TEST_F(Edits, TrimKeepsTheSelectionAndClearsIt)
+TEST_F(Edits, TrimAndShrinkInItsThreeModesWorkOnTheSelectionAndClearIt)
 {
     const Image in = distinctImage(ColourCode::Palette256, 9, 7);
     show(in);
@@ -99,34 +82,24 @@ TEST_F(Edits, TrimKeepsTheSelectionAndClearsIt)
     EXPECT_EQ(shown().width(), 9);
     select(2, 1, 6, 4);
     w->menus().mnEdt.item(1)->trigger();
-    ASSERT_EQ(shown().width(), 4);
-    ASSERT_EQ(shown().height(), 3);
+    ASSERT_EQ(QSize(shown().width(), shown().height()), QSize(4, 3));
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 1));
     EXPECT_EQ(w->ikImg().SelRight(), 0);
     EXPECT_EQ(w->document().state(), 2);
-}
 
-TEST_F(Edits, ShrinkInItsThreeModes)
-{
-    struct Row {
-        int item;
-        QRect selection;
-        QSize result;
-    };
-    const Row rows[] = {
+    // Shrink item, selection, size of the 1000 x 500 image after it.
+    const std::tuple<int, QRect, QSize> rows[] = {
         {0, QRect(100, 50, 200, 100), QSize(200, 100)},  // width-based
         {0, QRect(0, 0, 300, 50), QSize(300, 150)},
-        {1, QRect(0, 0, 300, 50), QSize(100, 50)},       // height-based
+        {1, QRect(0, 0, 300, 50), QSize(100, 50)},  // height-based
         {1, QRect(0, 0, 200, 100), QSize(200, 100)},
-        {3, QRect(10, 10, 200, 50), QSize(200, 50)},     // free
+        {3, QRect(10, 10, 200, 50), QSize(200, 50)},  // free
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.item);
+    for (const auto& [item, s, result] : rows) {
         show(plainImage(ColourCode::Rgb24, 1000, 500, qRgb(10, 200, 30)));
-        const QRect s = row.selection;
         select(s.left(), s.top(), s.left() + s.width(), s.top() + s.height());
-        w->menus().mnResize.item(row.item)->trigger();
-        EXPECT_EQ(QSize(shown().width(), shown().height()), row.result);
+        w->menus().mnResize.item(item)->trigger();
+        EXPECT_EQ(QSize(shown().width(), shown().height()), result) << item;
         EXPECT_EQ(shown().pixelColour(5, 5), qRgb(10, 200, 30));
         EXPECT_EQ(w->ikImg().SelRight(), 0);
     }
@@ -173,26 +146,22 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
             }
         }
     }
-}
 
-TEST_F(Edits, JoinAtTheEdgesAndAcrossEverything)
-{
+    // At the edges, and across everything (nothing would be left: the image stays).
     const Image in = distinctImage(ColourCode::Rgb24, 9, 7);
     show(in);
     select(0, 0, 2, 7);  // the first two columns
     w->strip().imBtn(9)->click();  // "Ctrl+Y 横方向に綴じこめます"
-    ASSERT_EQ(shown().width(), 7);
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 0));
+    EXPECT_EQ(shown().width(), 7);
     EXPECT_EQ(w->document().state(), 2);
-
     show(in);
     select(0, 4, 9, 7);  // the last three rows
     w->operations().JoinAcrossSelection(0);
-    ASSERT_EQ(shown().height(), 4);
+    EXPECT_EQ(shown().height(), 4);
     EXPECT_TRUE(sameColoursShifted(in, shown(), 0, 0));
-
     show(in);
-    select(0, 0, 9, 7);  // nothing would be left: the image stays
+    select(0, 0, 9, 7);
     w->operations().JoinAcrossSelection(1);
     EXPECT_TRUE(samePixels(shown(), in));
     EXPECT_EQ(w->document().state(), 1);
@@ -237,7 +206,6 @@ TEST_F(Edits, ZoomItemsSetBothFactorsAndActualSizeMode)
 {
     show(sampleImage(ColourCode::Rgb24, 30, 20));
     const bool box = w->strip().chDsp()->isChecked();
-    const bool tick = w->menus().mnDisp.isChecked(0);
     const int percents[] = {50, 60, 70, 80, 90, 100, 150, 200, 300, 500, 750, 1000};
     for (int index = 0; index < 12; ++index) {
         w->state().nDspMd = 1;
@@ -247,57 +215,36 @@ TEST_F(Edits, ZoomItemsSetBothFactorsAndActualSizeMode)
         EXPECT_EQ(w->ikImg().ZoomY(), factor);
         EXPECT_EQ(w->state().nDspMd, 3);
     }
-    EXPECT_EQ(w->ikImg().ZoomX(), 10.0);
-    EXPECT_EQ(w->strip().chDsp()->isChecked(), box);
-    EXPECT_EQ(w->menus().mnDisp.isChecked(0), tick);
+    EXPECT_EQ(w->strip().chDsp()->isChecked(), box);  // the box and the View mark stay
+    EXPECT_TRUE(w->menus().mnDisp.isChecked(0));
 }
 
-// Chooses "解像度" while `user` works the dialog; a dialog left open is closed by its frame.
-void withResolutionDialog(fmMain& w, const std::function<void(QDialog&)>& user)
-{
-    bool reached = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        reached = true;
-        dialog->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-        user(*dialog);
-        if (dialog->isVisible())
-            dialog->close();
-    });
-    w.menus().mnEdt.item(12)->trigger();
-    EXPECT_TRUE(reached);
-}
-
+// "解像度" opens its dialog on the view's image; Cancel leaves the resolution, OK applies it, and
+// either way the document counts as changed.
 TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
 {
     Image image = sampleImage(ColourCode::Rgb24, 720, 360);
     image.setDpi(0, 0);
     show(image);
-    withResolutionDialog(*w, [](QDialog& d) {
-        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("txYoko"))->text(), QStringLiteral("72"));
-        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("txTate"))->text(), QStringLiteral("72"));
-        EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lbYoko0"))->text(), QStringLiteral("720"));
-        EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("lbTate1"))->text(), QStringLiteral("5.0"));
-        d.findChild<QPushButton*>(QStringLiteral("cmOK1"))->click();
-    });
-    // Cancelled: nothing applied, and still marked changed.
-    EXPECT_EQ(shown().dpiX(), 0);
-    EXPECT_EQ(w->document().state(), 2);
-    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
-
-    withResolutionDialog(*w, [](QDialog& d) {
-        auto* field = d.findChild<QLineEdit*>(QStringLiteral("txYoko"));
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QStringLiteral("300"));
-        QTest::keyClick(field, Qt::Key_Return);
-        d.findChild<QPushButton*>(QStringLiteral("cmOK0"))->click();
-    });
-    EXPECT_EQ(shown().dpiX(), 300);
-    EXPECT_EQ(shown().dpiY(), 300);
+    for (const char* button : {"cmOK1", "cmOK0"}) {
+        QTimer::singleShot(0, [button] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            auto* field = d->findChild<QLineEdit*>(QStringLiteral("txYoko"));
+            EXPECT_EQ(field->text(), QStringLiteral("72"));  // no resolution reads as 72
+            EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("lbTate1"))->text(), QStringLiteral("5.0"));
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, QStringLiteral("300"));
+            QTest::keyClick(field, Qt::Key_Return);
+            d->findChild<QPushButton*>(QLatin1String(button))->click();
+        });
+        w->menus().mnEdt.item(12)->trigger();
+        EXPECT_EQ(shown().dpiX(), QLatin1String(button) == "cmOK0" ? 300 : 0);
+        EXPECT_EQ(shown().dpiY(), shown().dpiX());
+        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
+    }
 }
 
 TEST_F(Edits, BusyIsAPointerSwitch)

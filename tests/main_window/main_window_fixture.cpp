@@ -35,10 +35,17 @@ std::unique_ptr<fmMain> MainWindowTest::start()
     return window;
 }
 
-QByteArray MainWindowTest::readUserXml() const
+QByteArray MainWindowTest::readFile(const QString& path)
 {
-    QFile f(userXml());
+    QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+::testing::AssertionResult MainWindowTest::noMessages() const
+{
+    if (prompt.messages().isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << prompt.messages().join(u'|').toStdString();
 }
 
 void MainWindowTest::writeUserXml(const QString& text) const

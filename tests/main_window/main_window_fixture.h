@@ -31,12 +31,16 @@ protected:
     QString programFolder() const { return m_program.path(); }
     QString userXml() const { return m_user.path() + QStringLiteral("/User.xml"); }
 
-    QByteArray readUserXml() const;
+    QByteArray readUserXml() const { return readFile(userXml()); }
     void writeUserXml(const QString& text) const;
 
     // A 7 x 5 colour BMP at path.
     static void writeBmp(const QString& path, int width = 7, int height = 5);
     static void writeFile(const QString& path, const QByteArray& bytes);
+    static QByteArray readFile(const QString& path);
+
+    // Success when no message box was shown; otherwise the texts shown.
+    ::testing::AssertionResult noMessages() const;
 
     // The settings file as the program writes it, from its two sections' items in order.
     static QString settingsText(const QList<QPair<QString, QString>>& form,

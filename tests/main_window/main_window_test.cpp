@@ -1,7 +1,6 @@
 #include "environment/tool_path_store.h"
 #include "imaging/imaging_control.h"
 #include "main_window/clickable_picture.h"
-#include "main_window/command_router.h"
 #include "main_window/display_controller.h"
 #include "main_window/document_state.h"
 #include "main_window/file_list_box.h"
@@ -19,8 +18,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -32,13 +29,15 @@
 namespace tavlo::test {
 namespace {
 
-TEST_F(MainWindowTest, TheOpenDialogLoadsTheChosenFile)
+TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
 {
-    const QString file = userFolder() + QStringLiteral("/page.bmp");
-    writeBmp(file, 9, 4);
+    const QString good = userFolder() + QStringLiteral("/page.bmp");
+    const QString bad = userFolder() + QStringLiteral("/bad.bmp");
+    writeBmp(good, 9, 4);
+    writeFile(bad, "BM this is not a bitmap");
     auto w = start();
-    prompt.fileAnswers.push_back(file);
-    w->menus().mnFile.item(0)->trigger();
+    w->menus().mnFile.item(0)->trigger();  // cancelled
+    EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
     ASSERT_EQ(prompt.shown.size(), 1);
     const FileDialogRequest& asked = prompt.shown[0].request;
     EXPECT_EQ(asked.title, QString::fromUtf8("画像ﾌｧｲﾙを開く"));
@@ -46,63 +45,33 @@ TEST_F(MainWindowTest, TheOpenDialogLoadsTheChosenFile)
                                  "画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;"
                                  "*.JP2;*.JPC;*.J2K")});
     EXPECT_EQ(asked.selectedFilter, 0);
-    EXPECT_NE(w->ikImg().ImageHandle(), 0u);
-    EXPECT_EQ(w->ikImg().ImageWidth(), 9);
-    EXPECT_EQ(w->state().sCurFile, file);
-    EXPECT_EQ(w->document().state(), 1);
-    EXPECT_TRUE(w->menus().mnFile.isEnabled(7));
-    EXPECT_FALSE(w->menus().mnFile.isEnabled(1));
-}
 
-TEST_F(MainWindowTest, CancellingOrAFailedLoadLeavesEverythingAsItWas)
-{
-    const QString good = userFolder() + QStringLiteral("/good.bmp");
-    const QString bad = userFolder() + QStringLiteral("/bad.bmp");
-    writeBmp(good);
-    writeFile(bad, "BM this is not a bitmap");
-    auto w = start();
-    w->imageFiles().OpenImageFile();  // cancelled
-    EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
-    EXPECT_EQ(w->document().state(), 0);
-
-    ASSERT_TRUE(w->imageFiles().LoadImageFile(good));
+    prompt.fileAnswers.push_back(good);
+    w->menus().mnFile.item(0)->trigger();
     const quint32 shown = w->ikImg().ImageHandle();
-    w->document().SetDocState(2);  // edited
-    prompt.fileAnswers.push_back(bad);
-    w->imageFiles().OpenImageFile();
+    EXPECT_NE(shown, 0u);
+    EXPECT_EQ(w->ikImg().ImageWidth(), 9);
+    EXPECT_EQ(w->state().sCurFile, good);
+    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_FALSE(w->menus().mnFile.isEnabled(1));
+
+    emit w->ikImg().ImageEdited();  // an edit made inside the view
+    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
+
+    // The view still shows the good file's image; it must not pass for the bad or missing file.
     EXPECT_FALSE(w->imageFiles().LoadImageFile(bad));
     EXPECT_FALSE(w->imageFiles().LoadImageFile(userFolder() + QStringLiteral("/missing.bmp")));
-    // The view still shows the good file's image; it must not pass for the bad file.
     EXPECT_EQ(w->ikImg().ImageHandle(), shown);
     EXPECT_EQ(w->state().sCurFile, good);
     EXPECT_EQ(w->document().state(), 2);
-    EXPECT_FALSE(prompt.messages().isEmpty());  // the file object said why
-}
+    EXPECT_EQ(prompt.messages().size(), 1);  // the file object said why the bad file failed
 
-TEST_F(MainWindowTest, CloseImageEmptiesTheView)
-{
-    const QString file = workFolder() + QStringLiteral("/scan-001.bmp");
-    auto w = start();
-    writeBmp(file);
-    ASSERT_TRUE(w->imageFiles().LoadImageFile(file));
     w->imageFiles().CloseImage();
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
     EXPECT_EQ(w->state().sCurFile, QString());
     EXPECT_EQ(w->document().state(), 0);
     EXPECT_FALSE(w->menus().mnClp.isEnabled(0));
-}
-
-TEST_F(MainWindowTest, ChoosingAFileInTheListOpensIt)
-{
-    auto w = start();
-    writeBmp(workFolder() + QStringLiteral("/scan-001.bmp"), 3, 3);
-    writeBmp(workFolder() + QStringLiteral("/scan-002.bmp"), 5, 2);
-    w->File1().Refresh();
-    ASSERT_EQ(w->File1().listCount(), 2);
-    w->File1().setListIndex(1);
-    EXPECT_EQ(w->ikImg().ImageWidth(), 5);
-    EXPECT_EQ(w->state().sCurFile, workFolder() + QStringLiteral("/scan-002.bmp"));
-    EXPECT_EQ(w->document().state(), 1);
 }
 
 TEST_F(MainWindowTest, ActivationBringsTheListInStep)
@@ -120,7 +89,7 @@ TEST_F(MainWindowTest, ActivationBringsTheListInStep)
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);  // selected, not opened
 }
 
-TEST_F(MainWindowTest, AcceleratorsReachTheirCommands)
+TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
 {
     auto w = start();
     w->show();
@@ -130,37 +99,21 @@ TEST_F(MainWindowTest, AcceleratorsReachTheirCommands)
     ASSERT_EQ(prompt.shown.size(), 1);
     EXPECT_EQ(prompt.shown[0].kind, QStringLiteral("open"));
     QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
-    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(workFolder())});
-    // Ctrl+W belongs to "作業ﾌｫﾙﾀﾞに保存", disabled without an image.
+    // Ctrl+W and the trim button belong to items disabled without an image.
     QTest::keyClick(w.get(), Qt::Key_W, Qt::ControlModifier);
-    EXPECT_EQ(desktop.opened.size(), 1);
-}
-
-TEST_F(MainWindowTest, ToolButtonsFollowTheEnabledCheck)
-{
-    auto w = start();
-    w->strip().imBtn(7)->click();  // trim: disabled without an image
-    w->strip().imBtn(3)->click();  // explore the work folder
-    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(workFolder())});
+    w->strip().imBtn(7)->click();
+    w->strip().imBtn(3)->click();
+    EXPECT_EQ(desktop.opened, QList<QUrl>(2, QUrl::fromLocalFile(workFolder())));
     EXPECT_EQ(w->document().state(), 0);
-    w->strip().imBtn(0)->click();
-    EXPECT_EQ(prompt.shown.size(), 1);
-    for (int index : ToolStrip::ButtonIndexes)
-        EXPECT_EQ(w->strip().imBtn(index)->toolTip(), ToolStrip::tooltipOf(index));
-    EXPECT_EQ(w->strip().imBtn(4), nullptr);
-    EXPECT_EQ(ToolStrip::tooltipOf(6),
+    EXPECT_EQ(w->strip().imBtn(6)->toolTip(),
               QString::fromUtf8("Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます"));
-}
 
-TEST_F(MainWindowTest, HelpOpensTheShippedPage)
-{
-    auto w = start();
     w->menus().mnJb.item(5)->trigger();
-    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(programFolder() +
-                                                               QStringLiteral("/help/tavlo.htm"))});
+    EXPECT_EQ(desktop.opened.last(),
+              QUrl::fromLocalFile(programFolder() + QStringLiteral("/help/tavlo.htm")));
 }
 
-TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirst)
+TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirstAndLeavesFoldersAndHiddenFiles)
 {
     auto w = start();
     const QDir work(workFolder());
@@ -180,9 +133,7 @@ TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirst)
 
     prompt.confirmAnswers.push_back(true);
     w->menus().mnFile.item(11)->trigger();
-    EXPECT_FALSE(QFile::exists(work.filePath("scan-001.bmp")));
-    EXPECT_FALSE(QFile::exists(work.filePath("notes.txt")));
-    EXPECT_TRUE(QFile::exists(work.filePath(".keep")));
+    EXPECT_EQ(work.entryList(QDir::Files | QDir::Hidden), QStringList{".keep"});
     EXPECT_TRUE(QFile::exists(work.filePath("sub/inner.bmp")));
     EXPECT_EQ(w->File1().listCount(), 0);
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
@@ -190,14 +141,18 @@ TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirst)
     EXPECT_EQ(w->state().sCurFile, QString());
 }
 
-TEST_F(MainWindowTest, TheEditorGetsTheFolderOrFileAsOneArgument)
+TEST_F(MainWindowTest, TheEditorIsLookedUpOnceAndGetsTheFolderOrFileAsOneArgument)
 {
+    auto w = start();
+    w->menus().mnFile.item(9)->trigger();  // nothing stored or found; the dialog is cancelled
+    EXPECT_EQ(prompt.shown.size(), 1);
+    EXPECT_TRUE(desktop.started.isEmpty());
+
     const QString tools = userFolder() + QStringLiteral("/My Tools");
     QDir().mkpath(tools);
     const QString editor = tools + QStringLiteral("/Pelmo");
     writeFile(editor, "#!/bin/sh\n");
     ASSERT_TRUE(ToolPathStore().write(QStringLiteral("Pelmo"), editor));
-    auto w = start();
     w->menus().mnFile.item(9)->trigger();
     ASSERT_EQ(desktop.started.size(), 1);
     EXPECT_EQ(desktop.started[0].program, editor);
@@ -205,24 +160,17 @@ TEST_F(MainWindowTest, TheEditorGetsTheFolderOrFileAsOneArgument)
 
     writeBmp(workFolder() + QStringLiteral("/scan 001.bmp"));
     w->File1().Refresh();
-    w->File1().setListIndex(0);
+    w->File1().setListIndex(0);  // opens the file
+    EXPECT_EQ(w->state().sCurFile, workFolder() + QStringLiteral("/scan 001.bmp"));
     w->menus().mnFile.item(9)->trigger();
     ASSERT_EQ(desktop.started.size(), 2);
     EXPECT_EQ(desktop.started[1].arguments,
               QStringList{workFolder() + QStringLiteral("/scan 001.bmp")});
     EXPECT_EQ(w->workFolder().sEdtExe, editor);
-}
-
-TEST_F(MainWindowTest, WithoutAnEditorNothingStarts)
-{
-    auto w = start();
-    w->menus().mnFile.item(9)->trigger();  // nothing stored or found; the dialog is cancelled
     EXPECT_EQ(prompt.shown.size(), 1);
-    EXPECT_TRUE(desktop.started.isEmpty());
-    EXPECT_EQ(w->workFolder().sEdtExe, QString());
 }
 
-TEST_F(MainWindowTest, TheListKeepsItsWidthAndTheViewFillsTheRest)
+TEST_F(MainWindowTest, TheLayoutFollowsTheWindowButNotWhileMinimised)
 {
     auto w = start();
     w->show();
@@ -242,13 +190,7 @@ TEST_F(MainWindowTest, TheListKeepsItsWidthAndTheViewFillsTheRest)
     QApplication::processEvents();
     EXPECT_EQ(w->File1().height(), 0);
     EXPECT_EQ(w->ikImg().height(), 0);
-}
 
-TEST_F(MainWindowTest, NoLayoutWhileMinimisedAndOneOnRestore)
-{
-    auto w = start();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QSignalSpy layouts(&w->display(), &DisplayController::laidOut);
     w->showMinimized();
     QApplication::processEvents();
@@ -277,13 +219,9 @@ TEST_F(MainWindowTest, ScaleDisplayAndTheMagnifier)
 
     QTest::mouseClick(magnifier, Qt::LeftButton);
     QTest::mouseClick(magnifier, Qt::LeftButton);
-    EXPECT_FLOAT_EQ(float(w->ikImg().ZoomX()), 2.25f);
-    EXPECT_FLOAT_EQ(float(w->ikImg().ZoomY()), 2.25f);
     QTest::mouseClick(magnifier, Qt::RightButton);
     EXPECT_FLOAT_EQ(float(w->ikImg().ZoomX()), 1.5f);
-    for (int i = 0; i < 60; ++i)
-        QTest::mouseClick(magnifier, Qt::LeftButton);
-    EXPECT_LE(w->ikImg().ZoomX(), 100.0);
+    EXPECT_FLOAT_EQ(float(w->ikImg().ZoomY()), 1.5f);
 
     // Clicking the box now sends "off" again: still actual size, and the box follows.
     box->click();
@@ -295,64 +233,24 @@ TEST_F(MainWindowTest, ScaleDisplayAndTheMagnifier)
     EXPECT_TRUE(w->menus().mnDisp.isChecked(0));
 }
 
-TEST_F(MainWindowTest, FormatChoiceSetsTheWorkFileFormat)
-{
-    auto w = start();
-    w->strip().cbKak()->setCurrentIndex(1);
-    EXPECT_FALSE(w->state().bSvBmp);
-    w->strip().cbKak()->setCurrentIndex(0);
-    EXPECT_TRUE(w->state().bSvBmp);
-    EXPECT_EQ(w->strip().cbKak()->itemText(0), QStringLiteral(".bmp"));
-    EXPECT_EQ(w->strip().cbKak()->itemText(1), QStringLiteral(".tif"));
-}
-
 TEST_F(MainWindowTest, PasteFollowsTheClipboardEachTimeAMenuOpens)
 {
     auto w = start();
     QClipboard* clipboard = QGuiApplication::clipboard();
+    const auto openMenu = [&](int top) {
+        w->menus().topMenu(top)->popup(QPoint(0, 0));
+        w->menus().topMenu(top)->hide();
+    };
     clipboard->setText(QStringLiteral("just text"));
-    QMenu* file = w->menus().topMenu(0);
-    file->popup(QPoint(0, 0));
-    file->hide();
+    openMenu(0);
     EXPECT_FALSE(w->menus().mnClp.isEnabled(3));
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::blue);
     clipboard->setImage(picture);
     EXPECT_FALSE(w->menus().mnClp.isEnabled(3));  // not before a menu opens again
-    QMenu* edit = w->menus().topMenu(2);
-    edit->popup(QPoint(0, 0));
-    edit->hide();
+    openMenu(2);
     EXPECT_TRUE(w->menus().mnClp.isEnabled(3));
     clipboard->clear();
-}
-
-TEST_F(MainWindowTest, RightButtonPopUpsOverTheListAndTheImage)
-{
-    auto w = start();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    QWidget* list = w->File1().viewport();
-    QContextMenuEvent overList(QContextMenuEvent::Mouse, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(list, &overList);
-    EXPECT_TRUE(w->menus().topMenu(0)->isVisible());
-    w->menus().topMenu(0)->hide();
-
-    emit w->ikImg().ImageMouseUp(1, 0, 3, 3);
-    EXPECT_FALSE(w->menus().topMenu(2)->isVisible());
-    emit w->ikImg().ImageMouseUp(2, 0, 3, 3);
-    EXPECT_TRUE(w->menus().topMenu(2)->isVisible());
-    w->menus().topMenu(2)->hide();
-}
-
-TEST_F(MainWindowTest, ImageEditedInsideTheViewMarksTheDocumentChanged)
-{
-    const QString file = workFolder() + QStringLiteral("/scan-001.bmp");
-    auto w = start();
-    writeBmp(file);
-    ASSERT_TRUE(w->imageFiles().LoadImageFile(file));
-    emit w->ikImg().ImageEdited();
-    EXPECT_EQ(w->document().state(), 2);
-    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
 }
 
 }  // namespace

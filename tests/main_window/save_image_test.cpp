@@ -19,12 +19,6 @@ namespace {
 
 using codecs::ImageFormat;
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 ImageFormat formatOf(const QString& path)
 {
     ImageFormat format = ImageFormat::Unknown;
@@ -46,9 +40,8 @@ protected:
 TEST(SaveNames, ExtensionsComeFromTheFileNameOnly)
 {
     EXPECT_EQ(FileExtOf(QStringLiteral("/x/PHOTO.Jpg")), QStringLiteral("JPG"));
-    EXPECT_EQ(FileExtOf(QStringLiteral("/x/a.b/scan")), QString());
-    EXPECT_EQ(FileExtOf(QStringLiteral("/x/scan.")), QString());
-    EXPECT_EQ(FileExtOf(QStringLiteral("scan")), QString());
+    for (const char* none : {"/x/a.b/scan", "/x/scan.", "scan"})
+        EXPECT_EQ(FileExtOf(QLatin1String(none)), QString()) << none;
     QString path = QStringLiteral("/Data.Old/PHOTO.JPG");
     LowerCaseExt(path);
     EXPECT_EQ(path, QStringLiteral("/Data.Old/PHOTO.jpg"));
@@ -60,13 +53,7 @@ TEST(SaveNames, ExtensionsComeFromTheFileNameOnly)
 // Which codes each extension converts in the view before writing, and the format written.
 TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
 {
-    struct Row {
-        const char* ext;
-        std::set<int> converted;
-        int target;
-        ImageFormat written;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, std::set<int>, int, ImageFormat> rows[] = {
         {"jpg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
         {"jpeg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
         {"png", {16, 32}, 24, ImageFormat::Png},
@@ -78,18 +65,17 @@ TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
         {"xyz", {}, 0, ImageFormat::Bmp},
         {"jp2", {}, 0, ImageFormat::Jpeg2000},
     };
-    for (const Row& row : rows) {
+    for (const auto& [ext, converted, target, written] : rows) {
         for (ColourCode code : kAllColourCodes) {
             const int number = int(code);
-            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(QLatin1String(row.ext)).arg(number).toStdString());
+            SCOPED_TRACE(std::string(ext) + " at " + std::to_string(number));
             const Image original = sampleImage(code, 9, 7);
             show(original);
-            const QString name = file(QStringLiteral("c%1.%2").arg(number).arg(QLatin1String(row.ext)));
+            const QString name = file(QStringLiteral("c%1.%2").arg(number).arg(QLatin1String(ext)));
             saveAs(name);
-            const int expected = row.converted.count(number) ? row.target : number;
-            EXPECT_EQ(int(shown().code()), expected);
-            EXPECT_EQ(formatOf(name), row.written);
-            if (row.written == ImageFormat::Jpeg2000) {
+            EXPECT_EQ(int(shown().code()), converted.count(number) ? target : number);
+            EXPECT_EQ(formatOf(name), written);
+            if (written == ImageFormat::Jpeg2000) {
                 // Written losslessly: every colour comes back.
                 const codecs::Decoded back = codecs::readImageFile(name);
                 ASSERT_TRUE(back.ok());
@@ -97,7 +83,7 @@ TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
             }
         }
     }
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(noMessages());
 }
 
 TEST_F(SaveImageTest, FlashPixAndJpeg2000CodeStreamsAreRefusedWithoutConverting)
@@ -105,19 +91,21 @@ TEST_F(SaveImageTest, FlashPixAndJpeg2000CodeStreamsAreRefusedWithoutConverting)
     for (const char* ext : {"fpx", "j2k", "JPC"}) {
         show(sampleImage(ColourCode::Rgb32, 5, 4));
         prompt.shown.clear();
-        const QString name = file(QStringLiteral("page.") + QLatin1String(ext));
-        saveAs(name);
+        saveAs(file(QStringLiteral("page.") + QLatin1String(ext)));
         EXPECT_EQ(shown().code(), ColourCode::Rgb32);
         ASSERT_EQ(prompt.messages().size(), 1);
         EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r")));
+        // A code stream is refused with a word on what to use instead.
+        EXPECT_TRUE(QByteArray(ext) == "fpx" || prompt.messages()[0].contains(QStringLiteral(".jp2")));
         EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral("page")),
                   QStringList());
     }
-    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral(".jp2")));
 }
 
-TEST_F(SaveImageTest, TheDialogAndWhatASaveLeavesAlone)
+TEST_F(SaveImageTest, TheDialogAndWhatASaveAsLeavesAlone)
 {
+    w->operations().SaveImage(true);  // no image: nothing is asked
+    EXPECT_TRUE(prompt.shown.isEmpty());
     show(sampleImage(ColourCode::Rgb24, 6, 5));
     w->state().sCurFile = file(QStringLiteral("scan-001.bmp"));
     w->ikImg().FileObject().setFileName(QStringLiteral("/elsewhere/old.bmp"));
@@ -128,20 +116,14 @@ TEST_F(SaveImageTest, TheDialogAndWhatASaveLeavesAlone)
     EXPECT_EQ(asked.initialName, QString());
     EXPECT_EQ(asked.filters.size(), 7);
     EXPECT_TRUE(asked.filters[4].contains(QStringLiteral("*.fpx")));
-    EXPECT_TRUE(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral(".bmp")).isEmpty());
-    EXPECT_FALSE(w->busy().isBusy());
+    EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files), QStringList{"User.xml"});
 
+    // A save as changes neither the current file nor the document state.
     saveAs(file(QStringLiteral("copy.png")));
     EXPECT_TRUE(QFile::exists(file(QStringLiteral("copy.png"))));
-    // A save as does not change the current file, nor the document state.
     EXPECT_EQ(w->state().sCurFile, file(QStringLiteral("scan-001.bmp")));
     EXPECT_EQ(w->document().state(), 1);
     EXPECT_FALSE(w->busy().isBusy());
-
-    w->ikImg().DrawImage(0);  // no image: nothing is asked
-    prompt.shown.clear();
-    w->operations().SaveImage(true);
-    EXPECT_TRUE(prompt.shown.isEmpty());
 }
 
 TEST_F(SaveImageTest, OverwriteSaveOfAJpegNameWritesJpegAtQuality80)
@@ -164,15 +146,15 @@ TEST_F(SaveImageTest, NamesWithoutExtensionBecomeBmpAlsoBelowAFolderWithADot)
     show(sampleImage(ColourCode::Palette16, 5, 5));
     ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("a.b"))));
     saveAs(file(QStringLiteral("a.b/scan")));
+    EXPECT_EQ(QDir(file(QStringLiteral("a.b"))).entryList(QDir::Files), QStringList{"scan.bmp"});
     EXPECT_EQ(formatOf(file(QStringLiteral("a.b/scan.bmp"))), ImageFormat::Bmp);
-    EXPECT_FALSE(QFile::exists(file(QStringLiteral("a.b/scan"))));
 
     // The dialog asked about "page", not about the "page.bmp" that will be replaced.
     writeFile(file(QStringLiteral("page.bmp")), "kept");
     saveAs(file(QStringLiteral("page")));
     ASSERT_EQ(prompt.shown.last().kind, QStringLiteral("confirm"));
     EXPECT_TRUE(prompt.shown.last().text.startsWith(file(QStringLiteral("page.bmp")) + QLatin1Char('\r')));
-    EXPECT_EQ(bytesOf(file(QStringLiteral("page.bmp"))), QByteArray("kept"));
+    EXPECT_EQ(readFile(file(QStringLiteral("page.bmp"))), QByteArray("kept"));
     prompt.confirmAnswers.push_back(true);
     saveAs(file(QStringLiteral("page")));
     EXPECT_EQ(formatOf(file(QStringLiteral("page.bmp"))), ImageFormat::Bmp);
@@ -194,12 +176,11 @@ TEST_F(SaveImageTest, UpperCaseExtensionsAreWrittenLowerUnlessTheFileExists)
     w->document().SetDocState(2);
     prompt.shown.clear();
     w->menus().mnFile.item(1)->trigger();
+    EXPECT_TRUE(prompt.shown.isEmpty());
     EXPECT_FALSE(QFile::exists(file(QStringLiteral("SCAN.bmp"))));
     const codecs::Decoded back = codecs::readImageFile(scan);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(back.image.width(), 5);
     EXPECT_TRUE(samePixels(back.image, shown()));
-    EXPECT_TRUE(prompt.shown.isEmpty());
 }
 
 // A save that stops part-way (the file size limit stands in for a full disk) says why and leaves
@@ -208,15 +189,14 @@ TEST_F(SaveImageTest, AFailedSaveTellsWhyAndKeepsTheOldFile)
 {
     const QString page = file(QStringLiteral("page-001.bmp"));
     writeBmp(page, 4, 4);
-    const QByteArray before = bytesOf(page);
+    const QByteArray before = readFile(page);
     show(sampleImage(ColourCode::Rgb24, 400, 300));
     w->state().sCurFile = page;
 
-    struct rlimit old {};
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, old.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     w->operations().SaveImage(false);
     setrlimit(RLIMIT_FSIZE, &old);
@@ -225,10 +205,9 @@ TEST_F(SaveImageTest, AFailedSaveTellsWhyAndKeepsTheOldFile)
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
                                                 page + QLatin1Char('\r')));
-    EXPECT_EQ(bytesOf(page), before);
-    QStringList left = QDir(userFolder()).entryList(QDir::Files | QDir::Hidden);
-    left.removeOne(QStringLiteral("User.xml"));
-    EXPECT_EQ(left, QStringList{QStringLiteral("page-001.bmp")});
+    EXPECT_EQ(readFile(page), before);
+    EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"page-001.bmp", "User.xml"}));
     EXPECT_FALSE(w->busy().isBusy());
 }
 

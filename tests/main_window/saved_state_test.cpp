@@ -1,3 +1,4 @@
+#include "environment/cp932.h"
 #include "environment/number_text.h"
 #include "environment/settings_store.h"
 #include "main_window/clickable_picture.h"
@@ -9,48 +10,27 @@
 
 #include "tests/main_window/main_window_fixture.h"
 #include "tests/support/qt_printers.h"
-#include "environment/cp932.h"
+#include "tests/support/user_close.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QtTest/qtestspontaneevent.h>
 
 namespace tavlo::test {
 namespace {
 
-using Items = QList<QPair<QString, QString>>;
-
 // The stored place 100, 60, 600 x 400 pixels (in twips at 96 dots per inch), actual-size display,
 // a prefix, TIFF, "ｸﾞﾚｰ(8bit)" after scanning and two registered sizes.
-Items storedForm()
-{
-    return {{"Left", "1500"}, {"Top", "900"}, {"Width", "9000"}, {"Height", "6000"}};
-}
-Items storedUser()
-{
-    return {{"ｽｹｰﾙ表示", "実寸"},
-            {"保存ﾌｧｲﾙ", "scan-007"},
-            {"保存形式", "TIF"},
-            {"ｽｷｬﾝ後減色", "4"},
-            {"PC_RNG", "A4,21,29.7,cm:Card,85,54,px"}};
-}
+const QList<QPair<QString, QString>> StoredForm = {
+    {"Left", "1500"}, {"Top", "900"}, {"Width", "9000"}, {"Height", "6000"}};
+const QList<QPair<QString, QString>> StoredUser = {
+    {"ｽｹｰﾙ表示", "実寸"}, {"保存ﾌｧｲﾙ", "scan-007"}, {"保存形式", "TIF"}, {"ｽｷｬﾝ後減色", "4"},
+    {"PC_RNG", "A4,21,29.7,cm:Card,85,54,px"}};
 
-// A close asked for by the user through the window frame, delivered as the window system
-// delivers it (sendEvent would clear the spontaneous mark).
-void sendUserClose(QWidget& window)
-{
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    static_cast<QObject&>(window).event(&close);
-}
-
-TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenWithTheDefaults)
+TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWritesTheDefaults)
 {
     auto w = start();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -69,42 +49,29 @@ TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenWithTheDefa
     EXPECT_EQ(w->strip().cbKak()->currentIndex(), 0);
     EXPECT_TRUE(w->state().bSvBmp);
     EXPECT_EQ(w->state().iGenClr, 0);
+    EXPECT_TRUE(w->menus().mnGen.isChecked(0));
     EXPECT_EQ(w->state().iPrnMd, 0);
-    for (int i = 0; i <= 5; ++i)
-        EXPECT_EQ(w->menus().mnGen.isChecked(i), i == 0);
-    for (int i = 0; i <= 2; ++i)
-        EXPECT_EQ(w->menus().mnPrn.isChecked(i), i == 0);
     EXPECT_EQ(w->state().sRangeList, QString());
     EXPECT_EQ(w->document().state(), 0);
-    EXPECT_FALSE(w->menus().mnFile.isEnabled(7));
     EXPECT_EQ(w->state().sWrkFld, workFolder());
     EXPECT_TRUE(QFileInfo(workFolder()).isDir());
     EXPECT_TRUE(QFileInfo(userXml()).isFile());  // created empty while loading
     EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messages().join("|").toStdString();
-}
 
-TEST_F(MainWindowTest, QuitWritesEveryValueExactlyAsTheSettingsTableSays)
-{
-    auto w = start();
     const QRect g = w->geometry();
-    const TwipsScale s = TwipsScale::of(QGuiApplication::primaryScreen());
     const auto twips = [&](int pixels) { return QString::number(s.toTwips(pixels)); };
     w->menus().mnFile.item(15)->trigger();  // 終了(&X)
     EXPECT_EQ(ended, 1);
-    const QString expected = settingsText(
-        {{"Left", twips(g.x())}, {"Top", twips(g.y())}, {"Width", twips(g.width())},
-         {"Height", twips(g.height())}},
-        {{"ｽｹｰﾙ表示", "ｽｹｰﾙ"},
-         {"保存ﾌｧｲﾙ", ""},
-         {"保存形式", "BMP"},
-         {"ｽｷｬﾝ後減色", "0"},
-         {"PC_RNG", ""}});
-    EXPECT_EQ(readUserXml(), Cp932::encode(expected));
+    EXPECT_EQ(readUserXml(), Cp932::encode(settingsText(
+                                 {{"Left", twips(g.x())}, {"Top", twips(g.y())},
+                                  {"Width", twips(g.width())}, {"Height", twips(g.height())}},
+                                 {{"ｽｹｰﾙ表示", "ｽｹｰﾙ"}, {"保存ﾌｧｲﾙ", ""}, {"保存形式", "BMP"},
+                                  {"ｽｷｬﾝ後減色", "0"}, {"PC_RNG", ""}})));
 }
 
 TEST_F(MainWindowTest, EverySavedValueComesBackAndGoesOutUnchanged)
 {
-    const QString text = settingsText(storedForm(), storedUser());
+    const QString text = settingsText(StoredForm, StoredUser);
     writeUserXml(text);
     auto w = start();
     EXPECT_EQ(w->geometry(), QRect(100, 60, 600, 400));
@@ -126,7 +93,7 @@ TEST_F(MainWindowTest, EverySavedValueComesBackAndGoesOutUnchanged)
 
 TEST_F(MainWindowTest, ChangesMadeWhileRunningAreRestoredAtTheNextStart)
 {
-    writeUserXml(settingsText(storedForm(), storedUser()));
+    writeUserXml(settingsText(StoredForm, StoredUser));
     {
         auto w = start();
         w->setGeometry(120, 80, 500, 300);
@@ -151,12 +118,12 @@ TEST_F(MainWindowTest, ChangesMadeWhileRunningAreRestoredAtTheNextStart)
 
 TEST_F(MainWindowTest, StoredValuesAreComparedExactly)
 {
-    writeUserXml(settingsText(storedForm(), {{"ｽｹｰﾙ表示", "ｽｹｰﾙ "},
-                                             {"保存形式", "bmp"},
-                                             {"ｽｷｬﾝ後減色", "99999"}}));
+    writeUserXml(settingsText(StoredForm, {{"ｽｹｰﾙ表示", "ｽｹｰﾙ "},
+                                           {"保存形式", "bmp"},
+                                           {"ｽｷｬﾝ後減色", "99999"}}));
     auto w = start();
-    EXPECT_EQ(w->state().nDspMd, 3);     // a trailing blank is another word
-    EXPECT_FALSE(w->state().bSvBmp);     // "bmp" is not "BMP": TIFF
+    EXPECT_EQ(w->state().nDspMd, 3);  // a trailing blank is another word
+    EXPECT_FALSE(w->state().bSvBmp);  // "bmp" is not "BMP": TIFF
     EXPECT_EQ(w->strip().cbKak()->currentIndex(), 1);
     // A number no menu item has checks none and does not fail the start.
     EXPECT_EQ(w->state().iGenClr, 32767);
@@ -164,78 +131,60 @@ TEST_F(MainWindowTest, StoredValuesAreComparedExactly)
         EXPECT_FALSE(w->menus().mnGen.isChecked(i));
 }
 
-TEST_F(MainWindowTest, ANonPositiveStoredSizeKeepsTheDesignSizeCentred)
+TEST_F(MainWindowTest, AZeroSizeIsCentredAndAPlaceOffEveryScreenIsBroughtBack)
 {
-    writeUserXml(settingsText({{"Left", "1500"}, {"Top", "900"}, {"Width", "0"},
-                               {"Height", "6000"}},
-                              {}));
-    auto w = start();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(w->size(), QSize(640, 480));
-    EXPECT_EQ(w->pos(), QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
-}
+    writeUserXml(settingsText({{"Left", "1500"}, {"Top", "900"}, {"Width", "0"}, {"Height", "6000"}},
+                              {}));
+    EXPECT_EQ(start()->geometry(),
+              QRect((screen.width() - 640) / 2, (screen.height() - 480) / 2, 640, 480));
 
-TEST_F(MainWindowTest, APlaceWhollyOffEveryScreenIsBroughtBackOntoThePrimaryScreen)
-{
-    writeUserXml(settingsText({{"Left", "-480000"}, {"Top", "-480000"}, {"Width", "9000"},
-                               {"Height", "6000"}},
-                              {}));
-    auto w = start();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_TRUE(screen.intersects(w->geometry()));
-    EXPECT_EQ(w->geometry(), QRect(screen.width() / 10, screen.height() / 10, 600, 400));
+    writeUserXml(settingsText(
+        {{"Left", "-480000"}, {"Top", "-480000"}, {"Width", "9000"}, {"Height", "6000"}}, {}));
+    releaseSettingsStore();
+    EXPECT_EQ(start()->geometry(), QRect(screen.width() / 10, screen.height() / 10, 600, 400));
 }
 
 TEST(WindowPlacement, KeepsAVisiblePlaceAndMovesALostOne)
 {
     const QRect primary(0, 0, 1000, 800);
     const QList<QRect> screens = {primary, QRect(1000, 0, 1000, 800)};
+    const auto place = [&](QRect saved, QSize present = {}) {
+        return WindowPlacement::place(saved, present, screens, primary);
+    };
     // Partly visible, or on the second screen: kept.
-    EXPECT_EQ(WindowPlacement::place(QRect(-50, -20, 300, 200), {}, screens, primary),
-              QRect(-50, -20, 300, 200));
-    EXPECT_EQ(WindowPlacement::place(QRect(1500, 100, 300, 200), {}, screens, primary),
-              QRect(1500, 100, 300, 200));
+    EXPECT_EQ(place(QRect(-50, -20, 300, 200)), QRect(-50, -20, 300, 200));
+    EXPECT_EQ(place(QRect(1500, 100, 300, 200)), QRect(1500, 100, 300, 200));
     // Saved on a third screen that is gone: back on the primary one, cut to fit.
-    EXPECT_EQ(WindowPlacement::place(QRect(2500, 100, 300, 200), {}, screens, primary),
-              QRect(100, 80, 300, 200));
-    EXPECT_EQ(WindowPlacement::place(QRect(-32000, -32000, 5000, 5000), {}, screens, primary),
-              QRect(100, 80, 900, 720));
+    EXPECT_EQ(place(QRect(2500, 100, 300, 200)), QRect(100, 80, 300, 200));
+    EXPECT_EQ(place(QRect(-32000, -32000, 5000, 5000)), QRect(100, 80, 900, 720));
     // No usable size: the present size, centred.
-    EXPECT_EQ(WindowPlacement::place(QRect(10, 10, 0, 50), QSize(400, 300), screens, primary),
-              QRect(300, 250, 400, 300));
+    EXPECT_EQ(place(QRect(10, 10, 0, 50), QSize(400, 300)), QRect(300, 250, 400, 300));
 }
 
-TEST_F(MainWindowTest, QuittingSavesOnce)
-{
-    auto w = start();
-    w->menus().mnFile.item(15)->trigger();
-    EXPECT_EQ(ended, 1);
-    ASSERT_FALSE(readUserXml().isEmpty());
-    // The program closing its windows afterwards, or the user's close arriving late, does not
-    // save again.
-    writeFile(userXml(), "changed since");
-    processValues().ending = true;
-    w->close();
-    sendUserClose(*w);
-    w->menus().mnFile.item(15)->trigger();
-    EXPECT_EQ(readUserXml(), QByteArray("changed since"));
-    EXPECT_EQ(ended, 1);
-}
-
-TEST_F(MainWindowTest, OnlyTheUsersCloseThroughTheFrameSaves)
+TEST_F(MainWindowTest, OnlyTheUsersQuitOrCloseSavesAndOnlyOnce)
 {
     auto w = start();
     w->show();
     w->close();  // the program closes it
-    EXPECT_EQ(ended, 0);
-    EXPECT_TRUE(readUserXml().isEmpty());
     EXPECT_FALSE(w->closeRequested(fmMain::CloseReason::Session));
+    EXPECT_EQ(ended, 0);
     EXPECT_TRUE(readUserXml().isEmpty());
 
     w->show();
-    sendUserClose(*w);  // the close box
+    closeThroughTheFrame(*w);  // the close box
     EXPECT_EQ(ended, 1);
-    EXPECT_FALSE(readUserXml().isEmpty());
+    ASSERT_FALSE(readUserXml().isEmpty());
+
+    // The program closing its windows afterwards, the user's close arriving late or a quit from
+    // the menu do not save again.
+    writeFile(userXml(), "changed since");
+    processValues().ending = true;
+    w->close();
+    closeThroughTheFrame(*w);
+    w->menus().mnFile.item(15)->trigger();
+    EXPECT_EQ(readUserXml(), QByteArray("changed since"));
+    EXPECT_EQ(ended, 1);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "imaging/codecs/image_file.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
-#include "imaging/scan/preset_scan_dialogs.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
 #include "main_window/busy_state.h"
@@ -14,6 +13,7 @@
 #include "main_window/scan_controller.h"
 #include "main_window/tool_strip.h"
 
+#include "tests/imaging/scan/sane_test_device.h"
 #include "tests/main_window/main_window_fixture.h"
 
 #include <QComboBox>
@@ -23,7 +23,6 @@
 
 #include <algorithm>
 
-#include <dlfcn.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -32,9 +31,8 @@ namespace tavlo::test {
 namespace {
 
 using scan::ScannerObject;
-
-const QString kFlatbed = QStringLiteral("Flatbed");
-const QString kFeeder = QStringLiteral("Automatic Document Feeder");
+using scan::test::kFeeder;
+using scan::test::kFlatbed;
 
 // What the window had done when a page's handler returned.
 struct PageSeen {
@@ -76,16 +74,7 @@ private:
 
 class ScanWindowTest : public MainWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
-            qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
-        // Kept loaded so LeakSanitizer can name the test backend's own leak on cancelled runs
-        // (suppressed by sane_test_backend_leaks.cpp).
-        static void* backend = dlopen("libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
-        if (!backend)
-            backend = dlopen(SANE_BACKEND_DIR "/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
-    }
+    static void SetUpTestSuite() { scan::test::useSaneTestBackend(); }
 
     void SetUp() override
     {
@@ -128,15 +117,9 @@ protected:
 
     ScannerObject& scanner() { return w->ikImg().ScannerObject(); }
 
-    // A small, quick page unless the test asks for more: 50 dpi over an A4 area.
     void preset(const QString& source, const QString& mode, int depth, int dpi = 50)
     {
-        dialogs.paper = QStringLiteral("A4");
-        dialogs.overrides[QStringLiteral("source")] = source;
-        dialogs.overrides[QStringLiteral("mode")] = mode;
-        dialogs.overrides[QStringLiteral("depth")] = QString::number(depth);
-        dialogs.overrides[QStringLiteral("resolution")] = QString::number(dpi);
-        dialogs.overrides[QStringLiteral("test-picture")] = QStringLiteral("Color pattern");
+        scan::test::preset(dialogs, source, mode, depth, dpi);
     }
 
     // "ｽｷｬﾝ" > "実行", as the user chooses it; returns when the run has ended.
@@ -160,12 +143,6 @@ protected:
     }
 
     QString work(const QString& name) const { return workFolder() + QLatin1Char('/') + name; }
-
-    static QByteArray bytesOf(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
     static Image readBack(const QString& path, codecs::ImageFormat expected = codecs::ImageFormat::Bmp)
     {
@@ -197,7 +174,7 @@ TEST_F(ScanWindowTest, OneFlatbedPageBecomesPrefix001WithItsSizeCodeAndResolutio
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].busy);
     EXPECT_FALSE(w->busy().isBusy());
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("scan-001.bmp")});
     const Image file = readBack(work(QStringLiteral("scan-001.bmp")));
     // A4 at 300 dpi as the test device cuts it.
@@ -239,7 +216,7 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     EXPECT_EQ(workFiles(), expected);
     EXPECT_EQ(listed(), expected);
     EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
     // Pages arriving within milliseconds of each other are not each painted; the last one is,
     // once the run is over.
     EXPECT_FALSE(seen.first().paintHeld);
@@ -248,7 +225,7 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     EXPECT_TRUE(w->ikImg().updatesEnabled());
 
     // A jam on the next run is told in the scanner's words; the pages written stay as they are.
-    const QByteArray first = bytesOf(work(expected.first()));
+    const QByteArray first = readFile(work(expected.first()));
     seen.clear();
     dialogs.overrides[QStringLiteral("read-return-value")] = QStringLiteral("SANE_STATUS_JAMMED");
     scan();
@@ -257,7 +234,7 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("紙詰まり")))
         << prompt.messages().first().toStdString();
     EXPECT_EQ(workFiles(), expected);
-    EXPECT_EQ(bytesOf(work(expected.first())), first);
+    EXPECT_EQ(readFile(work(expected.first())), first);
     EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
     EXPECT_FALSE(w->busy().isBusy());
 }
@@ -274,11 +251,11 @@ TEST_F(ScanWindowTest, CancelAfterThreePagesKeepsThemAndFillingAGapOverwritesNot
 
     EXPECT_EQ(seen.size(), 3);
     EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
     EXPECT_EQ(workFiles(), (QStringList{"abc-001.bmp", "abc-002.bmp", "abc-003.bmp", "abc-004.bmp",
                                         "abc-005.bmp"}));
-    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-001.bmp"))), QByteArray("first"));
-    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-001.bmp"))), QByteArray("first"));
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
     for (const char* name : {"abc-002.bmp", "abc-004.bmp", "abc-005.bmp"})
         EXPECT_EQ(readBack(work(QLatin1String(name))).code(), ColourCode::Rgb24) << name;
     EXPECT_EQ(seen[0].txPfx, QStringLiteral("abc-004"));
@@ -315,7 +292,7 @@ TEST_F(ScanWindowTest, LineArtGreyAndColourPagesAreWrittenWithCodesOneEightyAndT
         EXPECT_FALSE(seen.last().paintHeld);
     }
     EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.bmp"}));
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
 }
 
 TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinting)
@@ -356,7 +333,7 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     EXPECT_EQ(readBack(work(QStringLiteral("g-002.bmp"))).code(), ColourCode::Rgb24);
     EXPECT_EQ(printed.size(), 1);
     EXPECT_EQ(txPfx(), QStringLiteral("g-003"));
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
 }
 
 TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFilesFromTheChosenSource)
@@ -380,7 +357,7 @@ TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFilesFromTheChosenSource)
 TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
 {
     writeBmp(work(QStringLiteral("scan-001.bmp")));
-    const QByteArray before = bytesOf(work(QStringLiteral("scan-001.bmp")));
+    const QByteArray before = readFile(work(QStringLiteral("scan-001.bmp")));
     // A window whose threads (the work-file writer's too) all obey file permissions.
     w.reset();
     auto obey = std::make_unique<ObeyFilePermissions>();
@@ -413,7 +390,7 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
                                  "表示中の画像は保存されていません。"));
     // Nothing lost, nothing half-written; the counter stays at the page that was not written.
     EXPECT_EQ(workFiles(), (QStringList{"scan-001.bmp", "scan-002.bmp", "scan-003.bmp"}));
-    EXPECT_EQ(bytesOf(work(QStringLiteral("scan-001.bmp"))), before);
+    EXPECT_EQ(readFile(work(QStringLiteral("scan-001.bmp"))), before);
     EXPECT_EQ(txPfx(), QStringLiteral("scan-004"));
     // The page stays in the view, without a file and marked changed, so it can be saved elsewhere.
     ASSERT_NE(shown(), nullptr);
@@ -479,9 +456,9 @@ TEST_F(ScanWindowTest, SaveToWorkFolderFillsTheGapThenAdvancesPastTheNextFile)
 
     w->router().mnFile_Click(7);
     EXPECT_TRUE(QFileInfo::exists(work(QStringLiteral("abc-004.bmp"))));
-    EXPECT_EQ(bytesOf(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-003.bmp"))), QByteArray("third"));
     EXPECT_EQ(txPfx(), QStringLiteral("abc-005"));
-    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(u'|').toStdString();
+    EXPECT_TRUE(noMessages());
     EXPECT_FALSE(w->busy().isBusy());
 }
 
