@@ -90,25 +90,25 @@ TEST_F(CommandRouterTest, EveryMenuItemReachesItsOperation)
         {&menus.mnResize, 1, {"ShrinkToSelection(1)"}},
         {&menus.mnResize, 3, {"ShrinkToSelection(2)"}},
         {&menus.mnCut, 0, {"JoinAcrossSelection(0)"}}, {&menus.mnCut, 1, {"JoinAcrossSelection(1)"}},
-        {&menus.mnColr, 1, {"ConvertColourDepth(4,false)", "RefreshView"}},
-        {&menus.mnColr, 2, {"ConvertColourDepth(40,false)", "RefreshView"}},
-        {&menus.mnColr, 3, {"ConvertColourDepth(8,false)", "RefreshView"}},
-        {&menus.mnColr, 4, {"ConvertColourDepth(80,false)", "RefreshView"}},
-        {&menus.mnColr, 5, {"ConvertColourDepth(16,false)", "RefreshView"}},
-        {&menus.mnColr, 6, {"ConvertColourDepth(24,false)", "RefreshView"}},
-        {&menus.mnColr, 7, {"ConvertColourDepth(32,false)", "RefreshView"}},
         {&menus.mnRng, 1, {"RegisterRange"}},      {&menus.mnRng, 2, {"ClearSelection(false)"}},
         {&menus.mnRng, 4, {"EmphasiseSelection(0)"}}, {&menus.mnRng, 5, {"EmphasiseSelection(1)"}},
         {&menus.mnUsHn, 0, {"ApplyRegisteredSize(0)"}}, {&menus.mnZoom, 0, {"mnZoom_Click(0)"}},
         {&menus.mnZoom, 11, {"mnZoom_Click(11)"}}, {&menus.mnDisp, 0, {"SetScaleDisplay(false)"}},
-        {&menus.mnDisp, 3, {"RefreshWorkFolder"}}, {&menus.mnRotate, 0, {"RotateFlip(左右反転)"}},
-        {&menus.mnRotate, 1, {"RotateFlip(上下反転)"}}, {&menus.mnRotate, 3, {"RotateFlip(右90度)"}},
-        {&menus.mnRotate, 4, {"RotateFlip(右180度)"}}, {&menus.mnRotate, 5, {"RotateFlip(左90度)"}},
-        {&menus.mnRotate, 6, {"RotateFlip(左180度)"}}, {&menus.mnRotate, 8, {"RotateByBaseLine"}},
+        {&menus.mnDisp, 3, {"RefreshWorkFolder"}}, {&menus.mnRotate, 8, {"RotateByBaseLine"}},
     };
     for (const auto& [group, index, expected] : cases) {
         group->item(index)->trigger();
         EXPECT_EQ(take(), expected) << group->name().toStdString() << " " << index;
+    }
+    const int codes[] = {4, 40, 8, 80, 16, 24, 32};  // "色数" by item
+    for (int i = 1; i <= 7; ++i) {
+        menus.mnColr.item(i)->trigger();
+        EXPECT_EQ(take(), (QStringList{QStringLiteral("ConvertColourDepth(%1,false)").arg(codes[i - 1]),
+                                       "RefreshView"}));
+    }
+    for (int i : {0, 1, 3, 4, 5, 6}) {  // the turns go by their captions
+        menus.mnRotate.item(i)->trigger();
+        EXPECT_EQ(take(), QStringList{"RotateFlip(" + menus.mnRotate.caption(i) + ")"});
     }
 
     // The after-scan choices only record their index and tick.

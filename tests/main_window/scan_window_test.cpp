@@ -155,6 +155,22 @@ protected:
 
     const Image* shown() { return w->ikImg().currentImage().image(); }
 
+    // A run stopped at a page it could not write: the page stays in the view, without a file and
+    // marked changed so it can be saved elsewhere, and the window is ready again.
+    void expectStoppedWithThePageUnsaved(const QString& messageStart)
+    {
+        EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
+        ASSERT_EQ(prompt.messages().size(), 1);
+        EXPECT_TRUE(prompt.messages()[0].startsWith(messageStart)) << prompt.messages()[0].toStdString();
+        EXPECT_TRUE(prompt.messages()[0].endsWith(QStringLiteral("表示中の画像は保存されていません。")));
+        ASSERT_NE(shown(), nullptr);
+        EXPECT_EQ(w->state().sCurFile, QString());
+        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
+        EXPECT_TRUE(w->ikImg().updatesEnabled());
+        EXPECT_FALSE(w->busy().isBusy());
+    }
+
     scan::PresetScanDialogs dialogs;
     std::unique_ptr<fmMain> w;
     QList<PageSeen> seen;
@@ -176,14 +192,11 @@ TEST_F(ScanWindowTest, OneFlatbedPageBecomesPrefix001WithItsSizeCodeAndResolutio
     EXPECT_FALSE(w->busy().isBusy());
     EXPECT_TRUE(noMessages());
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("scan-001.bmp")});
-    const Image file = readBack(work(QStringLiteral("scan-001.bmp")));
     // A4 at 300 dpi as the test device cuts it.
-    EXPECT_EQ(file.width(), 2480);
-    EXPECT_EQ(file.height(), 3507);
-    EXPECT_EQ(file.code(), ColourCode::Rgb24);
-    EXPECT_EQ(file.dpiX(), 300);
-    EXPECT_EQ(file.dpiY(), 300);
-    // The view shows the page that was written, as the current, unchanged file.
+    const Image file = readBack(work(QStringLiteral("scan-001.bmp")));
+    EXPECT_EQ(QList<int>({file.width(), file.height(), int(file.code()), file.dpiX(), file.dpiY()}),
+              QList<int>({2480, 3507, 24, 300, 300}));
+    // The view shows the page that was written, as the current, unchanged, listed file.
     ASSERT_NE(shown(), nullptr);
     EXPECT_EQ(shown()->pixels(), file.pixels());
     EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("scan-001.bmp")));
@@ -203,15 +216,14 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     ASSERT_EQ(seen.size(), 10);
     QStringList expected;
     for (int k = 1; k <= 10; ++k) {
-        SCOPED_TRACE(k);
         const QString name = QStringLiteral("doc-%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         expected.append(name);
         // Page k is written, listed and counted on before page k + 1 arrives.
         EXPECT_EQ(seen[k - 1].sCurFile, work(name));
-        EXPECT_TRUE(seen[k - 1].listed);
+        EXPECT_TRUE(seen[k - 1].listed) << k;
         EXPECT_EQ(seen[k - 1].txPfx, QStringLiteral("doc-%1").arg(k + 1, 3, 10, QLatin1Char('0')));
-        EXPECT_EQ(seen[k - 1].docState, 1);
-        EXPECT_EQ(readBack(work(name)).code(), ColourCode::Grey256);
+        EXPECT_EQ(seen[k - 1].docState, 1) << k;
+        EXPECT_EQ(readBack(work(name)).code(), ColourCode::Grey256) << k;
     }
     EXPECT_EQ(workFiles(), expected);
     EXPECT_EQ(listed(), expected);
@@ -231,8 +243,7 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     scan();
     EXPECT_TRUE(seen.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("紙詰まり")))
-        << prompt.messages().first().toStdString();
+    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral("紙詰まり"))) << prompt.messages()[0].toStdString();
     EXPECT_EQ(workFiles(), expected);
     EXPECT_EQ(readFile(work(expected.first())), first);
     EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
@@ -265,33 +276,32 @@ TEST_F(ScanWindowTest, CancelAfterThreePagesKeepsThemAndFillingAGapOverwritesNot
 
 TEST_F(ScanWindowTest, LineArtGreyAndColourPagesAreWrittenWithCodesOneEightyAndTwentyFour)
 {
-    // An empty prefix field: the files are -001, -002, -003.
-    const struct {
-        const char* mode;
-        int depth;
-        ColourCode code;
-        const char* sClrCd;
-    } cases[] = {
-        {"Gray", 1, ColourCode::Mono, "1"},
-        {"Gray", 8, ColourCode::Grey256, "80"},
-        {"Color", 8, ColourCode::Rgb24, "24"},
-    };
-    int number = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode + std::to_string(c.depth));
-        preset(kFlatbed, QLatin1String(c.mode), c.depth);
+    // An empty prefix field: the files are -001, -002, -003. The last page is written as TIFF
+    // from the source chosen through "ｿｰｽの選択".
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        {"Gray", 1, "1", "-001.bmp"}, {"Gray", 8, "80", "-002.bmp"}, {"Color", 8, "24", "-003.tif"}};
+    for (const auto& [mode, depth, code, name] : cases) {
+        SCOPED_TRACE(name);
+        const bool tiff = QLatin1String(name).endsWith(QLatin1String(".tif"));
+        if (tiff) {
+            dialogs.deviceName = QStringLiteral("test:1");
+            w->router().mnScan_Click(3);
+            w->strip().cbKak()->setCurrentIndex(1);
+        }
+        preset(kFlatbed, QLatin1String(mode), depth);
         scan();
-        ++number;
-        const QString name = QStringLiteral("-%1.bmp").arg(number, 3, 10, QLatin1Char('0'));
-        EXPECT_EQ(readBack(work(name)).code(), c.code);
+        const Image file = readBack(work(QLatin1String(name)), tiff ? codecs::ImageFormat::Tiff
+                                                                   : codecs::ImageFormat::Bmp);
+        EXPECT_EQ(int(file.code()), QByteArray(code).toInt());
+        EXPECT_EQ(file.dpiX(), 50);
         // The colour ticks follow the page, not the image shown before it.
-        EXPECT_EQ(w->state().sClrCd, QLatin1String(c.sClrCd));
-        EXPECT_EQ(txPfx(), QStringLiteral("-%1").arg(number + 1, 3, 10, QLatin1Char('0')));
+        EXPECT_EQ(w->state().sClrCd, QLatin1String(code));
         // The first page of a run is painted at once, however soon after the last run it came.
-        ASSERT_EQ(seen.size(), number);
         EXPECT_FALSE(seen.last().paintHeld);
     }
-    EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.bmp"}));
+    EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.tif"}));
+    EXPECT_EQ(txPfx(), QStringLiteral("-004"));
+    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
     EXPECT_TRUE(noMessages());
 }
 
@@ -299,32 +309,22 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
 {
     // "ｽｷｬﾝ後減色" > "ｸﾞﾚｰ(8bit)" and "ｽｷｬﾝ後印刷" > "用紙ｻｲｽﾞで印刷".
     w->router().mnGen_Click(4);
-    ASSERT_EQ(w->state().iGenClr, 4);
-    w->state().iPrnMd = 2;
-    struct Printed {
-        int mode;
-        QString sClrCd;
-        bool fileThere;
-    };
-    QList<Printed> printed;
+    w->router().mnPrn_Click(2);
+    QStringList printed;  // mode, sClrCd and whether the file was there yet
     w->operations().PrintImage = [&](int mode) {
-        printed.append({mode, w->state().sClrCd, QFileInfo::exists(work("g-001.bmp"))});
+        printed << QStringLiteral("%1 %2 %3").arg(mode).arg(w->state().sClrCd)
+                       .arg(QFileInfo::exists(work("g-001.bmp")));
     };
     setTxPfx(QStringLiteral("g"));
     preset(kFlatbed, QStringLiteral("Color"), 8);
     scan();
 
-    const Image file = readBack(work(QStringLiteral("g-001.bmp")));
-    EXPECT_EQ(file.code(), ColourCode::Grey256);
+    EXPECT_EQ(readBack(work(QStringLiteral("g-001.bmp"))).code(), ColourCode::Grey256);
     ASSERT_NE(shown(), nullptr);
     EXPECT_EQ(shown()->code(), ColourCode::Grey256);
     EXPECT_EQ(w->state().sClrCd, QStringLiteral("80"));
     EXPECT_EQ(w->document().state(), 1);  // the reduced page is what was written
-    // Printed once, reduced already and before the file was written.
-    ASSERT_EQ(printed.size(), 1);
-    EXPECT_EQ(printed[0].mode, 2);
-    EXPECT_EQ(printed[0].sClrCd, QStringLiteral("80"));
-    EXPECT_FALSE(printed[0].fileThere);
+    EXPECT_EQ(printed, QStringList{"2 80 0"});  // once, reduced already, before the file
 
     // A value above 8 (only an edited "User.xml" gives it) reduces nothing; the run goes on.
     w->state().iGenClr = 9;
@@ -334,24 +334,6 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     EXPECT_EQ(printed.size(), 1);
     EXPECT_EQ(txPfx(), QStringLiteral("g-003"));
     EXPECT_TRUE(noMessages());
-}
-
-TEST_F(ScanWindowTest, TheTifChoiceWritesTiffFilesFromTheChosenSource)
-{
-    dialogs.deviceName = QStringLiteral("test:1");
-    w->router().mnScan_Click(3);  // "ｿｰｽの選択"
-    w->strip().cbKak()->setCurrentIndex(1);
-    setTxPfx(QStringLiteral("t"));
-    preset(kFlatbed, QStringLiteral("Gray"), 8);
-    scan();
-
-    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("t-001.tif")});
-    const Image file = readBack(work(QStringLiteral("t-001.tif")), codecs::ImageFormat::Tiff);
-    EXPECT_EQ(file.code(), ColourCode::Grey256);
-    EXPECT_EQ(file.dpiX(), 50);
-    EXPECT_FALSE(w->state().bSvBmp);
-    EXPECT_EQ(txPfx(), QStringLiteral("t-002"));
-    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
 }
 
 TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
@@ -380,26 +362,14 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
     if (!readOnly)
         GTEST_SKIP() << "this process writes into read-only folders";
 
-    // Page 3 was raised and not written; the run stopped there.
+    // Page 3 was raised and not written; the run stopped there. Nothing lost, nothing
+    // half-written; the counter stays at the page that was not written.
     EXPECT_EQ(seen.size(), 3);
-    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
-    ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_EQ(prompt.messages().first(),
-              QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + work("scan-004.bmp") +
-                  QStringLiteral("\r書き込みの権限がありません\rｽｷｬﾝを中止しました。"
-                                 "表示中の画像は保存されていません。"));
-    // Nothing lost, nothing half-written; the counter stays at the page that was not written.
+    expectStoppedWithThePageUnsaved(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
+                                    work("scan-004.bmp") + QStringLiteral("\r書き込みの権限がありません\r"));
     EXPECT_EQ(workFiles(), (QStringList{"scan-001.bmp", "scan-002.bmp", "scan-003.bmp"}));
     EXPECT_EQ(readFile(work(QStringLiteral("scan-001.bmp"))), before);
     EXPECT_EQ(txPfx(), QStringLiteral("scan-004"));
-    // The page stays in the view, without a file and marked changed, so it can be saved elsewhere.
-    ASSERT_NE(shown(), nullptr);
-    EXPECT_EQ(shown()->code(), ColourCode::Rgb24);
-    EXPECT_EQ(w->state().sCurFile, QString());
-    EXPECT_EQ(w->document().state(), 2);
-    EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
-    EXPECT_TRUE(w->ikImg().updatesEnabled());
-    EXPECT_FALSE(w->busy().isBusy());
 }
 
 TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
@@ -412,19 +382,11 @@ TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
     EXPECT_EQ(seen.size(), 2);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
     EXPECT_EQ(seen[0].txPfx, QStringLiteral("abc-32768"));
-    ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("連番「32768」が上限の 32767 を超えています。")))
-        << prompt.messages().first().toStdString();
-    EXPECT_TRUE(prompt.messages().first().endsWith(QStringLiteral("表示中の画像は保存されていません。")));
-    ASSERT_NE(shown(), nullptr);
-    EXPECT_EQ(w->document().state(), 2);
-    EXPECT_EQ(w->state().sCurFile, QString());
-    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
+    expectStoppedWithThePageUnsaved(QStringLiteral("連番「32768」が上限の 32767 を超えています。"));
 
     // Saving the page to the work folder is refused the same way.
-    prompt.shown.clear();
     w->router().mnFile_Click(7);
-    EXPECT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.messages().size(), 2);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
     EXPECT_EQ(w->document().state(), 2);
 }
@@ -433,8 +395,7 @@ TEST_F(ScanWindowTest, SaveToWorkFolderFillsTheGapThenAdvancesPastTheNextFile)
 {
     writeFile(work(QStringLiteral("abc-001.bmp")), "first");
     writeFile(work(QStringLiteral("abc-003.bmp")), "third");
-    // Without an image the command does nothing.
-    w->router().mnFile_Click(7);
+    w->router().mnFile_Click(7);  // without an image: nothing
     EXPECT_EQ(workFiles().size(), 2);
 
     Image image = Image::create(13, 7, ColourCode::Rgb24);

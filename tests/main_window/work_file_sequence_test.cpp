@@ -13,11 +13,12 @@ namespace {
 
 class WorkFileSequenceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
     QString folder() const { return m_dir.path(); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
+    QString next(const QString& prefixText, int extension = 0)
+    {
+        return sequence.NextWorkFileName(prefixText, extension, m_dir.path());
+    }
     void touch(const QString& name)
     {
         QFile file(path(name));
@@ -25,9 +26,9 @@ protected:
     }
 
     // What the window does for one page: name, write, advance; returns the name written.
-    QString writeOne(const QString& prefixText, int extension = 0)
+    QString writeOne(const QString& prefixText)
     {
-        const QString name = sequence.NextWorkFileName(prefixText, extension, folder());
+        const QString name = next(prefixText);
         if (name.isEmpty())
             return QString();
         QFile file(name);
@@ -43,17 +44,15 @@ private:
     QTemporaryDir m_dir;
 };
 
-TEST_F(WorkFileSequenceTest, AnEmptyFieldStartsAtOneAndCountsOn)
+TEST_F(WorkFileSequenceTest, AnEmptyFieldStartsAtOneAndNeverOverwrites)
 {
-    EXPECT_EQ(sequence.NextWorkFileName(QString(), 0, folder()), path(QStringLiteral("-001.bmp")));
+    EXPECT_EQ(next(QString()), path(QStringLiteral("-001.bmp")));
     EXPECT_EQ(sequence.prefix(), QString());
     EXPECT_EQ(sequence.number(), 1);
-    EXPECT_TRUE(sequence.saveAsBmp());
     EXPECT_EQ(sequence.AdvanceSequence(), QStringLiteral("-002"));
-
     // An existing -001 is not overwritten by an empty field: the first free number is taken.
     touch(QStringLiteral("-001.tif"));
-    EXPECT_EQ(sequence.NextWorkFileName(QString(), 1, folder()), path(QStringLiteral("-002.tif")));
+    EXPECT_EQ(next(QString(), 1), path(QStringLiteral("-002.tif")));
 }
 
 TEST_F(WorkFileSequenceTest, APrefixFillsTheFirstGapAndTheNextPageNeverLandsOnAFile)
@@ -71,11 +70,8 @@ TEST_F(WorkFileSequenceTest, APrefixFillsTheFirstGapAndTheNextPageNeverLandsOnAF
 TEST_F(WorkFileSequenceTest, ATypedNumberSelectsThatFileRoundedHalvesToEven)
 {
     touch(QStringLiteral("abc-007.bmp"));
-    const struct {
-        const char* text;
-        const char* name;
-    } cases[] = {
-        {"abc-7", "abc-007.bmp"},    // the user's number, even though the file exists
+    const std::pair<const char*, const char*> cases[] = {
+        {"abc-7", "abc-007.bmp"},  // the user's number, even though the file exists
         {"abc-0", "abc-001.bmp"},    {"abc-x", "abc-001.bmp"},   {"abc-", "abc-001.bmp"},
         {"abc--5", "abc-001.bmp"},   {"abc-2.5", "abc-002.bmp"}, {"abc-3.5", "abc-004.bmp"},
         {"abc- 12", "abc-012.bmp"},  {"abc-12xyz", "abc-012.bmp"},
@@ -83,26 +79,27 @@ TEST_F(WorkFileSequenceTest, ATypedNumberSelectsThatFileRoundedHalvesToEven)
         {"my-scan-5", "my-001.bmp"},  // the first dash splits
         {"-5", "-005.bmp"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(sequence.NextWorkFileName(QString::fromUtf8(c.text), 0, folder()),
-                  path(QString::fromUtf8(c.name)))
-            << c.text;
-    }
+    for (const auto& [typed, name] : cases)
+        EXPECT_EQ(next(QString::fromUtf8(typed)), path(QString::fromUtf8(name))) << typed;
     EXPECT_EQ(sequence.prefix(), QString());
     EXPECT_EQ(sequence.number(), 5);
 }
 
-TEST_F(WorkFileSequenceTest, TheExtensionBoxChoosesTifAndTheProbeLooksAtTifNamesOnly)
+TEST_F(WorkFileSequenceTest, TheExtensionBoxChoosesTifAndTheFolderIsNeverLeft)
 {
     touch(QStringLiteral("abc-001.bmp"));
-    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 1, folder()),
-              path(QStringLiteral("abc-001.tif")));
+    EXPECT_EQ(next(QStringLiteral("abc"), 1), path(QStringLiteral("abc-001.tif")));
     EXPECT_FALSE(sequence.saveAsBmp());
-    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), -1, folder()),
-              path(QStringLiteral("abc-001.tif")));
-    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 0, folder()),
-              path(QStringLiteral("abc-002.bmp")));
+    EXPECT_EQ(next(QStringLiteral("abc"), -1), path(QStringLiteral("abc-001.tif")));
+    EXPECT_EQ(next(QStringLiteral("abc"), 0), path(QStringLiteral("abc-002.bmp")));
     EXPECT_TRUE(sequence.saveAsBmp());
+
+    EXPECT_TRUE(next(QStringLiteral("../escape")).isEmpty());
+    EXPECT_TRUE(sequence.error().contains(QLatin1Char('/')));
+    EXPECT_TRUE(next(QStringLiteral("a/b-3")).isEmpty());
+    // A folder given with a trailing slash makes no double slash.
+    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("x"), 0, folder() + QLatin1Char('/')),
+              path(QStringLiteral("x-001.bmp")));
 }
 
 TEST_F(WorkFileSequenceTest, NumbersFromOneThousandPrintWithFourDigits)
@@ -120,39 +117,24 @@ TEST_F(WorkFileSequenceTest, NumbersFromOneThousandPrintWithFourDigits)
 TEST_F(WorkFileSequenceTest, TheCounterNeverPasses32767)
 {
     EXPECT_EQ(writeOne(QStringLiteral("abc-32767")), QStringLiteral("abc-32767.bmp"));
-    EXPECT_EQ(sequence.number(), 32767);
     // No number is left: the field shows one past the limit, which the next name refuses.
     EXPECT_EQ(text, QStringLiteral("abc-32768"));
     EXPECT_FALSE(sequence.error().isEmpty());
-    EXPECT_EQ(sequence.number(), 32767);
-    EXPECT_TRUE(sequence.NextWorkFileName(text, 0, folder()).isEmpty());
+    EXPECT_TRUE(next(text).isEmpty());
     EXPECT_TRUE(sequence.error().contains(QStringLiteral("32767"))) << sequence.error().toStdString();
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("abc-32768.bmp"))));
     // A refused name leaves the state as it was.
     EXPECT_EQ(sequence.number(), 32767);
     EXPECT_EQ(sequence.prefix(), QStringLiteral("abc"));
 
-    for (const char* typed : {"abc-40000", "abc-32767.5", "abc-1e9", "abc-99999999999999999999"}) {
-        EXPECT_TRUE(sequence.NextWorkFileName(QString::fromUtf8(typed), 0, folder()).isEmpty())
-            << typed;
-    }
-    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc-32767.4"), 0, folder()),
-              path(QStringLiteral("abc-32767.bmp")));
+    for (const char* typed : {"abc-40000", "abc-32767.5", "abc-1e9", "abc-99999999999999999999"})
+        EXPECT_TRUE(next(QString::fromUtf8(typed)).isEmpty()) << typed;
+    EXPECT_EQ(next(QStringLiteral("abc-32767.4")), path(QStringLiteral("abc-32767.bmp")));
 
     // A prefix whose every number is taken gets no name either.
     WorkFileSequence taken([](const QString&) { return true; });
     EXPECT_TRUE(taken.NextWorkFileName(QStringLiteral("abc"), 0, folder()).isEmpty());
     EXPECT_FALSE(taken.error().isEmpty());
-}
-
-TEST_F(WorkFileSequenceTest, APrefixThatWouldLeaveTheWorkFolderIsRefused)
-{
-    EXPECT_TRUE(sequence.NextWorkFileName(QStringLiteral("../escape"), 0, folder()).isEmpty());
-    EXPECT_TRUE(sequence.error().contains(QLatin1Char('/')));
-    EXPECT_TRUE(sequence.NextWorkFileName(QStringLiteral("a/b-3"), 0, folder()).isEmpty());
-    // A folder given with a trailing slash makes no double slash.
-    EXPECT_EQ(sequence.NextWorkFileName(QStringLiteral("abc"), 0, folder() + QLatin1Char('/')),
-              path(QStringLiteral("abc-001.bmp")));
 }
 
 }  // namespace
