@@ -1,7 +1,9 @@
+#include "environment/cp932.h"
+#include "environment/number_text.h"
+#include "environment/settings_store.h"
 #include "environment/tool_path_store.h"
 #include "imaging/imaging_control.h"
 #include "main_window/clickable_picture.h"
-#include "main_window/display_controller.h"
 #include "main_window/document_state.h"
 #include "main_window/file_list_box.h"
 #include "main_window/folder_watch.h"
@@ -10,19 +12,23 @@
 #include "main_window/tool_strip.h"
 #include "main_window/twips_scale.h"
 #include "main_window/view_layout.h"
+#include "main_window/window_placement.h"
 #include "main_window/work_folder_commands.h"
 
 #include "tests/main_window/main_window_fixture.h"
 #include "tests/support/qt_printers.h"
+#include "tests/support/user_close.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -39,12 +45,9 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     w->menus().mnFile.item(0)->trigger();  // cancelled
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
     ASSERT_EQ(prompt.shown.size(), 1);
-    const FileDialogRequest& asked = prompt.shown[0].request;
-    EXPECT_EQ(asked.title, QString::fromUtf8("画像ﾌｧｲﾙを開く"));
-    EXPECT_EQ(asked.filters, QStringList{QString::fromUtf8(
-                                 "画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;"
-                                 "*.JP2;*.JPC;*.J2K")});
-    EXPECT_EQ(asked.selectedFilter, 0);
+    EXPECT_EQ(prompt.shown[0].request.title, QString::fromUtf8("画像ﾌｧｲﾙを開く"));
+    EXPECT_EQ(prompt.shown[0].request.filters,
+              QStringList{"画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K"});
 
     prompt.fileAnswers.push_back(good);
     w->menus().mnFile.item(0)->trigger();
@@ -72,21 +75,6 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     EXPECT_EQ(w->state().sCurFile, QString());
     EXPECT_EQ(w->document().state(), 0);
     EXPECT_FALSE(w->menus().mnClp.isEnabled(0));
-}
-
-TEST_F(MainWindowTest, ActivationBringsTheListInStep)
-{
-    auto w = start();
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    writeBmp(workFolder() + QStringLiteral("/scan-001.bmp"));
-    w->state().sCurFile = QStringLiteral("/elsewhere/SCAN-001.BMP");
-    QEvent activated(QEvent::ActivationChange);
-    QApplication::sendEvent(w.get(), &activated);
-    ASSERT_EQ(w->File1().listCount(), 1);
-    EXPECT_EQ(w->File1().fileName(), QStringLiteral("scan-001.bmp"));
-    EXPECT_EQ(w->ikImg().ImageHandle(), 0u);  // selected, not opened
 }
 
 TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
@@ -170,7 +158,7 @@ TEST_F(MainWindowTest, TheEditorIsLookedUpOnceAndGetsTheFolderOrFileAsOneArgumen
     EXPECT_EQ(prompt.shown.size(), 1);
 }
 
-TEST_F(MainWindowTest, TheLayoutFollowsTheWindowButNotWhileMinimised)
+TEST_F(MainWindowTest, TheListKeepsItsWidthTheViewFillsTheRestAndNoHeightIsNegative)
 {
     auto w = start();
     w->show();
@@ -190,25 +178,15 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowButNotWhileMinimised)
     QApplication::processEvents();
     EXPECT_EQ(w->File1().height(), 0);
     EXPECT_EQ(w->ikImg().height(), 0);
-
-    QSignalSpy layouts(&w->display(), &DisplayController::laidOut);
-    w->showMinimized();
-    QApplication::processEvents();
-    w->resize(w->width() + 40, w->height() + 30);
-    QApplication::processEvents();
-    EXPECT_EQ(layouts.count(), 0);
-    w->showNormal();
-    QApplication::processEvents();
-    EXPECT_EQ(layouts.count(), 1);
 }
 
+// "ｽｹｰﾙ表示" off shows the image at actual size with the magnifier; the box always sends
+// "off" first, as it has always done, and follows the mode.
 TEST_F(MainWindowTest, ScaleDisplayAndTheMagnifier)
 {
     auto w = start();
     ClickablePicture* magnifier = w->strip().imZoom();
     QCheckBox* box = w->strip().chDsp();
-
-    // Off through the View menu: actual size at 100 %, the magnifier shows, the box stays.
     w->ikImg().setZoomX(3.0);
     w->menus().mnDisp.item(0)->trigger();
     EXPECT_EQ(w->state().nDspMd, 3);
@@ -217,13 +195,11 @@ TEST_F(MainWindowTest, ScaleDisplayAndTheMagnifier)
     EXPECT_TRUE(box->isChecked());
     EXPECT_DOUBLE_EQ(w->ikImg().ZoomX(), 1.0);
 
-    QTest::mouseClick(magnifier, Qt::LeftButton);
-    QTest::mouseClick(magnifier, Qt::LeftButton);
-    QTest::mouseClick(magnifier, Qt::RightButton);
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::LeftButton, Qt::RightButton})
+        QTest::mouseClick(magnifier, button);
     EXPECT_FLOAT_EQ(float(w->ikImg().ZoomX()), 1.5f);
     EXPECT_FLOAT_EQ(float(w->ikImg().ZoomY()), 1.5f);
 
-    // Clicking the box now sends "off" again: still actual size, and the box follows.
     box->click();
     EXPECT_FALSE(box->isChecked());
     EXPECT_EQ(w->state().nDspMd, 3);
@@ -251,6 +227,166 @@ TEST_F(MainWindowTest, PasteFollowsTheClipboardEachTimeAMenuOpens)
     openMenu(2);
     EXPECT_TRUE(w->menus().mnClp.isEnabled(3));
     clipboard->clear();
+}
+
+// The stored place 100, 60, 600 x 400 pixels (in twips at 96 dots per inch), actual-size display,
+// a prefix, TIFF, "ｸﾞﾚｰ(8bit)" after scanning and two registered sizes.
+const QList<QPair<QString, QString>> StoredForm = {
+    {"Left", "1500"}, {"Top", "900"}, {"Width", "9000"}, {"Height", "6000"}};
+const QList<QPair<QString, QString>> StoredUser = {
+    {"ｽｹｰﾙ表示", "実寸"}, {"保存ﾌｧｲﾙ", "scan-007"}, {"保存形式", "TIF"}, {"ｽｷｬﾝ後減色", "4"},
+    {"PC_RNG", "A4,21,29.7,cm:Card,85,54,px"}};
+
+TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWritesTheDefaults)
+{
+    auto w = start();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const TwipsScale s = TwipsScale::of(QGuiApplication::primaryScreen());
+    const auto px = [&](double twips) { return s.toPixels(roundHalfEven(twips)); };
+    EXPECT_EQ(w->geometry(), QRect(px(s.toTwips(screen.width()) * 0.1),
+                                   px(s.toTwips(screen.height()) * 0.1),
+                                   px(s.toTwips(screen.width()) * 0.7),
+                                   px(s.toTwips(screen.height()) * 0.7)));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tavlo"));
+    EXPECT_EQ(w->state().nDspMd, 1);
+    EXPECT_TRUE(w->strip().chDsp()->isChecked());
+    EXPECT_TRUE(w->menus().mnDisp.isChecked(0));
+    EXPECT_FALSE(w->strip().imZoom()->isVisibleTo(w.get()));
+    EXPECT_EQ(w->strip().cbKak()->currentIndex(), 0);
+    EXPECT_EQ(w->document().state(), 0);
+    EXPECT_EQ(w->state().sWrkFld, workFolder());
+    EXPECT_TRUE(QFileInfo(workFolder()).isDir());
+    EXPECT_TRUE(QFileInfo(userXml()).isFile());  // created empty while loading
+    EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messages().join("|").toStdString();
+
+    // The defaults go out as they came in.
+    const QRect g = w->geometry();
+    const auto twips = [&](int pixels) { return QString::number(s.toTwips(pixels)); };
+    w->menus().mnFile.item(15)->trigger();  // 終了(&X)
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(readUserXml(), Cp932::encode(settingsText(
+                                 {{"Left", twips(g.x())}, {"Top", twips(g.y())},
+                                  {"Width", twips(g.width())}, {"Height", twips(g.height())}},
+                                 {{"ｽｹｰﾙ表示", "ｽｹｰﾙ"}, {"保存ﾌｧｲﾙ", ""}, {"保存形式", "BMP"},
+                                  {"ｽｷｬﾝ後減色", "0"}, {"PC_RNG", ""}})));
+}
+
+TEST_F(MainWindowTest, EverySavedValueComesBackAndGoesOutUnchanged)
+{
+    const QString text = settingsText(StoredForm, StoredUser);
+    writeUserXml(text);
+    auto w = start();
+    EXPECT_EQ(w->geometry(), QRect(100, 60, 600, 400));
+    EXPECT_EQ(w->state().nDspMd, 3);
+    EXPECT_FALSE(w->strip().chDsp()->isChecked());
+    EXPECT_FALSE(w->menus().mnDisp.isChecked(0));
+    EXPECT_TRUE(w->strip().imZoom()->isVisibleTo(w.get()));
+    EXPECT_EQ(w->strip().txPfx()->text(), QStringLiteral("scan-007"));
+    EXPECT_EQ(w->strip().cbKak()->currentIndex(), 1);
+    EXPECT_FALSE(w->state().bSvBmp);
+    EXPECT_EQ(w->state().iGenClr, 4);
+    for (int i = 0; i <= 5; ++i)
+        EXPECT_EQ(w->menus().mnGen.isChecked(i), i == 4);
+    EXPECT_EQ(w->state().sRangeList, QStringLiteral("A4,21,29.7,cm:Card,85,54,px"));
+
+    w->menus().mnFile.item(15)->trigger();
+    EXPECT_EQ(readUserXml(), Cp932::encode(text));
+}
+
+TEST_F(MainWindowTest, ChangesMadeWhileRunningAreRestoredAtTheNextStart)
+{
+    writeUserXml(settingsText(StoredForm, StoredUser));
+    {
+        auto w = start();
+        w->setGeometry(120, 80, 500, 300);
+        w->strip().txPfx()->setText(QStringLiteral("abc-002"));
+        w->strip().cbKak()->setCurrentIndex(0);
+        w->menus().mnGen.item(2)->trigger();
+        w->menus().mnPrn.item(1)->trigger();
+        w->strip().chDsp()->click();  // scaled display on
+        w->menus().mnFile.item(15)->trigger();
+    }
+    releaseSettingsStore();
+    auto again = start();
+    EXPECT_EQ(again->geometry(), QRect(120, 80, 500, 300));
+    EXPECT_EQ(again->strip().txPfx()->text(), QStringLiteral("abc-002"));
+    EXPECT_TRUE(again->state().bSvBmp);
+    EXPECT_EQ(again->state().iGenClr, 2);
+    EXPECT_EQ(again->state().nDspMd, 1);
+    // The after-scan print choice is never kept.
+    EXPECT_EQ(again->state().iPrnMd, 0);
+    EXPECT_TRUE(again->menus().mnPrn.isChecked(0));
+}
+
+TEST_F(MainWindowTest, StoredValuesAreComparedExactly)
+{
+    writeUserXml(settingsText(StoredForm, {{"ｽｹｰﾙ表示", "ｽｹｰﾙ "},
+                                           {"保存形式", "bmp"},
+                                           {"ｽｷｬﾝ後減色", "99999"}}));
+    auto w = start();
+    EXPECT_EQ(w->state().nDspMd, 3);  // a trailing blank is another word
+    EXPECT_FALSE(w->state().bSvBmp);  // "bmp" is not "BMP": TIFF
+    EXPECT_EQ(w->strip().cbKak()->currentIndex(), 1);
+    // A number no menu item has checks none and does not fail the start.
+    EXPECT_EQ(w->state().iGenClr, 32767);
+    for (int i = 0; i <= 5; ++i)
+        EXPECT_FALSE(w->menus().mnGen.isChecked(i));
+}
+
+TEST_F(MainWindowTest, AZeroSizeIsCentredAndAPlaceOffEveryScreenIsBroughtBack)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    writeUserXml(settingsText({{"Left", "1500"}, {"Top", "900"}, {"Width", "0"}, {"Height", "6000"}},
+                              {}));
+    EXPECT_EQ(start()->geometry(),
+              QRect((screen.width() - 640) / 2, (screen.height() - 480) / 2, 640, 480));
+
+    writeUserXml(settingsText(
+        {{"Left", "-480000"}, {"Top", "-480000"}, {"Width", "9000"}, {"Height", "6000"}}, {}));
+    releaseSettingsStore();
+    EXPECT_EQ(start()->geometry(), QRect(screen.width() / 10, screen.height() / 10, 600, 400));
+}
+
+TEST(WindowPlacement, KeepsAVisiblePlaceAndMovesALostOne)
+{
+    const QRect primary(0, 0, 1000, 800);
+    const QList<QRect> screens = {primary, QRect(1000, 0, 1000, 800)};
+    const auto place = [&](QRect saved, QSize present = {}) {
+        return WindowPlacement::place(saved, present, screens, primary);
+    };
+    // Partly visible, or on the second screen: kept.
+    EXPECT_EQ(place(QRect(-50, -20, 300, 200)), QRect(-50, -20, 300, 200));
+    EXPECT_EQ(place(QRect(1500, 100, 300, 200)), QRect(1500, 100, 300, 200));
+    // Saved on a third screen that is gone: back on the primary one, cut to fit.
+    EXPECT_EQ(place(QRect(2500, 100, 300, 200)), QRect(100, 80, 300, 200));
+    EXPECT_EQ(place(QRect(-32000, -32000, 5000, 5000)), QRect(100, 80, 900, 720));
+    // No usable size: the present size, centred.
+    EXPECT_EQ(place(QRect(10, 10, 0, 50), QSize(400, 300)), QRect(300, 250, 400, 300));
+}
+
+TEST_F(MainWindowTest, OnlyTheUsersQuitOrCloseSavesAndOnlyOnce)
+{
+    auto w = start();
+    w->show();
+    w->close();  // the program closes it
+    EXPECT_FALSE(w->closeRequested(fmMain::CloseReason::Session));
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(readUserXml().isEmpty());
+
+    w->show();
+    closeThroughTheFrame(*w);  // the close box
+    EXPECT_EQ(ended, 1);
+    ASSERT_FALSE(readUserXml().isEmpty());
+
+    // The program closing its windows afterwards, the user's close arriving late or a quit from
+    // the menu do not save again.
+    writeFile(userXml(), "changed since");
+    processValues().ending = true;
+    w->close();
+    closeThroughTheFrame(*w);
+    w->menus().mnFile.item(15)->trigger();
+    EXPECT_EQ(readUserXml(), QByteArray("changed since"));
+    EXPECT_EQ(ended, 1);
 }
 
 }  // namespace
