@@ -1,5 +1,4 @@
 #include "dialogs/printer_resolution_source.h"
-#include "dialogs/qt_printer_resolution_source.h"
 #include "dialogs/resolution_dialog.h"
 
 #include <gtest/gtest.h>
@@ -248,26 +247,6 @@ TEST(ResolutionDialog, PrinterReferenceShowsTheChosenPrinterAndChangesNothingEls
         click(d, "cmOK0");
     });
     EXPECT_FALSE(out.ok);
-}
-
-// The real print-setup dialog, answered by the test: Cancel gives nothing, OK names the chosen
-// printer (Qt's PDF writer where no print system runs) with a resolution.
-TEST(QtPrinterResolutionSource, CancelGivesNothingAndOkGivesTheChosenPrinter)
-{
-    QtPrinterResolutionSource source;
-    for (bool ok : {false, true}) {
-        QTimer::singleShot(0, [ok] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                EXPECT_EQ(dialog->windowTitle(), QtPrinterResolutionSource::dialogTitle());
-                ok ? dialog->accept() : dialog->reject();
-                if (dialog->isVisible())
-                    dialog->reject();
-            }
-        });
-        const std::optional<PrinterResolution> chosen = source.choosePrinter(nullptr);
-        ASSERT_EQ(chosen.has_value(), ok);
-        EXPECT_TRUE(!ok || (!chosen->name.isEmpty() && chosen->horizontal > 0 && chosen->vertical > 0));
-    }
 }
 
 }  // namespace

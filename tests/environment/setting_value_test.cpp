@@ -1,4 +1,5 @@
 #include "environment/cp932.h"
+#include "environment/number_text.h"
 #include "environment/setting_value.h"
 #include "tests/environment/settings_test_support.h"
 
@@ -45,6 +46,32 @@ TEST(Cp932, DecodesWhatItCanAndEncodesEachUnrepresentableCharacterAsOneQuestionM
     EXPECT_EQ(Cp932::decode("ab\x81"), QStringLiteral("ab\ufffd"));  // cut-off lead byte
     EXPECT_EQ(Cp932::encode(QStringLiteral("‡運用ｽ")), QByteArray("\x81\xf6\x89\x5e\x97\x70\xbd"));
     EXPECT_EQ(Cp932::encode(QStringLiteral("x\u00e9\U0001F600\u0e01y")), QByteArray("x???y"));
+}
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
+{
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("12abc")), 12.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("abc")), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(" - 1 2.5e1x")), -125.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("\t3\n00")), 300.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(".5")), 0.5);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("7e")), 7.0);   // exponent without digits
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1.2.3")), 1.2);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("+-1")), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("１２")), 0.0);  // full-width digits are not read
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
+{
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-0.5), 0);
+    EXPECT_EQ(roundHalfEven(-1.5), -2);
+    EXPECT_EQ(roundHalfEven(2.4999), 2);
+    EXPECT_EQ(roundHalfEven(1e20), 2147483647);
+    EXPECT_EQ(roundHalfEven(-1e20), -2147483647 - 1);
 }
 
 }  // namespace

@@ -247,17 +247,5 @@ TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
     }
 }
 
-TEST_F(Edits, BusyIsAPointerSwitch)
-{
-    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    w->operations().SetBusy(true);
-    w->operations().SetBusy(true);
-    EXPECT_EQ(w->ikImg().MousePointer(), 14);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
-    w->operations().SetBusy(false);  // one "off" ends both "on"s
-    EXPECT_EQ(w->ikImg().MousePointer(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
 }  // namespace
 }  // namespace tavlo::test
