@@ -1,4 +1,3 @@
-#include "dialogs/printer_resolution_source.h"
 #include "dialogs/resolution_dialog.h"
 
 #include <gtest/gtest.h>
@@ -138,19 +137,6 @@ TEST(ResolutionDialog, FinishingAnEntrySetsBothFieldsWithTheCheckBoxAndMovesToOk
     EXPECT_EQ(out, (Outcome{72, 144, true}));
 }
 
-TEST(ResolutionDialog, LeavingAnEditedFieldCopiesItPassingThroughAnUntouchedOneDoesNot)
-{
-    const Outcome out = runAct(300, 150, 600, 300, [](QDialog& d) {
-        QTest::mouseClick(child(d, "txTate"), Qt::LeftButton);  // focus leaves untouched txYoko
-        EXPECT_EQ(child(d, "txTate")->text(), QStringLiteral("150"));
-        // The click places the cursor first; the whole text is selected after it.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return child(d, "txTate")->selectedText() == "150"; }));
-        QTest::keyClicks(child(d, "txTate"), QStringLiteral("1500"));
-        click(d, "cmOK0");  // no Enter: leaving the field for OK recalculates first
-    });
-    EXPECT_EQ(out, (Outcome{1500, 1500, true}));
-}
-
 TEST(ResolutionDialog, TypedNumbersRoundHalvesToEvenAndNoNumberReadsAsZero)
 {
     // 72.5 is 72: unchanged, so OK counts as Cancel.
@@ -172,23 +158,6 @@ TEST(ResolutionDialog, TypedNumbersRoundHalvesToEvenAndNoNumberReadsAsZero)
                   click(d, "cmOK0");
               }),
               (Outcome{0, 0, true}));
-}
-
-TEST(ResolutionDialog, AValueBeyondThe32BitRangeIsRefusedAndTheLastValidOneKept)
-{
-    const Outcome out = runAct(72, 72, 720, 360, [](QDialog& d) {
-        child<QCheckBox>(d, "chXY")->setChecked(false);
-        type(d, "txYoko", QStringLiteral("150"));
-        type(d, "txYoko", QStringLiteral("99999999999999999999"));
-        EXPECT_TRUE(red(d, "txYoko"));
-        EXPECT_EQ(row(d, "lbYoko")[1], QStringLiteral("4.8"));  // still 720 / 150
-        type(d, "txTate", QStringLiteral("2147483648"));
-        EXPECT_TRUE(red(d, "txTate"));
-        type(d, "txTate", QStringLiteral("2147483647"));
-        EXPECT_FALSE(red(d, "txTate"));
-        click(d, "cmOK0");
-    });
-    EXPECT_EQ(out, (Outcome{150, 2147483647, true}));
 }
 
 TEST(ResolutionDialog, CancelEscapeRestoreAndTheCloseBoxHandNothingBack)
@@ -224,29 +193,6 @@ TEST(ResolutionDialog, CancelEscapeRestoreAndTheCloseBoxHandNothingBack)
                   d.close();
               }),
               (Outcome{72, 72, false}));
-}
-
-class AnsweringPrinterSource : public PrinterResolutionSource {
-public:
-    AnsweringPrinterSource() { setPrinterResolutionSource(this); }
-    ~AnsweringPrinterSource() override { setPrinterResolutionSource(nullptr); }
-    std::optional<PrinterResolution> choosePrinter(QWidget*) override { return answer; }
-    std::optional<PrinterResolution> answer;
-};
-
-TEST(ResolutionDialog, PrinterReferenceShowsTheChosenPrinterAndChangesNothingElse)
-{
-    AnsweringPrinterSource printers;
-    const Outcome out = runAct(72, 72, 720, 360, [&](QDialog& d) {
-        click(d, "cmPrn");  // cancelled: nothing shown
-        EXPECT_EQ(row(d, "lbPrn"), QStringList({"", "", ""}));
-        printers.answer = PrinterResolution{QStringLiteral("Office Laser"), 600, 1200};
-        click(d, "cmPrn");
-        EXPECT_EQ(row(d, "lbPrn"), QStringList({"Office Laser", "600", "1200"}));
-        EXPECT_EQ(child(d, "txYoko")->text(), QStringLiteral("72"));
-        click(d, "cmOK0");
-    });
-    EXPECT_FALSE(out.ok);
 }
 
 }  // namespace

@@ -171,11 +171,6 @@ TEST_F(UserData, FailuresAreShownAndStartUpGoesOnWithTheDefaultFolder)
 
 TEST_F(UserData, FolderHelpers)
 {
-    // Special folders have no trailing slash.
-    EXPECT_EQ(store.FsGtSpFld(26), dataHome());
-    EXPECT_EQ(store.FsGtSpFld(9), dataHome() + QStringLiteral("/applications"));
-    EXPECT_EQ(store.FsGtSpFld(0), QString());
-
     // F_CreateFld makes every missing level from the top and leaves an existing folder as it is.
     const QString deep = dir.path() + QStringLiteral("/a/b/c");
     EXPECT_TRUE(store.F_CreateFld(deep));
@@ -185,13 +180,6 @@ TEST_F(UserData, FolderHelpers)
     EXPECT_TRUE(QFileInfo::exists(deep + QStringLiteral("/keep")));
     // A level that cannot be made (a file stands in its place) is passed over.
     EXPECT_FALSE(store.F_CreateFld(deep + QStringLiteral("/keep/d/e")));
-
-    // F_ChkSb makes one level of each sub-folder; one that fails does not stop the rest.
-    const QString base = dir.path() + QLatin1Char('/');
-    EXPECT_TRUE(store.F_ChkSb(base, {QStringLiteral("Temp")}));
-    EXPECT_TRUE(QFileInfo(base + QStringLiteral("Temp")).isDir());
-    EXPECT_FALSE(store.F_ChkSb(base, {QStringLiteral("x/y"), QStringLiteral("z")}));
-    EXPECT_TRUE(QFileInfo(base + QStringLiteral("z")).isDir());
 
     // CheckFileExists is true for files only.
     EXPECT_TRUE(CheckFileExists(deep + QStringLiteral("/keep")));

@@ -174,35 +174,6 @@ TEST_F(MainWindowTest, TheListKeepsItsWidthTheViewFillsTheRestAndNoHeightIsNegat
     EXPECT_EQ(w->ikImg().height(), 0);
 }
 
-// "ｽｹｰﾙ表示" off shows the image at actual size with the magnifier; the box always sends
-// "off" first, as it has always done, and follows the mode.
-TEST_F(MainWindowTest, ScaleDisplayAndTheMagnifier)
-{
-    auto w = start();
-    ClickablePicture* magnifier = w->strip().imZoom();
-    QCheckBox* box = w->strip().chDsp();
-    w->ikImg().setZoomX(3.0);
-    w->menus().mnDisp.item(0)->trigger();
-    EXPECT_EQ(w->state().nDspMd, 3);
-    EXPECT_FALSE(w->menus().mnDisp.isChecked(0));
-    EXPECT_TRUE(magnifier->isVisibleTo(w.get()));
-    EXPECT_TRUE(box->isChecked());
-    EXPECT_DOUBLE_EQ(w->ikImg().ZoomX(), 1.0);
-
-    for (Qt::MouseButton button : {Qt::LeftButton, Qt::LeftButton, Qt::RightButton})
-        QTest::mouseClick(magnifier, button);
-    EXPECT_FLOAT_EQ(float(w->ikImg().ZoomX()), 1.5f);
-    EXPECT_FLOAT_EQ(float(w->ikImg().ZoomY()), 1.5f);
-
-    box->click();
-    EXPECT_FALSE(box->isChecked());
-    EXPECT_EQ(w->state().nDspMd, 3);
-    box->click();
-    EXPECT_EQ(w->state().nDspMd, 1);
-    EXPECT_FALSE(magnifier->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->menus().mnDisp.isChecked(0));
-}
-
 TEST_F(MainWindowTest, PasteFollowsTheClipboardEachTimeAMenuOpens)
 {
     auto w = start();
