@@ -181,30 +181,52 @@ private:
     std::size_t m_storeBefore = 0;
 };
 
-TEST_F(ScanWindowTest, OneFlatbedPageBecomesPrefix001WithItsSizeCodeAndResolution)
+// Flatbed pages in line art, grey and colour become prefix-001, -002 and -003 with codes 1, 80
+// and 24; the last, at 300 dpi, is written as TIFF from the source chosen through "ｿｰｽの選択".
+TEST_F(ScanWindowTest, FlatbedPagesBecomeTheNextNumberedFilesWithTheirSizeCodeAndResolution)
 {
     setTxPfx(QStringLiteral("scan"));
-    preset(kFlatbed, QStringLiteral("Color"), 8, 300);
-    scan();
-
-    ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].busy);
-    EXPECT_FALSE(w->busy().isBusy());
+    const std::tuple<const char*, int, int, const char*, QSize> cases[] = {
+        {"Gray", 1, 50, "scan-001.bmp", QSize(413, 584)},
+        {"Gray", 8, 50, "scan-002.bmp", QSize(413, 584)},
+        {"Color", 8, 300, "scan-003.tif", QSize(2480, 3507)}};  // A4 as the test device cuts it
+    for (const auto& [mode, depth, dpi, name, size] : cases) {
+        SCOPED_TRACE(name);
+        const bool tiff = QLatin1String(name).endsWith(QLatin1String(".tif"));
+        if (tiff) {
+            dialogs.deviceName = QStringLiteral("test:1");
+            w->router().mnScan_Click(3);
+            w->strip().cbKak()->setCurrentIndex(1);
+        }
+        preset(kFlatbed, QLatin1String(mode), depth, dpi);
+        scan();
+        const Image file = readBack(work(QLatin1String(name)), tiff ? codecs::ImageFormat::Tiff
+                                                                   : codecs::ImageFormat::Bmp);
+        EXPECT_EQ(QSize(file.width(), file.height()), size);
+        EXPECT_EQ(file.dpiX(), dpi);
+        EXPECT_EQ(file.dpiY(), dpi);
+        // The view shows the page that was written, as the current, unchanged, listed file, and
+        // the colour ticks follow the page, not the image shown before it.
+        ASSERT_NE(shown(), nullptr);
+        EXPECT_EQ(shown()->pixels(), file.pixels());
+        EXPECT_EQ(w->state().sCurFile, work(QLatin1String(name)));
+        EXPECT_EQ(w->document().state(), 1);
+        EXPECT_EQ(w->state().sClrCd, QString::number(int(file.code())));
+        EXPECT_TRUE(listed().contains(QLatin1String(name)));
+        EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Completed);
+        // Busy while the page was handled; the first page of a run is painted at once, however
+        // soon after the last run it came.
+        EXPECT_TRUE(seen.last().busy);
+        EXPECT_FALSE(seen.last().paintHeld);
+        EXPECT_FALSE(w->busy().isBusy());
+    }
+    EXPECT_EQ(workFiles(), (QStringList{"scan-001.bmp", "scan-002.bmp", "scan-003.tif"}));
+    EXPECT_EQ(readBack(work("scan-001.bmp")).code(), ColourCode::Mono);
+    EXPECT_EQ(readBack(work("scan-002.bmp")).code(), ColourCode::Grey256);
+    EXPECT_EQ(readBack(work("scan-003.tif"), codecs::ImageFormat::Tiff).code(), ColourCode::Rgb24);
+    EXPECT_EQ(txPfx(), QStringLiteral("scan-004"));
+    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
     EXPECT_TRUE(noMessages());
-    EXPECT_EQ(workFiles(), QStringList{QStringLiteral("scan-001.bmp")});
-    // A4 at 300 dpi as the test device cuts it.
-    const Image file = readBack(work(QStringLiteral("scan-001.bmp")));
-    EXPECT_EQ(QList<int>({file.width(), file.height(), int(file.code()), file.dpiX(), file.dpiY()}),
-              QList<int>({2480, 3507, 24, 300, 300}));
-    // The view shows the page that was written, as the current, unchanged, listed file.
-    ASSERT_NE(shown(), nullptr);
-    EXPECT_EQ(shown()->pixels(), file.pixels());
-    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("scan-001.bmp")));
-    EXPECT_EQ(w->document().state(), 1);
-    EXPECT_EQ(w->state().sClrCd, QStringLiteral("24"));
-    EXPECT_EQ(txPfx(), QStringLiteral("scan-002"));
-    EXPECT_TRUE(listed().contains(QStringLiteral("scan-001.bmp")));
-    EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Completed);
 }
 
 TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
@@ -272,37 +294,6 @@ TEST_F(ScanWindowTest, CancelAfterThreePagesKeepsThemAndFillingAGapOverwritesNot
     EXPECT_EQ(seen[0].txPfx, QStringLiteral("abc-004"));
     EXPECT_EQ(txPfx(), QStringLiteral("abc-006"));
     EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-005.bmp")));
-}
-
-TEST_F(ScanWindowTest, LineArtGreyAndColourPagesAreWrittenWithCodesOneEightyAndTwentyFour)
-{
-    // An empty prefix field: the files are -001, -002, -003. The last page is written as TIFF
-    // from the source chosen through "ｿｰｽの選択".
-    const std::tuple<const char*, int, const char*, const char*> cases[] = {
-        {"Gray", 1, "1", "-001.bmp"}, {"Gray", 8, "80", "-002.bmp"}, {"Color", 8, "24", "-003.tif"}};
-    for (const auto& [mode, depth, code, name] : cases) {
-        SCOPED_TRACE(name);
-        const bool tiff = QLatin1String(name).endsWith(QLatin1String(".tif"));
-        if (tiff) {
-            dialogs.deviceName = QStringLiteral("test:1");
-            w->router().mnScan_Click(3);
-            w->strip().cbKak()->setCurrentIndex(1);
-        }
-        preset(kFlatbed, QLatin1String(mode), depth);
-        scan();
-        const Image file = readBack(work(QLatin1String(name)), tiff ? codecs::ImageFormat::Tiff
-                                                                   : codecs::ImageFormat::Bmp);
-        EXPECT_EQ(int(file.code()), QByteArray(code).toInt());
-        EXPECT_EQ(file.dpiX(), 50);
-        // The colour ticks follow the page, not the image shown before it.
-        EXPECT_EQ(w->state().sClrCd, QLatin1String(code));
-        // The first page of a run is painted at once, however soon after the last run it came.
-        EXPECT_FALSE(seen.last().paintHeld);
-    }
-    EXPECT_EQ(workFiles(), (QStringList{"-001.bmp", "-002.bmp", "-003.tif"}));
-    EXPECT_EQ(txPfx(), QStringLiteral("-004"));
-    EXPECT_EQ(dialogs.settingsDevice.name, QStringLiteral("test:1"));
-    EXPECT_TRUE(noMessages());
 }
 
 TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinting)
