@@ -64,31 +64,6 @@ TEST(ProgramName, ATrailingDvInAnyCaseIsRemoved)
     EXPECT_EQ(programNameFromExecutable(QStringLiteral("/opt/_DV")), "");
 }
 
-TEST_F(Program, StartCreatesTheMainWindowUnderTheBusyPointerAfterTheStartedFlag)
-{
-    bool busy = false;
-    bool started = false;
-    QWidget* window = StartProgram([&] {
-        busy = QGuiApplication::overrideCursor() &&
-               QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        started = processValues().started;
-        return new QWidget;
-    });
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(busy);
-    EXPECT_TRUE(started);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(processValues().mainWindow, window);
-    EXPECT_EQ(processValues().programName, "app_tests");
-    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-
-    QPointer<QWidget> watched = window;
-    window->close();
-    deleteClosedWindows();
-    EXPECT_TRUE(watched.isNull());  // the main window goes when it closes
-}
-
 TEST_F(Program, EndClosesEveryWindowInOrderReleasesTheServicesAndEndsTheLoop)
 {
     // Records its name, marked when the process was ending, as it closes.
@@ -134,8 +109,20 @@ TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
     ASSERT_TRUE(stamp.open(QIODevice::ReadOnly));
     EXPECT_TRUE(stamp.read(2) == "BM");
 
-    auto* window = qobject_cast<fmMain*>(StartProgram(&createMainWindow));
+    // The window is made under the busy pointer, after the started flag.
+    bool busy = false;
+    bool started = false;
+    auto* window = qobject_cast<fmMain*>(StartProgram([&] {
+        busy = QGuiApplication::overrideCursor() &&
+               QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        started = processValues().started;
+        return createMainWindow();
+    }));
     ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(busy && started);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(processValues().mainWindow, window);
+    EXPECT_EQ(processValues().programName, "app_tests");
     EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messages().join(u'\n').toStdString();
     const QString userData = userDataOfTheseTests();
     EXPECT_EQ(processValues().userDataFolder, userData);
