@@ -2,7 +2,6 @@
 #include "imaging/imaging_control.h"
 #include "main_window/document_state.h"
 #include "main_window/image_save_controller.h"
-#include "main_window/save_format_table.h"
 
 #include "tests/imaging/process/sample_images.h"
 #include "tests/main_window/image_commands_fixture.h"
@@ -36,19 +35,6 @@ protected:
     }
     QString file(const QString& name) const { return userFolder() + QLatin1Char('/') + name; }
 };
-
-TEST(SaveNames, ExtensionsComeFromTheFileNameOnly)
-{
-    EXPECT_EQ(FileExtOf(QStringLiteral("/x/PHOTO.Jpg")), QStringLiteral("JPG"));
-    for (const char* none : {"/x/a.b/scan", "/x/scan.", "scan"})
-        EXPECT_EQ(FileExtOf(QLatin1String(none)), QString()) << none;
-    QString path = QStringLiteral("/Data.Old/PHOTO.JPG");
-    LowerCaseExt(path);
-    EXPECT_EQ(path, QStringLiteral("/Data.Old/PHOTO.jpg"));
-    path = QStringLiteral("/Data.Old/README");
-    LowerCaseExt(path);
-    EXPECT_EQ(path, QStringLiteral("/Data.Old/README"));
-}
 
 // Which codes each extension converts in the view before writing, and the format written.
 TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
