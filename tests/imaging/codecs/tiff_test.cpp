@@ -1,0 +1,159 @@
+#include "imaging/codecs/little_endian.h"
+#include "imaging/codecs/tiff_codec.h"
+#include "tests/support/test_images.h"
+
+#include <gtest/gtest.h>
+
+namespace tavlo::codecs {
+namespace {
+
+using namespace test;
+
+// A file of tests/data/tiff (see its README), read by the TIFF reader.
+Image tiff(const QString& name)
+{
+    const Decoded back = decode(readTiff, testData(QStringLiteral("tiff/") + name + QStringLiteral(".tif")));
+    EXPECT_TRUE(back.ok()) << name.toStdString() << ": " << back.error.toStdString();
+    return back.image;
+}
+
+// A short or long tag of the first directory of a little-endian TIFF (0 when absent).
+quint32 tagOf(const QByteArray& bytes, quint16 tag)
+{
+    const uchar* p = reinterpret_cast<const uchar*>(bytes.constData());
+    const quint32 directory = le32(p + 4);
+    for (int i = 0; i < le16(p + directory); ++i) {
+        const uchar* entry = p + directory + 2 + 12 * i;
+        if (le16(entry) == tag)
+            return le16(entry + 2) == 3 ? le16(entry + 8) : le32(entry + 8);
+    }
+    return 0;
+}
+
+enum Tag : quint16 { Compression = 259, Photometric = 262, RowsPerStrip = 278, Predictor = 317 };
+
+TEST(TiffRead, BilevelInEveryCompressionAndBothPhotometrics)
+{
+    for (const char* compression : {"none", "packbits", "rle", "g3", "g4", "lzw"}) {
+        for (bool minIsWhite : {true, false}) {
+            const QString name = QStringLiteral("bilevel_%1_%2").arg(QLatin1String(compression),
+                                                                     minIsWhite ? QStringLiteral("white") : QStringLiteral("black"));
+            const Image page = tiff(name);
+            ASSERT_EQ(page.code(), ColourCode::Mono) << name.toStdString();
+            for (int y = 0; y < 11; ++y) {
+                for (int x = 0; x < 37; ++x) {
+                    const bool set = (x * 3 + y) % 5 < 2;
+                    ASSERT_EQ(page.pixelColour(x, y), grey(set == minIsWhite ? 0 : 255)) << name.toStdString();
+                }
+            }
+        }
+    }
+}
+
+TEST(TiffRead, PaletteAndGreyDepths)
+{
+    const Image palette = tiff(QStringLiteral("palette4"));
+    EXPECT_EQ(palette.code(), ColourCode::Palette16);
+    EXPECT_EQ(palette.pixelColour(3, 1), qRgb(48, 252, 7));
+    EXPECT_EQ(palette.pixelColour(18, 0), qRgb(32, 253, 7));
+    // A map written with 8-bit values (old writers) reads the same.
+    const Image old = tiff(QStringLiteral("palette8_old_map"));
+    EXPECT_EQ(old.code(), ColourCode::Palette256);
+    EXPECT_EQ(old.pixelColour(0, 0), qRgb(200, 100, 0));
+
+    const Image grey4 = tiff(QStringLiteral("grey4_miniswhite"));
+    EXPECT_EQ(grey4.code(), ColourCode::Grey16);
+    EXPECT_EQ(grey4.pixelColour(0, 0), grey(255));
+    EXPECT_EQ(grey4.pixelColour(1, 0), grey(0));
+    EXPECT_EQ(grey4.pixelColour(3, 0), grey(255 - 119));
+    const Image grey8 = tiff(QStringLiteral("grey8_lzw"));
+    EXPECT_EQ(grey8.code(), ColourCode::Grey256);
+    EXPECT_EQ(grey8.pixelColour(2, 0), grey(127));
+    const Image grey16 = tiff(QStringLiteral("grey16"));
+    EXPECT_EQ(grey16.pixelColour(1, 0), grey(1));
+    EXPECT_EQ(grey16.pixelColour(2, 0), grey(128));
+    EXPECT_EQ(grey16.pixelColour(4, 0), grey(255));
+}
+
+TEST(TiffRead, ColourInBothPlanarLayoutsDepthsAndTiles)
+{
+    for (const char* bits : {"8", "16"}) {
+        for (const char* planar : {"contig", "separate"}) {
+            for (const char* layout : {"strips", "tiles"}) {
+                const QString name = QStringLiteral("rgb%1_%2_%3").arg(QLatin1String(bits), QLatin1String(planar),
+                                                                       QLatin1String(layout));
+                const Image page = tiff(name);
+                ASSERT_EQ(page.code(), ColourCode::Rgb24) << name.toStdString();
+                for (int y = 0; y < 18; ++y)
+                    for (int x = 0; x < 21; ++x)
+                        ASSERT_EQ(page.pixelColour(x, y), qRgb(x * 9, y * 13, 255 - x - y)) << name.toStdString();
+            }
+        }
+    }
+}
+
+TEST(TiffRead, OtherColourModelsAlphaPagesAndUnits)
+{
+    const Image cmyk = tiff(QStringLiteral("cmyk"));
+    EXPECT_EQ(cmyk.code(), ColourCode::Rgb24);
+    EXPECT_EQ(cmyk.pixelColour(0, 1), grey(255));
+    EXPECT_EQ(cmyk.pixelColour(1, 1), qRgb(0, 255, 255));
+    EXPECT_EQ(cmyk.pixelColour(2, 1), grey(0));
+    EXPECT_EQ(cmyk.pixelColour(3, 1), qRgb(255, 0, 0));
+    const Image rgba = tiff(QStringLiteral("rgba"));
+    EXPECT_EQ(rgba.pixelColour(0, 4), qRgb(200, 0, 0));
+    EXPECT_EQ(rgba.pixelColour(1, 4), grey(255));
+
+    // The first of two pages, with its resolution in dots per centimetre.
+    const Image first = tiff(QStringLiteral("two_pages_cm"));
+    EXPECT_EQ(first.width(), 3);
+    EXPECT_EQ(first.pixelColour(1, 0), grey(20));
+    EXPECT_EQ(first.dpiX(), 300);
+    EXPECT_EQ(first.dpiY(), 100);
+    EXPECT_EQ(tiff(QStringLiteral("no_unit")).dpiX(), 0);
+}
+
+TEST(TiffWrite, GroupFourForBlackAndWhiteAndLzwOtherwise)
+{
+    const QByteArray fax = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20));
+    EXPECT_EQ(tagOf(fax, Compression), 4u);  // CCITT group 4
+    EXPECT_EQ(tagOf(fax, Photometric), 1u);  // black is zero
+    const QByteArray inverted = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::WhiteBlack}));
+    EXPECT_EQ(tagOf(inverted, Photometric), 0u);
+    const QByteArray pair = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::ColourPair}));
+    EXPECT_EQ(tagOf(pair, Compression), 5u);  // LZW
+    EXPECT_EQ(tagOf(pair, Photometric), 3u);  // palette
+    const QByteArray colour = encode(writeTiff, sampleImage(ColourCode::Rgb24, 50, 20));
+    EXPECT_EQ(tagOf(colour, Compression), 5u);
+    EXPECT_EQ(tagOf(colour, Predictor), 2u);  // horizontal differencing
+    // A blank page compresses to a tiny fraction of its 1 MB of bits.
+    EXPECT_LT(encode(writeTiff, Image::create(2480, 3508, ColourCode::Mono)).size(), 4000);
+}
+
+TEST(TiffWrite, LargePagesRoundTripAcrossStripsCodedInParallel)
+{
+    // Strips hold about 256 KB, so these pages have several, coded on worker threads.
+    const struct {
+        ColourCode code;
+        PaletteKind palette;
+        int width, height;
+    } cases[] = {
+        {ColourCode::Rgb24, PaletteKind::Usual, 1000, 700},
+        {ColourCode::Grey256, PaletteKind::Usual, 1500, 900},
+        {ColourCode::Palette256, PaletteKind::Usual, 1300, 800},
+        {ColourCode::Palette16, PaletteKind::Usual, 2001, 700},
+        {ColourCode::Mono, PaletteKind::ColourPair, 3000, 2000},
+    };
+    for (const auto& c : cases) {
+        const Image image = sampleImage(c.code, c.width, c.height, {c.palette});
+        const QByteArray bytes = encode(writeTiff, image);
+        EXPECT_GT(tagOf(bytes, RowsPerStrip), 0u);
+        EXPECT_LT(tagOf(bytes, RowsPerStrip), quint32(c.height) / 2) << c.code;
+        const Decoded back = decode(readTiff, bytes);
+        ASSERT_TRUE(back.ok()) << back.error.toStdString();
+        EXPECT_TRUE(samePixels(back.image, image)) << c.code;
+    }
+}
+
+}  // namespace
+}  // namespace tavlo::codecs
