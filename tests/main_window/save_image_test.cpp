@@ -4,7 +4,7 @@
 #include "main_window/image_save_controller.h"
 #include "main_window/save_format_table.h"
 
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 #include "tests/main_window/image_commands_fixture.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "imaging/clipboard/svg_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
-#include "tests/imaging/view/pattern_image.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
 {
     for (ColourCode code : kAllColourCodes) {
         for (int width : {1, 7, 33}) {
-            Image original = test::patternImage(code, width, 5);
+            Image original = test::sampleImage(code, width, 5);
             original.setDpi(300, 150);
             give(original);
             ASSERT_TRUE(control.ClearClipboard());
@@ -98,7 +98,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
 TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
 {
     for (ColourCode code : kAllColourCodes) {
-        Image original = test::patternImage(code, 13, 4);
+        Image original = test::sampleImage(code, 13, 4);
         original.setDpi(200, 200);
         give(original);
         control.CopyToClipboard();
@@ -128,7 +128,7 @@ TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
         EXPECT_EQ(current().dpiX(), 200);
     }
     // The BMP bytes are the bit count of the code: 4 bits for 16 colours.
-    give(test::patternImage(ColourCode::Palette16, 9, 2));
+    give(test::sampleImage(ColourCode::Palette16, 9, 2));
     control.CopyToClipboard();
     EXPECT_EQ(clipboard().mimeData()->data(QStringLiteral("image/bmp")).at(28), 4);
 }
@@ -223,7 +223,7 @@ TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
 
 TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
 {
-    const quint32 handle = give(test::patternImage(ColourCode::Rgb24, 4, 4));
+    const quint32 handle = give(test::sampleImage(ColourCode::Rgb24, 4, 4));
     clipboard().setText(QStringLiteral("文字"));
     EXPECT_FALSE(ClipboardHasImage());
     EXPECT_FALSE(control.LoadFromClipboard());
@@ -237,7 +237,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
-    QByteArray forged = bmpBytes(test::patternImage(ColourCode::Rgb24, 2, 2));
+    QByteArray forged = bmpBytes(test::sampleImage(ColourCode::Rgb24, 2, 2));
     for (int offset : {18, 22}) {
         forged[offset] = char(0x60);
         forged[offset + 1] = char(0xea);
