@@ -106,10 +106,12 @@ TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
         ASSERT_TRUE(data->hasFormat(QStringLiteral("image/png")));
         ASSERT_TRUE(data->hasFormat(QStringLiteral("image/bmp")));
         ASSERT_TRUE(data->hasImage());
-        for (const char* type : {"image/png", "image/bmp"}) {
-            const QImage decoded = QImage::fromData(data->data(QLatin1String(type)));
+        for (const char* type : {"image/png", "image/bmp", "Qt's image"}) {
+            const QImage decoded = type[0] == 'Q' ? qvariant_cast<QImage>(data->imageData())
+                                                  : QImage::fromData(data->data(QLatin1String(type)));
             ASSERT_EQ(decoded.size(), QSize(13, 4)) << type << int(code);
             EXPECT_EQ(decoded.dotsPerMeterX(), kPixelsPerMetreAt200Dpi) << type;
+            EXPECT_EQ(decoded.dotsPerMeterY(), kPixelsPerMetreAt200Dpi) << type;
             // Qt widens 5-bit channels of BMP files by a plain shift; the 5 bits are what counts.
             const quint32 mask = code == ColourCode::Rgb555 && type == QLatin1String("image/bmp") ? 0xfff8f8f8u
                                                                                                   : 0xffffffffu;

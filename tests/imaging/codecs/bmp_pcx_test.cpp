@@ -272,14 +272,14 @@ TEST(BmpPcx, BmpBombsPaletteIndicesOutsideAndOddHeadersAreRefused)
     EXPECT_TRUE(bmp(bomb.build()).ok());
 
     const QString outsideReason = QStringLiteral("ﾊﾟﾚｯﾄにない色番号が使われています");
-    BmpBuilder outside;  // index 5 with a palette of two entries
+    BmpBuilder outside;  // index 2, the first past a palette of two entries
     outside.width = 2;
     outside.bits = 8;
     outside.palette = {k, grey(9)};
-    outside.pixels = bytes({1, 5, 0, 0});
+    outside.pixels = bytes({1, 2, 0, 0});
     EXPECT_EQ(bmp(outside.build()).error, outsideReason);
     outside.compression = 1;
-    outside.pixels = bytes({2, 7, 0, 1});
+    outside.pixels = bytes({2, 2, 0, 1});
     EXPECT_EQ(bmp(outside.build()).error, outsideReason);
     outside.compression = 0;
     outside.bits = 1;

@@ -1,5 +1,4 @@
 #include "imaging/codecs/jpeg2000_codec.h"
-#include "imaging/codecs/little_endian.h"
 #include "tests/support/test_images.h"
 
 #include <QtEndian>
@@ -98,21 +97,8 @@ QByteArray pngClaiming(const Image& image, quint32 width, quint32 height)
     return png.replace(29, 4, bigEndian32(quint32(crc)));
 }
 
-// A TIFF of our writer with one tag of its first directory set to value (a short or a long).
-QByteArray tiffWith(QByteArray tiff, quint16 tag, quint32 value)
-{
-    const uchar* p = reinterpret_cast<const uchar*>(tiff.constData());
-    const quint32 directory = le32(p + 4);
-    for (int i = 0; i < le16(p + directory); ++i) {
-        const qsizetype entry = directory + 2 + 12 * i;
-        if (le16(p + entry) == tag)
-            tiff.replace(entry + 8, 4, littleEndian(value, le16(p + entry + 2) == 3 ? 2 : 4).leftJustified(4, '\0'));
-    }
-    return tiff;
-}
-
 // Headers claiming more pixels than the bounds allow are refused before any pixel memory exists;
-// so are sizes within the bounds that the file's bytes could never fill (bombs).
+// so are sizes within the bounds that the file's bytes could never fill (bombs). (TIFF: tiff_test.)
 TEST(Damage, AbsurdSizesAreRefusedBeforeAllocating)
 {
     const QByteArray bmp = encode(ImageFormat::Bmp, sampleImage(ColourCode::Rgb24, 2, 2));
@@ -147,8 +133,6 @@ TEST(Damage, AbsurdSizesAreRefusedBeforeAllocating)
         {"GIF", QByteArray(monoGif).replace(6, 4, "\xff\xff\xff\xff"), kTooLarge},
         {"GIF of 256 colours", QByteArray(paletteGif).replace(6, 4, "\xff\xff\xff\xff"), kTooLarge},
         {"wide GIF", wide, QStringLiteral("ﾌｧｲﾙの大きさに比べて画像が大きすぎます")},
-        {"TIFF", tiffWith(tiffWith(encode(ImageFormat::Tiff, sampleImage(ColourCode::Rgb24, 2, 2)), 256, 40000), 257, 40000),
-         kTooLarge},
     };
     for (const auto& c : cases) {
         const Decoded back = decode(c.bytes);
@@ -156,20 +140,12 @@ TEST(Damage, AbsurdSizesAreRefusedBeforeAllocating)
     }
 }
 
-TEST(Damage, ChecksumsAndCutPixelDataAreNoticed)
+TEST(Damage, AFlippedByteInPngImageDataFailsItsChecksum)
 {
-    // A flipped byte inside PNG image data fails its checksum.
     QByteArray png = encode(ImageFormat::Png, sampleImage(ColourCode::Grey256, 20, 20));
     const qsizetype data = png.indexOf("IDAT");
     png[data + 10] = char(png[data + 10] ^ 0x55);
     EXPECT_EQ(decode(png).error, QStringLiteral("ﾌｧｲﾙが壊れています"));
-
-    // A TIFF whose directory is whole while its strips are gone: they would lie past the end.
-    const QByteArray tiff = encode(ImageFormat::Tiff, sampleImage(ColourCode::Grey256, 64, 64));
-    const quint32 directory = le32(reinterpret_cast<const uchar*>(tiff.constData()) + 4);
-    ASSERT_GT(directory, 2048u);
-    const QByteArray shortened = tiff.left(4) + littleEndian(8, 4) + tiff.mid(directory);
-    EXPECT_FALSE(decode(shortened).ok());
 }
 
 }  // namespace

@@ -17,20 +17,39 @@ Image tiff(const QString& name)
     return back.image;
 }
 
-// A short or long tag of the first directory of a little-endian TIFF (0 when absent).
-quint32 tagOf(const QByteArray& bytes, quint16 tag)
+// The entry of a tag in the first directory of a little-endian TIFF (-1 when absent).
+qsizetype entryOf(const QByteArray& bytes, quint16 tag)
 {
     const uchar* p = reinterpret_cast<const uchar*>(bytes.constData());
     const quint32 directory = le32(p + 4);
     for (int i = 0; i < le16(p + directory); ++i) {
-        const uchar* entry = p + directory + 2 + 12 * i;
-        if (le16(entry) == tag)
-            return le16(entry + 2) == 3 ? le16(entry + 8) : le32(entry + 8);
+        if (le16(p + directory + 2 + 12 * i) == tag)
+            return directory + 2 + 12 * i;
     }
-    return 0;
+    return -1;
 }
 
-enum Tag : quint16 { Compression = 259, Photometric = 262, RowsPerStrip = 278, Predictor = 317 };
+// The value of a short or long tag (0 when absent).
+quint32 tagOf(const QByteArray& bytes, quint16 tag)
+{
+    const qsizetype at = entryOf(bytes, tag);
+    const uchar* entry = reinterpret_cast<const uchar*>(bytes.constData()) + at;
+    return at < 0 ? 0 : le16(entry + 2) == 3 ? le16(entry + 8) : le32(entry + 8);
+}
+
+// The file with a short or long tag set to value.
+QByteArray withTag(QByteArray bytes, quint16 tag, quint32 value)
+{
+    const qsizetype at = entryOf(bytes, tag);
+    EXPECT_GE(at, 0) << tag;
+    if (at >= 0 && le16(bytes.constData() + at + 2) == 3)
+        putLe16(bytes.data() + at + 8, quint16(value));
+    else if (at >= 0)
+        putLe32(bytes.data() + at + 8, value);
+    return bytes;
+}
+
+enum Tag : quint16 { Width = 256, Height = 257, Compression = 259, Photometric = 262, RowsPerStrip = 278, Predictor = 317 };
 
 TEST(TiffRead, BilevelInEveryCompressionAndBothPhotometrics)
 {
@@ -73,6 +92,15 @@ TEST(TiffRead, PaletteAndGreyDepths)
     EXPECT_EQ(grey16.pixelColour(1, 0), grey(1));
     EXPECT_EQ(grey16.pixelColour(2, 0), grey(128));
     EXPECT_EQ(grey16.pixelColour(4, 0), grey(255));
+
+    // 8- and 16-bit grey with white as zero read inverted.
+    const Image levels = sampleImage(ColourCode::Grey256, 9, 4);
+    const Image eight = decode(readTiff, withTag(encode(writeTiff, levels), Photometric, 0)).image;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x)
+            ASSERT_EQ(eight.pixelColour(x, y), grey(255 - qRed(levels.pixelColour(x, y))));
+    const QByteArray white16 = withTag(testData(QStringLiteral("tiff/grey16.tif")), Photometric, 0);
+    EXPECT_EQ(decode(readTiff, white16).image.pixelColour(1, 0), grey(254));
 }
 
 TEST(TiffRead, ColourInBothPlanarLayoutsDepthsAndTiles)
@@ -111,6 +139,20 @@ TEST(TiffRead, OtherColourModelsAlphaPagesAndUnits)
     EXPECT_EQ(first.dpiX(), 300);
     EXPECT_EQ(first.dpiY(), 100);
     EXPECT_EQ(tiff(QStringLiteral("no_unit")).dpiX(), 0);
+}
+
+TEST(TiffDamage, AbsurdSizesAndStripsPastTheEndAreRefused)
+{
+    const QByteArray small = encode(writeTiff, sampleImage(ColourCode::Rgb24, 2, 2));
+    const Decoded huge = decode(readTiff, withTag(withTag(small, Width, 40000), Height, 40000));
+    EXPECT_TRUE(huge.error.startsWith(QStringLiteral("画像が大きすぎます"))) << huge.error.toStdString();
+    // The directory is whole while the strips are gone: they would lie past the end.
+    const QByteArray page = encode(writeTiff, sampleImage(ColourCode::Grey256, 64, 64));
+    const quint32 directory = le32(page.constData() + 4);
+    ASSERT_GT(directory, 2048u);
+    QByteArray shortened = page.left(8) + page.mid(directory);
+    putLe32(shortened.data() + 4, 8);
+    EXPECT_FALSE(decode(readTiff, shortened).ok());
 }
 
 TEST(TiffWrite, GroupFourForBlackAndWhiteAndLzwOtherwise)
