@@ -40,7 +40,7 @@ struct Look {
 Image sampleImage(ColourCode code, int width, int height, const Look& look = {});
 Image sampleImage(ColourCode code, int width, int height, unsigned seed);
 
-// An image of one colour (its nearest for 1, 4, 40 and 8, whose palettes start as Image::create's).
+// An image of one colour at 80 (its grey level), 16, 24 or 32.
 Image plainImage(ColourCode code, int width, int height, QRgb colour);
 
 // A 4960 x 7016 page (A4 at 600 dpi) at 1 or 24 with lines of text-like dark strokes.

@@ -60,7 +60,8 @@ TEST_F(TavloImage, InfoPrintsOneLinePerFileAndFailsForAnyUnreadableOne)
     Outcome outcome = run(QStringLiteral("info @a.bmp @b.dat"));
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, path(QStringLiteral("a.bmp")) + QStringLiteral(": 113x157 code=40 dpi=600x300 format=BMP\n") +
-                               path(QStringLiteral("b.dat")) + QStringLiteral(": 7x1 code=24 dpi=200x300 format=PCX\n"));
+                               path(QStringLiteral("b.dat")) +
+                               QStringLiteral(": 7x1 code=24 dpi=200x300 format=PCX\n"));
 
     outcome = run(QStringLiteral("info @missing.bmp @a.bmp"));
     EXPECT_EQ(outcome.status, 1);

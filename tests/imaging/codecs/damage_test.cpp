@@ -121,8 +121,8 @@ TEST(Damage, AbsurdSizesAreRefusedBeforeAllocating)
     } cases[] = {
         {"BMP", QByteArray(bmp).replace(18, 4, littleEndian(60000, 4)).replace(22, 4, littleEndian(60000, 4)),
          kTooLarge},
-        {"BMP without pixels", QByteArray(bmp).replace(18, 4, littleEndian(4000, 4)).replace(22, 4, littleEndian(-4000, 4)),
-         kTruncated},
+        {"BMP without pixels",
+         QByteArray(bmp).replace(18, 4, littleEndian(4000, 4)).replace(22, 4, littleEndian(-4000, 4)), kTruncated},
         {"PCX", pcx.replace(8, 4, littleEndian(0xea5fea5f, 4)).replace(66, 2, littleEndian(60000, 2)), kTooLarge},
         {"PCX without pixels", greyPcx.replace(8, 4, littleEndian(0x1f3f1f3f, 4)).replace(66, 2, littleEndian(8000, 2)),
          kTruncated},

@@ -39,7 +39,7 @@ TEST_F(ImageFile, TheContentDecidesTheFormatNotTheName)
     const Image original = sampleImage(ColourCode::Palette256, 9, 4);
     for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png, ImageFormat::Tiff,
                                ImageFormat::Gif, ImageFormat::Jpeg}) {
-        const QString misnamed = path(format == ImageFormat::Jpeg ? QStringLiteral("photo.png") : QStringLiteral("photo.jpg"));
+        const QString misnamed = path(QLatin1String(format == ImageFormat::Jpeg ? "photo.png" : "photo.jpg"));
         ASSERT_EQ(writeImageFile(original, misnamed, format), QString());
         ImageFormat found = ImageFormat::Unknown;
         const Decoded back = readImageFile(misnamed, &found);

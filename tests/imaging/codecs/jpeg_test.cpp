@@ -109,8 +109,10 @@ TEST(JpegRead, ExifOrientationTurnsThePictureUprightAndSwapsTheDpi)
             EXPECT_EQ(back.image.dpiX(), swapped ? 100 : 200);
             EXPECT_EQ(back.image.dpiY(), swapped ? 200 : 100);
             const QPoint corners[4] = {{2, 2}, {w - 3, 2}, {2, h - 3}, {w - 3, h - 3}};
-            for (int i = 0; i < 4; ++i)
-                EXPECT_TRUE(near(back.image.pixelColour(corners[i].x(), corners[i].y()), expected[orientation][i], 6)) << i;
+            for (int i = 0; i < 4; ++i) {
+                const QRgb corner = back.image.pixelColour(corners[i].x(), corners[i].y());
+                EXPECT_TRUE(near(corner, expected[orientation][i], 6)) << i;
+            }
         }
     }
 }

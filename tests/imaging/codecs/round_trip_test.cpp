@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tavlo::codecs {
 namespace {
 
@@ -39,8 +41,9 @@ QString write(ImageFormat format, const Image& image, QIODevice& out)
 ColourCode expectedCode(ImageFormat format, const Image& image)
 {
     const ColourCode code = image.code();
-    const bool greyMono = code == ColourCode::Mono && image.palette()[0] == grey(qRed(image.palette()[0])) &&
-                          image.palette()[1] == grey(qRed(image.palette()[1]));
+    const QVector<QRgb> palette = image.palette();
+    const bool greyMono = code == ColourCode::Mono &&
+                          std::all_of(palette.begin(), palette.end(), [](QRgb c) { return c == grey(qRed(c)); });
     switch (format) {
     case ImageFormat::Bmp: return code;
     case ImageFormat::Gif: return isIndexedCode(code) ? code : ColourCode::Palette256;

@@ -49,14 +49,21 @@ QByteArray withTag(QByteArray bytes, quint16 tag, quint32 value)
     return bytes;
 }
 
-enum Tag : quint16 { Width = 256, Height = 257, Compression = 259, Photometric = 262, RowsPerStrip = 278, Predictor = 317 };
+enum Tag : quint16 {
+    Width = 256,
+    Height = 257,
+    Compression = 259,
+    Photometric = 262,
+    RowsPerStrip = 278,
+    Predictor = 317,
+};
 
 TEST(TiffRead, BilevelInEveryCompressionAndBothPhotometrics)
 {
     for (const char* compression : {"none", "packbits", "rle", "g3", "g4", "lzw"}) {
         for (bool minIsWhite : {true, false}) {
             const QString name = QStringLiteral("bilevel_%1_%2").arg(QLatin1String(compression),
-                                                                     minIsWhite ? QStringLiteral("white") : QStringLiteral("black"));
+                                                                     QLatin1String(minIsWhite ? "white" : "black"));
             const Image page = tiff(name);
             ASSERT_EQ(page.code(), ColourCode::Mono) << name.toStdString();
             for (int y = 0; y < 11; ++y) {
