@@ -11,6 +11,7 @@
 #include "imaging/imaging_control.h"
 #include "imaging/view/image_view.h"
 #include "imaging/view/tile_renderer.h"
+#include "tests/support/test_images.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,43 +29,12 @@ using tavlo::Image;
 
 constexpr QSize kViewSize(1600, 1000);
 
-// A page of text-like strokes: short dark runs on a white page every 70 rows.
-Image makePage(ColourCode code)
-{
-    Image page = Image::create(4960, 7016, code);
-    QImage& pixels = page.pixels();
-    if (code == ColourCode::Mono) {
-        pixels.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-        pixels.fill(0);
-    } else {
-        pixels.fill(QColor(255, 255, 250));
-    }
-    for (int line = 300; line < 6700; line += 70) {
-        for (int y = line; y < line + 40; ++y) {
-            uchar* row = pixels.scanLine(y);
-            for (int x = 400; x < 4560; ++x) {
-                if ((x / 6 + y / 9) % 5 == 0 || x % 53 >= 38)
-                    continue;
-                if (code == ColourCode::Mono) {
-                    row[x >> 3] |= uchar(0x80 >> (x & 7));
-                } else {
-                    row[3 * x] = uchar(60 + y % 50);
-                    row[3 * x + 1] = 30;
-                    row[3 * x + 2] = uchar(20 + x % 40);
-                }
-            }
-        }
-    }
-    page.setDpi(600, 600);
-    return page;
-}
-
 struct Fixture {
     explicit Fixture(ColourCode code)
     {
         control.resize(kViewSize);
         control.show();
-        control.setImageHandle(tavlo::ImageStore::instance().add(makePage(code)));
+        control.setImageHandle(tavlo::ImageStore::instance().add(tavlo::test::a4TextPage(code)));
     }
 
     // Mode 3 at zoom (or mode 1 for zoom 0), scrolled to the middle of the page.

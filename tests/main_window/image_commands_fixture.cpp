@@ -5,7 +5,7 @@
 #include "main_window/document_state.h"
 #include "main_window/menu_tree.h"
 
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 namespace tavlo::test {
 

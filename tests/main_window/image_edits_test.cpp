@@ -6,7 +6,7 @@
 #include "main_window/menu_tree.h"
 #include "main_window/tool_strip.h"
 
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 #include "tests/main_window/image_commands_fixture.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "main_window/document_state.h"
 #include "main_window/image_save_controller.h"
 
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 #include "tests/main_window/image_commands_fixture.h"
 
 #include <QDir>

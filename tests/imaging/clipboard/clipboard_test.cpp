@@ -3,7 +3,7 @@
 #include "imaging/clipboard/svg_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
-#include "tests/imaging/view/pattern_image.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
 {
     for (ColourCode code : kAllColourCodes) {
         for (int width : {1, 7, 33}) {
-            Image original = test::patternImage(code, width, 5);
+            Image original = test::sampleImage(code, width, 5);
             original.setDpi(300, 150);
             give(original);
             ASSERT_TRUE(control.ClearClipboard());
@@ -98,7 +98,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
 TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
 {
     for (ColourCode code : kAllColourCodes) {
-        Image original = test::patternImage(code, 13, 4);
+        Image original = test::sampleImage(code, 13, 4);
         original.setDpi(200, 200);
         give(original);
         control.CopyToClipboard();
@@ -106,10 +106,12 @@ TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
         ASSERT_TRUE(data->hasFormat(QStringLiteral("image/png")));
         ASSERT_TRUE(data->hasFormat(QStringLiteral("image/bmp")));
         ASSERT_TRUE(data->hasImage());
-        for (const char* type : {"image/png", "image/bmp"}) {
-            const QImage decoded = QImage::fromData(data->data(QLatin1String(type)));
+        for (const char* type : {"image/png", "image/bmp", "Qt's image"}) {
+            const QImage decoded = type[0] == 'Q' ? qvariant_cast<QImage>(data->imageData())
+                                                  : QImage::fromData(data->data(QLatin1String(type)));
             ASSERT_EQ(decoded.size(), QSize(13, 4)) << type << int(code);
             EXPECT_EQ(decoded.dotsPerMeterX(), kPixelsPerMetreAt200Dpi) << type;
+            EXPECT_EQ(decoded.dotsPerMeterY(), kPixelsPerMetreAt200Dpi) << type;
             // Qt widens 5-bit channels of BMP files by a plain shift; the 5 bits are what counts.
             const quint32 mask = code == ColourCode::Rgb555 && type == QLatin1String("image/bmp") ? 0xfff8f8f8u
                                                                                                   : 0xffffffffu;
@@ -128,7 +130,7 @@ TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
         EXPECT_EQ(current().dpiX(), 200);
     }
     // The BMP bytes are the bit count of the code: 4 bits for 16 colours.
-    give(test::patternImage(ColourCode::Palette16, 9, 2));
+    give(test::sampleImage(ColourCode::Palette16, 9, 2));
     control.CopyToClipboard();
     EXPECT_EQ(clipboard().mimeData()->data(QStringLiteral("image/bmp")).at(28), 4);
 }
@@ -223,7 +225,7 @@ TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
 
 TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
 {
-    const quint32 handle = give(test::patternImage(ColourCode::Rgb24, 4, 4));
+    const quint32 handle = give(test::sampleImage(ColourCode::Rgb24, 4, 4));
     clipboard().setText(QStringLiteral("文字"));
     EXPECT_FALSE(ClipboardHasImage());
     EXPECT_FALSE(control.LoadFromClipboard());
@@ -237,7 +239,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
-    QByteArray forged = bmpBytes(test::patternImage(ColourCode::Rgb24, 2, 2));
+    QByteArray forged = bmpBytes(test::sampleImage(ColourCode::Rgb24, 2, 2));
     for (int offset : {18, 22}) {
         forged[offset] = char(0x60);
         forged[offset + 1] = char(0xea);

@@ -1,6 +1,4 @@
 #include "imaging/codecs/banded_deflate.h"
-#include "imaging/codecs/png_codec.h"
-#include "tests/imaging/codecs/codec_test_support.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -11,8 +9,6 @@
 
 namespace tavlo::codecs {
 namespace {
-
-using namespace test;
 
 // Rows with smooth runs and noise, so that every filter type wins somewhere.
 std::vector<std::vector<uchar>> testRows(int width, int height, int bpp)
@@ -110,22 +106,6 @@ TEST(BandedDeflate, ARefusingSinkStopsTheWork)
         settings, [&](const uchar*, size_t) { return ++calls < 3; });
     EXPECT_FALSE(ok);
     EXPECT_EQ(calls, 3);
-}
-
-TEST(BandedDeflate, LargePngPagesRoundTripAcrossBands)
-{
-    // Over a megabyte of rows, so the writer splits them into bands.
-    for (ColourCode code : {ColourCode::Grey256, ColourCode::Rgb24, ColourCode::Rgb32}) {
-        Image image = patternImage(1201, code == ColourCode::Grey256 ? 2500 : 700, code);
-        image.setDpi(400, 400);
-        QString error;
-        const QByteArray bytes = encode(writePng, image, &error);
-        ASSERT_EQ(error, QString());
-        const Decoded back = decode(readPng, bytes);
-        ASSERT_TRUE(back.ok()) << back.error.toStdString();
-        EXPECT_EQ(maxChannelDifference(back.image, image), 0) << code;
-        EXPECT_EQ(back.image.dpiX(), 400);
-    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "imaging/codecs/image_file.h"
 #include "imaging/file_object.h"
 #include "imaging/image_store.h"
-#include "tests/imaging/codecs/test_images.h"
+#include "tests/support/test_images.h"
 #include "tests/support/recording_prompt.h"
 
 #include <QFile>
@@ -25,7 +25,7 @@ protected:
 TEST_F(FileObjectTest, SavesAndLoadsThroughTheCurrentImage)
 {
     EXPECT_EQ(m_file.JpegQuality(), 80);
-    const Image original = test::makeTestImage(ColourCode::Grey16, 31, 9);
+    const Image original = test::sampleImage(ColourCode::Grey16, 31, 9);
     const quint32 handle = ImageStore::instance().add(original);
     m_file.setFileName(path(QStringLiteral("scan-001.bmp")));
     ASSERT_TRUE(m_file.SaveFile(0, handle));
@@ -41,14 +41,14 @@ TEST_F(FileObjectTest, SavesAndLoadsThroughTheCurrentImage)
         EXPECT_EQ(ImageStore::instance().find(before), nullptr);  // the old image was released
         ASSERT_NE(m_current.image(), nullptr);
         EXPECT_TRUE(samePixels(*m_current.image(), original));
-        EXPECT_EQ(ImageInfo::of(*m_current.image()).XResolution, 300);
+        EXPECT_EQ(ImageInfo::of(*m_current.image()).XResolution, 200);
     }
     EXPECT_TRUE(m_prompt.messages().isEmpty());
 }
 
 TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
 {
-    m_current.replace(test::makeTestImage(ColourCode::Rgb24, 3, 3));
+    m_current.replace(test::sampleImage(ColourCode::Rgb24, 3, 3));
     const quint32 before = m_current.handle();
     const QString broken = path(QStringLiteral("broken.bmp"));
     QFile file(broken);
@@ -65,7 +65,7 @@ TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
 
 TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
 {
-    const quint32 handle = ImageStore::instance().add(test::makeTestImage(ColourCode::Rgb24, 4, 4));
+    const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Rgb24, 4, 4));
     const QString target = path(QStringLiteral("photo.fpx"));
     m_file.setFileName(target);
     EXPECT_FALSE(m_file.SaveFile(13, handle));

@@ -1,6 +1,6 @@
 #include "imaging/process/emphasis.h"
 #include "imaging/process/polygon_region.h"
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 

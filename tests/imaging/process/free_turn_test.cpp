@@ -1,5 +1,5 @@
 #include "imaging/process/free_turn.h"
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 

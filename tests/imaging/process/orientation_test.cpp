@@ -1,80 +1,61 @@
 #include "imaging/process/mirror.h"
 #include "imaging/process/quarter_turn.h"
 #include "imaging/process/rotation.h"
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tavlo::process {
 namespace {
 
 using test::sampleImage;
 
-const QSize kSizes[] = {QSize(1, 1), QSize(7, 5), QSize(8, 6), QSize(13, 2), QSize(33, 17)};
+// Each quarter turn and mirror, with where it puts pixel (x, y) of a w x h image.
+const struct Move {
+    const char* name;
+    std::function<Image(const Image&)> apply;
+    std::function<QPoint(int x, int y, int w, int h)> to;
+    bool swapsSides;
+} kMoves[] = {
+    {"left", [](const Image& i) { return turnedQuarters(i, 1); },
+     [](int x, int y, int w, int) { return QPoint(y, w - 1 - x); }, true},
+    {"right", [](const Image& i) { return turnedQuarters(i, -1); },
+     [](int x, int y, int, int h) { return QPoint(h - 1 - y, x); }, true},
+    {"half", [](const Image& i) { return turnedQuarters(i, 2); },
+     [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }, false},
+    {"left-right", [](const Image& i) { return mirrored(i, true, false); },
+     [](int x, int y, int w, int) { return QPoint(w - 1 - x, y); }, false},
+    {"top-bottom", [](const Image& i) { return mirrored(i, false, true); },
+     [](int x, int y, int, int h) { return QPoint(x, h - 1 - y); }, false},
+    {"both", [](const Image& i) { return mirrored(i, true, true); },
+     [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }, false},
+};
 
-TEST(QuarterTurn, MovesEveryPixelExactlyAtEveryCodeAndSize)
+TEST(Orientation, QuarterTurnsAndMirrorsMoveEveryPixelExactlyAtEveryCodeAndSize)
 {
     for (ColourCode code : kAllColourCodes) {
-        for (const QSize size : kSizes) {
-            const Image source = sampleImage(code, size.width(), size.height());
+        for (const QSize size : {QSize(1, 1), QSize(7, 5), QSize(8, 6), QSize(13, 2), QSize(33, 17)}) {
+            const Image source = sampleImage(code, size.width(), size.height());  // 200 x 300 dpi
             const int w = source.width(), h = source.height();
-            const Image left = turnedQuarters(source, 1);
-            const Image right = turnedQuarters(source, -1);
-            const Image half = turnedQuarters(source, 2);
-            SCOPED_TRACE(testing::Message() << int(code) << " " << w << "x" << h);
-            ASSERT_TRUE(left.isValid());
-            ASSERT_TRUE(right.isValid());
-            ASSERT_TRUE(half.isValid());
-            EXPECT_EQ(left.code(), code);
-            EXPECT_EQ(left.palette(), source.palette());
-            ASSERT_EQ(left.width(), h);
-            ASSERT_EQ(left.height(), w);
-            for (int y = 0; y < h; ++y) {
-                for (int x = 0; x < w; ++x) {
-                    const QRgb c = source.pixelColour(x, y);
-                    // Turning left moves the top-right corner to the top-left.
-                    ASSERT_EQ(left.pixelColour(y, w - 1 - x), c);
-                    ASSERT_EQ(right.pixelColour(h - 1 - y, x), c);
-                    ASSERT_EQ(half.pixelColour(w - 1 - x, h - 1 - y), c);
+            for (const Move& move : kMoves) {
+                const Image result = move.apply(source);
+                SCOPED_TRACE(testing::Message() << code << " " << w << "x" << h << " " << move.name);
+                ASSERT_TRUE(result.isValid());
+                EXPECT_EQ(result.code(), code);
+                EXPECT_EQ(result.palette(), source.palette());
+                ASSERT_EQ(result.width(), move.swapsSides ? h : w);
+                ASSERT_EQ(result.height(), move.swapsSides ? w : h);
+                EXPECT_EQ(result.dpiX(), move.swapsSides ? 300 : 200);
+                EXPECT_EQ(result.dpiY(), move.swapsSides ? 200 : 300);
+                for (int y = 0; y < h; ++y) {
+                    for (int x = 0; x < w; ++x) {
+                        const QPoint to = move.to(x, y, w, h);
+                        ASSERT_EQ(result.pixelColour(to.x(), to.y()), source.pixelColour(x, y));
+                    }
                 }
             }
-            EXPECT_TRUE(samePixels(turnedQuarters(left, -1), source));
-            EXPECT_TRUE(samePixels(turnedQuarters(turnedQuarters(half, 1), 1), source));
-        }
-    }
-}
-
-TEST(QuarterTurn, SwapsTheDotsPerInchOnlyForOddQuarters)
-{
-    const Image source = sampleImage(ColourCode::Rgb24, 4, 3);  // 200 x 300 dpi
-    EXPECT_EQ(turnedQuarters(source, 1).dpiX(), 300);
-    EXPECT_EQ(turnedQuarters(source, 1).dpiY(), 200);
-    EXPECT_EQ(turnedQuarters(source, 3).dpiX(), 300);
-    EXPECT_EQ(turnedQuarters(source, 2).dpiX(), 200);
-    EXPECT_EQ(turnedQuarters(source, 2).dpiY(), 300);
-}
-
-TEST(Mirror, ReflectsEveryPixelExactlyAndTwiceIsTheIdentity)
-{
-    for (ColourCode code : kAllColourCodes) {
-        for (const QSize size : kSizes) {
-            const Image source = sampleImage(code, size.width(), size.height());
-            const int w = source.width(), h = source.height();
-            const Image lr = mirrored(source, true, false);
-            const Image tb = mirrored(source, false, true);
-            const Image both = mirrored(source, true, true);
-            SCOPED_TRACE(testing::Message() << int(code) << " " << w << "x" << h);
-            ASSERT_TRUE(lr.isValid());
-            for (int y = 0; y < h; ++y) {
-                for (int x = 0; x < w; ++x) {
-                    const QRgb c = source.pixelColour(x, y);
-                    ASSERT_EQ(lr.pixelColour(w - 1 - x, y), c);
-                    ASSERT_EQ(tb.pixelColour(x, h - 1 - y), c);
-                    ASSERT_EQ(both.pixelColour(w - 1 - x, h - 1 - y), c);
-                }
-            }
-            EXPECT_TRUE(samePixels(mirrored(lr, true, false), source));
-            EXPECT_EQ(lr.dpiX(), 200);
         }
     }
 }

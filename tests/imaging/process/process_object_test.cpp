@@ -2,7 +2,7 @@
 #include "imaging/process/process_object.h"
 #include "imaging/process/quarter_turn.h"
 #include "imaging/process/trim.h"
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 

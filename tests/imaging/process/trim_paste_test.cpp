@@ -1,7 +1,7 @@
 #include "imaging/process/mirror.h"
 #include "imaging/process/paste.h"
 #include "imaging/process/trim.h"
-#include "tests/imaging/process/sample_images.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 

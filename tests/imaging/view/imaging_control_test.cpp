@@ -1,7 +1,7 @@
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
 #include "imaging/view/image_view.h"
-#include "tests/imaging/view/pattern_image.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ TEST_F(ImagingControlTest, DrawImageReportsWhetherItDrewAndModeZeroLetsTheImageG
 {
     EXPECT_FALSE(draw(1));
     EXPECT_FALSE(draw(3));
-    const quint32 handle = give(test::patternImage(ColourCode::Rgb24, 50, 40));
+    const quint32 handle = give(test::sampleImage(ColourCode::Rgb24, 50, 40));
     EXPECT_FALSE(control.DrawImage(2));
     EXPECT_TRUE(draw(1));
     EXPECT_TRUE(draw(3, 2.0));
@@ -106,7 +106,7 @@ TEST_F(ImagingControlTest, DrawImageReportsWhetherItDrewAndModeZeroLetsTheImageG
 
 TEST_F(ImagingControlTest, DraggingSelectsImagePixelsAtEveryZoom)
 {
-    give(test::patternImage(ColourCode::Rgb24, 200, 150));
+    give(test::sampleImage(ColourCode::Rgb24, 200, 150));
     struct Case {
         int mode;
         double zoom;
@@ -143,7 +143,7 @@ TEST_F(ImagingControlTest, DraggingSelectsImagePixelsAtEveryZoom)
 
 TEST_F(ImagingControlTest, ASelectionDraggedBeyondThePictureIsClippedToTheImage)
 {
-    give(test::patternImage(ColourCode::Mono, 100, 60));
+    give(test::sampleImage(ColourCode::Mono, 100, 60));
     draw(3, 2.0);  // 200 x 120, centred in the view
     const QPoint origin = control.view()->viewGeometry().origin();
     drag(origin + QPoint(41, 21), QPoint(viewport()->width() - 1, viewport()->height() - 1));
@@ -157,7 +157,7 @@ TEST_F(ImagingControlTest, ASelectionDraggedBeyondThePictureIsClippedToTheImage)
 
 TEST_F(ImagingControlTest, DraggingBeyondTheEdgeScrollsAndExtendsTheSelection)
 {
-    give(test::patternImage(ColourCode::Rgb24, 400, 300));
+    give(test::sampleImage(ColourCode::Rgb24, 400, 300));
     draw(3, 4.0);  // 1600 x 1200 in a view of about 400 x 300
     const QPoint origin = control.view()->viewGeometry().origin();
     ASSERT_EQ(origin, QPoint(0, 0));
@@ -179,7 +179,7 @@ TEST_F(ImagingControlTest, DraggingBeyondTheEdgeScrollsAndExtendsTheSelection)
 
 TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
 {
-    give(test::patternImage(ColourCode::Palette256, 120, 80));
+    give(test::sampleImage(ColourCode::Palette256, 120, 80));
     for (double zoom : {0.5, 1.0, 3.7, 10.0}) {
         draw(3, zoom);
         scrollTo(0, 0);
@@ -218,7 +218,7 @@ TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
 
 TEST_F(ImagingControlTest, ButtonReleasesAreReportedWithTheButtonShiftKeysAndPixel)
 {
-    give(test::patternImage(ColourCode::Grey256, 100, 100));
+    give(test::sampleImage(ColourCode::Grey256, 100, 100));
     draw(3, 2.0);
     const QPoint origin = control.view()->viewGeometry().origin();
     QSignalSpy released(&control, &ImagingControl::ImageMouseUp);
@@ -234,7 +234,7 @@ TEST_F(ImagingControlTest, ButtonReleasesAreReportedWithTheButtonShiftKeysAndPix
 
 TEST_F(ImagingControlTest, ThePictureShowsTheImagePixelsAtZoomAndScroll)
 {
-    const Image image = test::patternImage(ColourCode::Rgb555, 300, 200);
+    const Image image = test::sampleImage(ColourCode::Rgb555, 300, 200);
     give(image);
     for (double zoom : {1.0, 3.7, 10.0}) {
         draw(3, zoom);
@@ -277,7 +277,7 @@ TEST_F(ImagingControlTest, FittingKeepsTheAspectRatioAndCentresThePicture)
 
 TEST_F(ImagingControlTest, ZoomingTheSameImageKeepsTheCentreInPlace)
 {
-    give(test::patternImage(ColourCode::Rgb32, 400, 400));
+    give(test::sampleImage(ColourCode::Rgb32, 400, 400));
     draw(3, 2.0);
     scrollTo(300, 250);
     const QPointF centre(viewport()->width() / 2.0, viewport()->height() / 2.0);
@@ -287,7 +287,7 @@ TEST_F(ImagingControlTest, ZoomingTheSameImageKeepsTheCentreInPlace)
     EXPECT_NEAR(after.x(), before.x(), 0.5);
     EXPECT_NEAR(after.y(), before.y(), 0.5);
     // A new image starts at its top left.
-    give(test::patternImage(ColourCode::Rgb32, 400, 400));
+    give(test::sampleImage(ColourCode::Rgb32, 400, 400));
     draw(3, 3.0);
     EXPECT_EQ(control.view()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(control.view()->verticalScrollBar()->value(), 0);
@@ -328,7 +328,7 @@ TEST_F(ImagingControlTest, OverlayMarksShowUntilTheViewIsRefreshed)
 
 TEST_F(ImagingControlTest, ASelectionSetByTheProgramReadsBackAndShowsClipped)
 {
-    give(test::patternImage(ColourCode::Grey16, 60, 40));
+    give(test::sampleImage(ColourCode::Grey16, 60, 40));
     draw(3, 4.0);
     const QImage clean = grab();
     control.setSelLeft(10);
@@ -351,7 +351,7 @@ TEST_F(ImagingControlTest, ASelectionSetByTheProgramReadsBackAndShowsClipped)
 
 TEST_F(ImagingControlTest, HandlesAreTakenOverAndDuplicatesAreIndependent)
 {
-    const quint32 first = give(test::patternImage(ColourCode::Rgb24, 20, 10));
+    const quint32 first = give(test::sampleImage(ColourCode::Rgb24, 20, 10));
     const quint32 copy = control.DuplicateImage(first);
     ASSERT_NE(copy, 0u);
     ASSERT_NE(copy, first);
@@ -369,7 +369,7 @@ TEST_F(ImagingControlTest, ImageInformationAndResolution)
 {
     EXPECT_EQ(control.ImageKind(), 0);
     EXPECT_FALSE(control.ApplyResolution());
-    Image image = test::patternImage(ColourCode::Grey16, 33, 7);
+    Image image = test::sampleImage(ColourCode::Grey16, 33, 7);
     image.setDpi(300, 200);
     give(image);
     control.UpdateImageInfo();
@@ -408,7 +408,7 @@ TEST_F(ImagingControlTest, BusyPointerShapes)
 
 TEST_F(ImagingControlTest, ChangesMadeToTheImageInPlaceShowAfterRefresh)
 {
-    give(test::patternImage(ColourCode::Rgb24, 50, 50));
+    give(test::sampleImage(ColourCode::Rgb24, 50, 50));
     draw(3, 1.0);
     const QPoint origin = control.view()->viewGeometry().origin();
     control.currentImage().image()->pixels().setPixel(5, 5, qRgb(9, 8, 7));
@@ -416,7 +416,7 @@ TEST_F(ImagingControlTest, ChangesMadeToTheImageInPlaceShowAfterRefresh)
     EXPECT_EQ(grab().pixel(origin + QPoint(5, 5)), qRgb(9, 8, 7));
 
     // A quarter turn done in place changes the size; the view follows without a redraw call.
-    Image turned = test::patternImage(ColourCode::Rgb24, 30, 90);
+    Image turned = test::sampleImage(ColourCode::Rgb24, 30, 90);
     *control.currentImage().image() = turned;
     const QImage shown = grab();
     QApplication::processEvents();
@@ -446,7 +446,7 @@ TEST_F(ImagingControlTest, AShrunkPictureIsRefinedFromEverySourcePixel)
 
 TEST_F(ImagingControlTest, ExtremeZoomsOfALargePagePaintWithoutHugeBuffers)
 {
-    give(test::a4Page(ColourCode::Mono));
+    give(test::a4TextPage(ColourCode::Mono));
     for (double zoom : {0.01, 100.0, 1e6, 0.0, -3.0}) {
         EXPECT_TRUE(draw(3, zoom));
         scrollTo(1 << 30, 1 << 30);

@@ -1,6 +1,6 @@
 #include "imaging/view/pixel_reader.h"
 #include "imaging/view/tile_renderer.h"
-#include "tests/imaging/view/pattern_image.h"
+#include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ QImage renderWhole(const Image& image, const ViewGeometry& g, QSize view)
 TEST(PixelReader, GivesTheColourOfEveryPixelAtEveryCode)
 {
     for (ColourCode code : kAllColourCodes) {
-        const Image image = test::patternImage(code, 37, 5);
+        const Image image = test::sampleImage(code, 37, 5);
         const PixelReader reader(image);
         std::vector<quint32> row(37);
         std::vector<int> columns(37);
@@ -41,7 +41,7 @@ TEST(TileRenderer, ShowsEveryPixelAtOneHundredPercentAndBlocksWhenEnlarged)
 {
     for (ColourCode code : kAllColourCodes) {
         for (QSize size : {QSize(1, 1), QSize(7, 7), QSize(113, 157)}) {
-            const Image image = test::patternImage(code, size.width(), size.height());
+            const Image image = test::sampleImage(code, size.width(), size.height());
             const QImage actual = renderWhole(image, ViewGeometry(size, 1.0, 1.0, QPoint()), size);
             for (int y = 0; y < size.height(); ++y)
                 for (int x = 0; x < size.width(); ++x)
@@ -58,7 +58,7 @@ TEST(TileRenderer, ShowsEveryPixelAtOneHundredPercentAndBlocksWhenEnlarged)
 
 TEST(TileRenderer, AScrolledPartShowsThePixelsTheGeometryNames)
 {
-    const Image image = test::patternImage(ColourCode::Rgb24, 300, 200);
+    const Image image = test::sampleImage(ColourCode::Rgb24, 300, 200);
     for (double scale : {0.5, 1.0, 3.7, 10.0, 57.0}) {
         const ViewGeometry g(QSize(300, 200), scale, scale, QPoint(-int(40 * scale), -int(25 * scale)));
         const QSize view(120, 90);
@@ -110,7 +110,7 @@ TEST(TileRenderer, ShrinkingAveragesThePixelsEachViewPixelCovers)
 
 TEST(TileRenderer, WritesOnlyThePartThePictureCoversAndReusesItsBuffers)
 {
-    const Image image = test::patternImage(ColourCode::Palette256, 10, 10);
+    const Image image = test::sampleImage(ColourCode::Palette256, 10, 10);
     const ViewGeometry g(QSize(10, 10), 2.0, 2.0, QPoint(15, 5));  // picture at 15..35 x 5..25
     const QImage tile = renderWhole(image, g, QSize(50, 30));
     EXPECT_EQ(tile.pixel(14, 10), qRgb(1, 2, 3));

@@ -1,0 +1,361 @@
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/little_endian.h"
+#include "imaging/codecs/pcx_codec.h"
+#include "tests/support/test_images.h"
+
+#include <QBuffer>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace tavlo::codecs {
+namespace {
+
+using namespace test;
+
+Decoded bmp(const QByteArray& bytes)
+{
+    return decode(readBmp, bytes);
+}
+
+Decoded pcx(const QByteArray& bytes)
+{
+    return decode(readPcx, bytes);
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+// Builds BMP files byte by byte, for the header variants our writer never produces.
+struct BmpBuilder {
+    int headerSize = 40;
+    qint32 width = 1;
+    qint32 height = 1;
+    int bits = 24;
+    quint32 compression = 0;
+    QVector<QRgb> palette;
+    QVector<quint32> masks;  // after a 40-byte header, or inside a larger one
+    qint32 perMetre = 0;
+    QByteArray pixels;
+
+    QByteArray build() const
+    {
+        const int entrySize = headerSize == 12 ? 3 : 4;
+        const bool masksAfter = headerSize == 40 && !masks.isEmpty();
+        const int offset = 14 + headerSize + (masksAfter ? 4 * int(masks.size()) : 0) + entrySize * int(palette.size());
+        QByteArray out(offset, '\0');
+        uchar* p = reinterpret_cast<uchar*>(out.data());
+        p[0] = 'B';
+        p[1] = 'M';
+        putLe32(p + 2, quint32(offset + pixels.size()));
+        putLe32(p + 10, quint32(offset));
+        uchar* h = p + 14;
+        putLe32(h, quint32(headerSize));
+        if (headerSize == 12) {
+            putLe16(h + 4, quint16(width));
+            putLe16(h + 6, quint16(height));
+            putLe16(h + 8, 1);
+            putLe16(h + 10, quint16(bits));
+        } else {
+            putLe32(h + 4, quint32(width));
+            putLe32(h + 8, quint32(height));
+            putLe16(h + 12, 1);
+            putLe16(h + 14, quint16(bits));
+            putLe32(h + 16, compression);
+            putLe32(h + 20, quint32(pixels.size()));
+            putLe32(h + 24, quint32(perMetre));
+            putLe32(h + 28, quint32(perMetre));
+            for (int i = 0; headerSize >= 52 && i < masks.size() && i < 4; ++i)
+                putLe32(h + 40 + 4 * i, masks[i]);
+        }
+        uchar* next = h + headerSize;
+        for (int i = 0; masksAfter && i < masks.size(); ++i, next += 4)
+            putLe32(next, masks[i]);
+        for (QRgb c : palette) {
+            next[0] = uchar(qBlue(c));
+            next[1] = uchar(qGreen(c));
+            next[2] = uchar(qRed(c));
+            next += entrySize;
+        }
+        return out + pixels;
+    }
+};
+
+// A PCX header for hand-made files; the pixel data follow.
+QByteArray pcxHeader(int width, int height, int bitsPerPlane, int planes, int bytesPerLine,
+                     const QVector<QRgb>& map = {}, int version = 5, int encoding = 1)
+{
+    QByteArray header(128, '\0');
+    uchar* h = reinterpret_cast<uchar*>(header.data());
+    h[0] = 0x0A;
+    h[1] = uchar(version);
+    h[2] = uchar(encoding);
+    h[3] = uchar(bitsPerPlane);
+    putLe16(h + 8, quint16(width - 1));
+    putLe16(h + 10, quint16(height - 1));
+    putLe16(h + 12, 150);
+    putLe16(h + 14, 75);
+    for (int i = 0; i < map.size(); ++i) {
+        h[16 + 3 * i] = uchar(qRed(map[i]));
+        h[17 + 3 * i] = uchar(qGreen(map[i]));
+        h[18 + 3 * i] = uchar(qBlue(map[i]));
+    }
+    h[65] = uchar(planes);
+    putLe16(h + 66, quint16(bytesPerLine));
+    return header;
+}
+
+const QRgb k = qRgb(0, 0, 0), r = qRgb(255, 0, 0), g = qRgb(0, 255, 0), b = qRgb(0, 0, 255);
+
+// Files of another encoder, each beside a 24-bit BMP of the same pixels (see the READMEs).
+TEST(BmpPcx, ReadFilesOfAnotherEncoder)
+{
+    const struct {
+        const char* file;
+        const char* reference;
+        ColourCode code;
+    } cases[] = {
+        {"bmp/im_os2.bmp", "bmp/im_os2_ref.bmp", ColourCode::Rgb24},
+        {"bmp/im_v5.bmp", "bmp/im_v5_ref.bmp", ColourCode::Rgb24},
+        {"bmp/im_rle8.bmp", "bmp/im_rle8_ref.bmp", ColourCode::Palette256},
+        {"bmp/im_p4.bmp", "bmp/im_p4_ref.bmp", ColourCode::Palette16},
+        {"bmp/im_m1.bmp", "bmp/im_m1_ref.bmp", ColourCode::Mono},
+        {"bmp/im_565.bmp", "bmp/im_565_ref.bmp", ColourCode::Rgb24},
+        {"bmp/im_argb.bmp", "bmp/im_argb_ref.bmp", ColourCode::Rgb32},
+        {"pcx/im_rgb.pcx", "pcx/im_rgb.bmp", ColourCode::Rgb24},
+        {"pcx/im_pal256.pcx", "pcx/im_pal256.bmp", ColourCode::Palette256},
+        {"pcx/im_pal16.pcx", "pcx/im_pal16.bmp", ColourCode::Palette256},
+    };
+    for (const auto& c : cases) {
+        const Decoded image = decode(testData(QLatin1String(c.file)));
+        const Decoded reference = bmp(testData(QLatin1String(c.reference)));
+        ASSERT_TRUE(image.ok() && reference.ok()) << c.file << image.error.toStdString();
+        EXPECT_EQ(image.image.code(), c.code) << c.file;
+        EXPECT_EQ(largestDifference(image.image, reference.image), 0) << c.file;
+    }
+}
+
+TEST(BmpPcx, OurBmpFilesReadInQtAndQtFilesReadInOurs)
+{
+    // (Qt widens 5-bit channels without repeating the high bits, so 16 is left out here.)
+    for (ColourCode code : {ColourCode::Mono, ColourCode::Palette16, ColourCode::Palette256, ColourCode::Grey256,
+                            ColourCode::Rgb24, ColourCode::Rgb32}) {
+        const Image original = sampleImage(code, 13, 5);
+        QImage qt;
+        ASSERT_TRUE(qt.loadFromData(encode(writeBmp, original), "BMP")) << code;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 13; ++x)
+                ASSERT_EQ(qt.pixel(x, y) | 0xff000000u, original.pixelColour(x, y)) << code;
+    }
+    for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_RGB32, QImage::Format_Mono}) {
+        const QImage source = sampleImage(ColourCode::Rgb24, 11, 6).pixels().convertToFormat(format);
+        QByteArray file;
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(source.save(&buffer, "BMP"));
+        const Decoded back = bmp(file);
+        ASSERT_TRUE(back.ok()) << back.error.toStdString();
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 11; ++x)
+                ASSERT_EQ(back.image.pixelColour(x, y), source.pixel(x, y) | 0xff000000u) << format;
+    }
+}
+
+TEST(BmpPcx, BmpReadsOs2AndV5HeadersTopDownRowsAndBitFields)
+{
+    // OS/2 1.x: 3-byte palette entries, 16-bit sizes. Two rows, bottom-up: indices 1 then 0.
+    BmpBuilder os2;
+    os2.headerSize = 12;
+    os2.width = os2.height = 2;
+    os2.bits = 8;
+    os2.palette = {r, b};
+    os2.pixels = bytes({1, 1, 0, 0, 0, 0, 0, 0});
+    Decoded image = bmp(os2.build());
+    EXPECT_EQ(image.image.code(), ColourCode::Palette256);
+    EXPECT_EQ(image.image.pixelColour(0, 0), r);  // the top row is the last in the file
+    EXPECT_EQ(image.image.pixelColour(1, 1), b);
+    // V4, V5 and short V2 headers, 24 bits, top-down (negative height), 3779 pixels per metre = 96 dpi.
+    for (int headerSize : {108, 124, 64}) {
+        BmpBuilder v5;
+        v5.headerSize = headerSize;
+        v5.height = -2;
+        v5.perMetre = 3779;
+        v5.pixels = bytes({1, 2, 3, 0, 4, 5, 6, 0});
+        image = bmp(v5.build());
+        EXPECT_EQ(image.image.code(), ColourCode::Rgb24) << headerSize;
+        EXPECT_EQ(image.image.pixelColour(0, 0), qRgb(3, 2, 1));
+        EXPECT_EQ(image.image.pixelColour(0, 1), qRgb(6, 5, 4));
+        EXPECT_EQ(image.image.dpiX(), 96);
+    }
+    // 5-6-5 keeps every colour by widening to 24 bits.
+    BmpBuilder fields;
+    fields.width = 2;
+    fields.bits = 16;
+    fields.compression = 3;
+    fields.masks = {0xF800, 0x07E0, 0x001F};
+    fields.pixels = bytes({0x00, 0xF8, 0x21, 0x00});  // pure red; green 1 + blue 1
+    image = bmp(fields.build());
+    EXPECT_EQ(image.image.code(), ColourCode::Rgb24);
+    EXPECT_EQ(image.image.pixelColour(0, 0), r);
+    EXPECT_EQ(image.image.pixelColour(1, 0), qRgb(0, 4, 8));  // 6 bits 1 -> 4, 5 bits 1 -> 8
+    // 5-5-5 given as bit fields is plain code 16; the unused top bit is dropped.
+    fields.masks = {0x7C00, 0x03E0, 0x001F};
+    fields.pixels = bytes({0xFF, 0xFF, 0x00, 0x00});
+    image = bmp(fields.build());
+    EXPECT_EQ(image.image.code(), ColourCode::Rgb555);
+    EXPECT_EQ(image.image.pixelColour(0, 0), grey(255));
+    EXPECT_EQ(image.image.scanLine(0)[1], 0x7F);
+    // 32 bits with the channels in an unusual order, masks inside a V4 header.
+    fields.headerSize = 108;
+    fields.width = 1;
+    fields.bits = 32;
+    fields.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    fields.pixels = bytes({10, 20, 30, 0});
+    image = bmp(fields.build());
+    EXPECT_EQ(image.image.code(), ColourCode::Rgb32);
+    EXPECT_EQ(image.image.pixelColour(0, 0), qRgb(10, 20, 30));
+    fields.masks = {0x00FF00FF, 0x0000FF00, 0x00FF0000};  // red is not one run of bits
+    EXPECT_FALSE(bmp(fields.build()).ok());
+}
+
+TEST(BmpPcx, BmpReadsRunLengthEncodedFiles)
+{
+    // RLE8, 5 x 3, bottom-up: the bottom row is a run of 3 x index 1, then absolute 2, 1, 2 (an
+    // odd count, so a pad byte follows) cut at the right edge, then end of line; the middle row
+    // is skipped by a delta 2 right and 1 up; then a run of 1 and the end of the bitmap.
+    BmpBuilder rle8;
+    rle8.width = 5;
+    rle8.height = 3;
+    rle8.bits = 8;
+    rle8.compression = 1;
+    rle8.palette = {k, r, g};
+    rle8.pixels = bytes({3, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 2, 1, 1, 2, 0, 1});
+    Decoded image = bmp(rle8.build());
+    const QRgb expected[3][5] = {{k, k, g, k, k}, {k, k, k, k, k}, {r, r, r, g, r}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(image.image.pixelColour(x, y), expected[y][x]) << x << "," << y;
+    // RLE4: a run alternates the two nibbles; absolute mode packs two per byte.
+    BmpBuilder rle4 = rle8;
+    rle4.width = 8;
+    rle4.height = 1;
+    rle4.bits = 4;
+    rle4.compression = 2;
+    rle4.pixels = bytes({5, 0x12, 0, 3, 0x21, 0x20, 0, 1});
+    image = bmp(rle4.build());
+    EXPECT_EQ(image.image.code(), ColourCode::Palette16);
+    for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(image.image.pixelColour(x, 0), x % 2 ? g : r) << x;
+}
+
+TEST(BmpPcx, BmpBombsPaletteIndicesOutsideAndOddHeadersAreRefused)
+{
+    // A run-length bomb (found by fuzzing): 32 bytes of runs claiming 23309 x 20985 pixels.
+    BmpBuilder bomb;
+    bomb.width = 23309;
+    bomb.height = -20985;
+    bomb.bits = 4;
+    bomb.compression = 2;
+    bomb.palette = {k, grey(255)};
+    bomb.pixels = QByteArray(30, '\x11') + bytes({0, 1});
+    EXPECT_EQ(bmp(bomb.build()).error, QStringLiteral("ﾌｧｲﾙの大きさに比べて画像が大きすぎます"));
+    bomb.width = 2480;  // a blank page as encoders write it: runs of 255 and an end of line a row
+    bomb.height = 100;
+    bomb.pixels.clear();
+    for (int y = 0; y < 100; ++y)
+        bomb.pixels += bytes({255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 185, 0, 0, 0});
+    EXPECT_TRUE(bmp(bomb.build()).ok());
+
+    const QString outsideReason = QStringLiteral("ﾊﾟﾚｯﾄにない色番号が使われています");
+    BmpBuilder outside;  // index 2, the first past a palette of two entries
+    outside.width = 2;
+    outside.bits = 8;
+    outside.palette = {k, grey(9)};
+    outside.pixels = bytes({1, 2, 0, 0});
+    EXPECT_EQ(bmp(outside.build()).error, outsideReason);
+    outside.compression = 1;
+    outside.pixels = bytes({2, 2, 0, 1});
+    EXPECT_EQ(bmp(outside.build()).error, outsideReason);
+    outside.compression = 0;
+    outside.bits = 1;
+    outside.palette = {k};
+    outside.pixels = bytes({0x40, 0, 0, 0});
+    EXPECT_FALSE(bmp(outside.build()).ok());
+    outside.pixels = bytes({0x00, 0, 0, 0});  // only index 0 used: fine
+    EXPECT_TRUE(bmp(outside.build()).ok());
+
+    BmpBuilder odd;
+    odd.bits = 7;
+    EXPECT_FALSE(bmp(odd.build()).ok());
+    odd.bits = 24;
+    odd.compression = 4;  // an embedded JPEG
+    EXPECT_TRUE(bmp(odd.build()).error.contains(QStringLiteral("JPEG")));
+    odd.compression = 1;  // RLE8 needs 8 bits
+    EXPECT_FALSE(bmp(odd.build()).ok());
+    odd.compression = 0;
+    odd.headerSize = 77;
+    EXPECT_FALSE(bmp(odd.build()).ok());
+    odd.headerSize = 40;
+    odd.width = 0;
+    EXPECT_FALSE(bmp(odd.build()).ok());
+    EXPECT_FALSE(bmp(QByteArray("PK\x03\x04 not a bitmap")).ok());
+}
+
+TEST(BmpPcx, PcxTwoColourFilesKeepTheirColoursAndLongRunsSplit)
+{
+    Image mono = Image::create(200, 2, ColourCode::Mono);  // runs longer than 63 bytes
+    mono.pixels().setColorTable({qRgb(0, 0, 128), qRgb(255, 255, 0)});
+    mono.pixels().fill(1);
+    const Decoded back = pcx(encode(writePcx, mono));
+    EXPECT_EQ(back.image.palette(), mono.palette());
+    EXPECT_TRUE(samePixels(back.image, mono));
+    // A header that leaves the two entries equal (all zero) means black and white.
+    const Decoded plain = pcx(pcxHeader(8, 1, 1, 1, 2) + bytes({0xC1, 0xF0, 0x00}));
+    EXPECT_EQ(plain.image.pixelColour(0, 0), grey(255));
+    EXPECT_EQ(plain.image.pixelColour(7, 0), grey(0));
+}
+
+TEST(BmpPcx, PcxReadsPlanarAndPackedPaletteLayouts)
+{
+    const QVector<QRgb> map = {k, r, g, b, grey(9), qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)};
+    // 3 planes of 1 bit: 8 colours. Pixel 0 has bits in planes 0 and 1 (index 3), pixel 1 in
+    // plane 2 (index 4). Written without run-length encoding (encoding 0).
+    Decoded image = pcx(pcxHeader(2, 1, 1, 3, 2, map, 5, 0) + bytes({0x80, 0, 0x80, 0, 0x40, 0}));
+    EXPECT_EQ(image.image.code(), ColourCode::Palette16);
+    EXPECT_EQ(image.image.pixelColour(0, 0), b);
+    EXPECT_EQ(image.image.pixelColour(1, 0), grey(9));
+    // One plane of 2 bits: four pixels 3, 2, 1, 0 in one byte; a run crossing into the next line.
+    image = pcx(pcxHeader(4, 2, 2, 1, 2, map) + bytes({0xC3, 0xE4, 0x00}));
+    EXPECT_EQ(image.image.pixelColour(0, 0), b);
+    EXPECT_EQ(image.image.pixelColour(3, 0), k);
+    EXPECT_EQ(image.image.pixelColour(0, 1), b);  // the run's third byte
+    EXPECT_EQ(image.image.pixelColour(1, 1), g);
+    // Version 3 files carry no palette: the EGA colours are meant.
+    image = pcx(pcxHeader(2, 1, 1, 4, 2, {}, 3) + bytes({0xC0 | 8, 0x40}));
+    EXPECT_EQ(image.image.pixelColour(1, 0), grey(255));  // index 15
+    // 8 bits without the trailing palette: grey levels.
+    image = pcx(pcxHeader(2, 1, 8, 1, 2) + bytes({0x05, 0xC1, 0xFA}));
+    EXPECT_EQ(image.image.code(), ColourCode::Grey256);
+    EXPECT_EQ(image.image.pixelColour(1, 0), grey(250));
+    // 4 planes of 8 bits: colour plus a plane that is not kept.
+    image = pcx(pcxHeader(1, 1, 8, 4, 2) + bytes({10, 0, 20, 0, 30, 0, 40, 0}));
+    EXPECT_EQ(image.image.code(), ColourCode::Rgb32);
+    EXPECT_EQ(image.image.pixelColour(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(image.image.dpiX(), 150);
+    EXPECT_EQ(image.image.dpiY(), 75);
+
+    EXPECT_FALSE(pcx(pcxHeader(100, 1, 8, 1, 10) + QByteArray(100, 0)).ok());  // lines too short
+    EXPECT_FALSE(pcx(pcxHeader(4, 1, 8, 2, 4) + QByteArray(8, 0)).ok());       // 2 planes of 8
+    EXPECT_FALSE(pcx(pcxHeader(4, 1, 8, 1, 4, {}, 5, 7) + QByteArray(8, 0)).ok());  // encoding 7
+    QByteArray backwards = pcxHeader(4, 1, 8, 1, 4);
+    putLe16(backwards.data() + 4, 10);  // xmin beyond xmax
+    EXPECT_FALSE(pcx(backwards + QByteArray(8, 0)).ok());
+}
+
+}  // namespace
+}  // namespace tavlo::codecs

@@ -1,0 +1,165 @@
+#include "imaging/codecs/exif_facts.h"
+#include "imaging/codecs/jpeg_codec.h"
+#include "tests/support/test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace tavlo::codecs {
+namespace {
+
+using namespace test;
+
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QByteArray jpeg(const Image& image, int quality = 90)
+{
+    return encode([quality](const Image& i, QIODevice& d) { return writeJpeg(i, d, quality); }, image);
+}
+
+// An EXIF block (APP1 payload) holding the orientation and, when dpi > 0, the resolution in inches.
+std::vector<unsigned char> exifBlock(int orientation, bool bigEndian, int dpiX = 0, int dpiY = 0)
+{
+    std::vector<unsigned char> b = {'E', 'x', 'i', 'f', 0, 0};
+    auto put = [&](std::uint32_t v, int size) {
+        for (int i = 0; i < size; ++i)
+            b.push_back(uchar(v >> 8 * (bigEndian ? size - 1 - i : i)));
+    };
+    b.push_back(bigEndian ? 'M' : 'I');
+    b.push_back(bigEndian ? 'M' : 'I');
+    put(42, 2), put(8, 4);
+    const unsigned entries = dpiX > 0 ? 4 : 1;
+    put(entries, 2);
+    put(0x0112, 2), put(3, 2), put(1, 4), put(unsigned(orientation), 2), put(0, 2);
+    const std::uint32_t values = 8 + 2 + entries * 12 + 4;
+    if (dpiX > 0) {
+        put(0x011a, 2), put(5, 2), put(1, 4), put(values, 4);
+        put(0x011b, 2), put(5, 2), put(1, 4), put(values + 8, 4);
+        put(0x0128, 2), put(3, 2), put(1, 4), put(2, 2), put(0, 2);
+    }
+    put(0, 4);
+    if (dpiX > 0)
+        put(std::uint32_t(dpiX) * 10, 4), put(10, 4), put(std::uint32_t(dpiY), 4), put(1, 4);
+    return b;
+}
+
+// The file with the EXIF block as an APP1 segment right after the start of image.
+QByteArray withExif(const QByteArray& file, const std::vector<unsigned char>& block)
+{
+    QByteArray segment("\xff\xe1", 2);
+    segment.append(char((block.size() + 2) >> 8)).append(char((block.size() + 2) & 0xff));
+    segment.append(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
+    return file.left(2) + segment + file.mid(2);
+}
+
+// Our files start with a JFIF segment: its density unit and densities set.
+QByteArray withDensity(QByteArray file, int unit, int x, int y)
+{
+    const char density[5] = {char(unit), char(x >> 8), char(x), char(y >> 8), char(y)};
+    return file.replace(13, 5, QByteArray(density, 5));
+}
+
+TEST(JpegRead, CmykIsConvertedPlainAndAdobeInverted)
+{
+    // Cyan 0, magenta and yellow full, black 64 (stored inverted in the Adobe file): dark red.
+    for (const char* name : {"jpeg/cmyk.jpg", "jpeg/cmyk_adobe.jpg"}) {
+        const Decoded back = decode(testData(QLatin1String(name)));
+        ASSERT_TRUE(back.ok()) << name << back.error.toStdString();
+        EXPECT_EQ(back.image.code(), ColourCode::Rgb24);
+        EXPECT_TRUE(near(back.image.pixelColour(5, 5), qRgb(191, 0, 0), 3)) << name;
+    }
+}
+
+TEST(JpegRead, ExifOrientationTurnsThePictureUprightAndSwapsTheDpi)
+{
+    // Four flat quadrants, red and green over blue and white, tell every orientation apart.
+    Image quadrants = Image::create(48, 32, ColourCode::Rgb24);
+    const QRgb red = qRgb(220, 0, 0), green = qRgb(0, 200, 0), blue = qRgb(0, 0, 210), white = grey(255);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x)
+            quadrants.pixels().setPixel(x, y, y < 16 ? (x < 24 ? red : green) : (x < 24 ? blue : white));
+    quadrants.setDpi(200, 100);
+    const QByteArray plain = jpeg(quadrants);
+    // The upright corners per orientation: top left, top right, bottom left, bottom right.
+    const QRgb expected[9][4] = {
+        {},
+        {red, green, blue, white},  // 1
+        {green, red, white, blue},  // 2 mirrored
+        {white, blue, green, red},  // 3 half turn
+        {blue, white, red, green},  // 4 flipped
+        {red, blue, green, white},  // 5 transposed
+        {blue, red, white, green},  // 6 right turn
+        {white, green, blue, red},  // 7 transversed
+        {green, white, red, blue},  // 8 left turn
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        for (bool bigEndian : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "orientation " << orientation << (bigEndian ? " MM" : " II"));
+            const Decoded back = decode(withExif(plain, exifBlock(orientation, bigEndian)));
+            ASSERT_TRUE(back.ok()) << back.error.toStdString();
+            const bool swapped = orientation >= 5;
+            const int w = back.image.width(), h = back.image.height();
+            ASSERT_EQ(QSize(w, h), swapped ? QSize(32, 48) : QSize(48, 32));
+            EXPECT_EQ(back.image.dpiX(), swapped ? 100 : 200);
+            EXPECT_EQ(back.image.dpiY(), swapped ? 200 : 100);
+            const QPoint corners[4] = {{2, 2}, {w - 3, 2}, {2, h - 3}, {w - 3, h - 3}};
+            for (int i = 0; i < 4; ++i) {
+                const QRgb corner = back.image.pixelColour(corners[i].x(), corners[i].y());
+                EXPECT_TRUE(near(corner, expected[orientation][i], 6)) << i;
+            }
+        }
+    }
+}
+
+TEST(JpegRead, DensityUnitsAndExifResolution)
+{
+    const QByteArray plain = jpeg(sampleImage(ColourCode::Rgb24, 8, 8));
+    Decoded back = decode(withDensity(plain, 2, 118, 40));  // dots per centimetre
+    EXPECT_EQ(back.image.dpiX(), 300);                       // 118 x 2.54 = 299.7
+    EXPECT_EQ(back.image.dpiY(), 102);                       // 40 x 2.54 = 101.6
+    // An aspect ratio only: the EXIF resolution decides, and without one there is none.
+    back = decode(withExif(withDensity(plain, 0, 1, 1), exifBlock(1, true, 72, 96)));
+    EXPECT_EQ(back.image.dpiX(), 72);
+    EXPECT_EQ(back.image.dpiY(), 96);
+    back = decode(withDensity(plain, 0, 1, 1));
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.image.dpiX(), 0);
+    EXPECT_EQ(back.image.dpiY(), 0);
+}
+
+TEST(JpegRead, DamagedExifBlocksAreIgnored)
+{
+    const std::vector<unsigned char> block = exifBlock(6, false, 300, 300);
+    for (size_t cut = 0; cut < block.size(); ++cut) {
+        const ExifFacts facts = ExifFacts::parse(block.data(), cut);
+        EXPECT_GE(facts.orientation, 1);
+        EXPECT_LE(facts.orientation, 8);
+    }
+    std::vector<unsigned char> forged = block;
+    forged[6 + 8] = forged[6 + 9] = 0xff;  // far more directory entries than the block holds
+    EXPECT_EQ(ExifFacts::parse(forged.data(), forged.size()).orientation, 1);
+    forged = block;
+    forged[6 + 4] = 0xf0;  // the first directory lies outside the block
+    EXPECT_EQ(ExifFacts::parse(forged.data(), forged.size()).orientation, 1);
+}
+
+TEST(JpegWrite, QualityChangesTheFileAndIsClamped)
+{
+    const Image image = sampleImage(ColourCode::Rgb24, 64, 64);
+    EXPECT_LT(jpeg(image, 10).size(), jpeg(image, 80).size());
+    EXPECT_LT(jpeg(image, 80).size(), jpeg(image, 100).size());
+    EXPECT_EQ(jpeg(image, -5), jpeg(image, 1));
+    EXPECT_EQ(jpeg(image, 500), jpeg(image, 100));
+    // A file that lacks only its end marker is whole.
+    const QByteArray whole = jpeg(image);
+    EXPECT_TRUE(decode(whole.left(whole.size() - 2)).ok());
+}
+
+}  // namespace
+}  // namespace tavlo::codecs
