@@ -1,23 +1,21 @@
 #include "dialogs/printer_resolution_source.h"
 
+#include "environment/replaceable_service.h"
 #include "dialogs/qt_printer_resolution_source.h"
 
 namespace tavlo {
 namespace {
-PrinterResolutionSource* installed = nullptr;
+ReplaceableService<PrinterResolutionSource, QtPrinterResolutionSource> service;
 }
 
 PrinterResolutionSource& printerResolutionSource()
 {
-    if (installed)
-        return *installed;
-    static QtPrinterResolutionSource qtSource;
-    return qtSource;
+    return service.get();
 }
 
 void setPrinterResolutionSource(PrinterResolutionSource* source)
 {
-    installed = source;
+    service.install(source);
 }
 
 }  // namespace tavlo

@@ -1,23 +1,21 @@
 #include "environment/desktop_services.h"
 
+#include "environment/replaceable_service.h"
 #include "environment/qt_desktop_services.h"
 
 namespace tavlo {
 namespace {
-DesktopServices* installed = nullptr;
+ReplaceableService<DesktopServices, QtDesktopServices> service;
 }
 
 DesktopServices& desktopServices()
 {
-    if (installed)
-        return *installed;
-    static QtDesktopServices qtServices;
-    return qtServices;
+    return service.get();
 }
 
 void setDesktopServices(DesktopServices* services)
 {
-    installed = services;
+    service.install(services);
 }
 
 }  // namespace tavlo

@@ -1,23 +1,21 @@
 #include "environment/user_prompt.h"
 
+#include "environment/replaceable_service.h"
 #include "environment/qt_user_prompt.h"
 
 namespace tavlo {
 namespace {
-UserPrompt* installed = nullptr;
+ReplaceableService<UserPrompt, QtUserPrompt> service;
 }
 
 UserPrompt& userPrompt()
 {
-    if (installed)
-        return *installed;
-    static QtUserPrompt qtPrompt;
-    return qtPrompt;
+    return service.get();
 }
 
 void setUserPrompt(UserPrompt* prompt)
 {
-    installed = prompt;
+    service.install(prompt);
 }
 
 }  // namespace tavlo

@@ -13,11 +13,10 @@
 // reach by taking the save off the user-interface thread (the run's time includes waiting for
 // the last write).
 // SANE_CONFIG_DIR defaults to the project's sane/ folder (bench/scan_throughput.sh sets it too).
-#include "environment/user_prompt.h"
+#include "bench/scan/bench_stand_ins.h"
 #include "imaging/codecs/image_file.h"
 #include "imaging/current_image.h"
 #include "imaging/image_store.h"
-#include "imaging/scan/qt_scan_dialogs.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
 #include "main_window/work_file_sequence.h"
@@ -42,35 +41,8 @@ namespace {
 using namespace tavlo;
 using namespace tavlo::scan;
 
-// The real progress dialog, with the settings answered from the command line.
-class BenchDialogs : public QtScanDialogs {
-public:
-    ScanSettings preset;
-    bool editSettings(const ScanDevice&, const QList<ScanOption>&, ScanSettings& settings,
-                      QWidget*) override
-    {
-        for (const auto& [name, value] : preset.values)
-            settings.set(name, value);
-        settings.paper = preset.paper;
-        return true;
-    }
-};
-
-// Messages go to stderr: a benchmark has nobody to press OK.
-class PrintingPrompt : public UserPrompt {
-public:
-    void message(const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(QString(text).replace(u'\r', u' ')));
-    }
-    bool confirm(const QString& title, const QString& text) override
-    {
-        message(title, text);
-        return false;
-    }
-    QString openFileName(const FileDialogRequest&) override { return QString(); }
-    QString saveFileName(const FileDialogRequest&) override { return QString(); }
-};
+using bench::BenchDialogs;
+using bench::PrintingPrompt;
 
 // The pixel rows alone, written and renamed without fsync.
 QString writeRaw(const Image& image, const QString& path)

@@ -11,10 +11,9 @@
 // QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would;
 // --hidden leaves it hidden, to show what the paints cost.
 // SANE_CONFIG_DIR defaults to the project's sane/ folder.
+#include "bench/scan/bench_stand_ins.h"
 #include "environment/process_values.h"
-#include "environment/user_prompt.h"
 #include "imaging/imaging_control.h"
-#include "imaging/scan/qt_scan_dialogs.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
 #include "main_window/main_window.h"
@@ -37,38 +36,8 @@ namespace {
 using namespace tavlo;
 using namespace tavlo::scan;
 
-// The real progress dialog, with the settings answered from the command line.
-class BenchDialogs : public QtScanDialogs {
-public:
-    ScanSettings preset;
-    bool editSettings(const ScanDevice&, const QList<ScanOption>&, ScanSettings& settings,
-                      QWidget*) override
-    {
-        for (const auto& [name, value] : preset.values)
-            settings.set(name, value);
-        settings.paper = preset.paper;
-        return true;
-    }
-};
-
-// Messages go to stderr: a benchmark has nobody to press OK.
-class PrintingPrompt : public UserPrompt {
-public:
-    int messages = 0;
-    void message(const QString& title, const QString& text) override
-    {
-        ++messages;
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title),
-                     qPrintable(QString(text).replace(u'\r', u' ')));
-    }
-    bool confirm(const QString& title, const QString& text) override
-    {
-        message(title, text);
-        return false;
-    }
-    QString openFileName(const FileDialogRequest&) override { return QString(); }
-    QString saveFileName(const FileDialogRequest&) override { return QString(); }
-};
+using bench::BenchDialogs;
+using bench::PrintingPrompt;
 
 }  // namespace
 
