@@ -173,18 +173,29 @@ Image a4TextPage(ColourCode code)
     return page;
 }
 
+namespace {
+
+// Calls take(difference) for each channel of each pixel of two images of the same size.
+template <typename Take>
+void eachDifference(const Image& a, const Image& b, Take take)
+{
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
+            for (int shift : {16, 8, 0})
+                take(std::abs(int(p >> shift & 255) - int(q >> shift & 255)));
+        }
+    }
+}
+
+}  // namespace
+
 int largestDifference(const Image& a, const Image& b)
 {
     if (a.width() != b.width() || a.height() != b.height())
         return 1 << 20;
     int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    }
+    eachDifference(a, b, [&](int d) { largest = std::max(largest, d); });
     return largest;
 }
 
@@ -193,13 +204,7 @@ double meanDifference(const Image& a, const Image& b)
     if (a.width() != b.width() || a.height() != b.height())
         return 1e9;
     double total = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                     std::abs(qBlue(p) - qBlue(q));
-        }
-    }
+    eachDifference(a, b, [&](int d) { total += d; });
     return total / (3.0 * a.width() * a.height());
 }
 

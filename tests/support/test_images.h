@@ -51,6 +51,10 @@ inline QRgb grey(int level)
     return qRgb(level, level, level);
 }
 
+// An image's size and its dots per inch, each compared in one check.
+inline QSize sizeOf(const Image& image) { return image.pixels().size(); }
+inline QSize dpiOf(const Image& image) { return {image.dpiX(), image.dpiY()}; }
+
 // Largest difference of one channel between two images of any codes (a huge value for different
 // sizes), and the mean absolute difference per channel.
 int largestDifference(const Image& a, const Image& b);

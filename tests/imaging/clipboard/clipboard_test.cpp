@@ -1,5 +1,4 @@
 #include "imaging/clipboard/clipboard_picture.h"
-#include "imaging/codecs/image_file.h"
 #include "imaging/clipboard/svg_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
@@ -14,16 +13,6 @@
 
 namespace tavlo {
 namespace {
-
-// The image as the BMP bytes the clipboard offers.
-QByteArray bmpBytes(const Image& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    EXPECT_EQ(codecs::writeImage(image, buffer, codecs::ImageFormat::Bmp), QString());
-    return bytes;
-}
 
 constexpr int kPixelsPerMetreAt200Dpi = 7874;
 
@@ -86,8 +75,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
                 ASSERT_TRUE(other.LoadFromClipboard()) << int(code);
                 const Image& pasted = *other.currentImage().image();
                 EXPECT_TRUE(samePixels(pasted, original)) << int(code) << " width " << width << " round " << round;
-                EXPECT_EQ(pasted.dpiX(), 300);
-                EXPECT_EQ(pasted.dpiY(), 150);
+                EXPECT_EQ(test::dpiOf(pasted), QSize(300, 150));
                 EXPECT_EQ(other.ImageKind(), 1);
                 EXPECT_TRUE(pasted.isValid());
             }
@@ -182,10 +170,9 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
     ASSERT_TRUE(control.VectorObject().RenderToBitmap(24, 0, 255, 255, 255));
     EXPECT_EQ(control.ImageKind(), 1);
     EXPECT_EQ(current().code(), ColourCode::Rgb24);
-    EXPECT_EQ(current().width(), 200);
-    EXPECT_EQ(current().height(), 100);
-    EXPECT_EQ(current().pixelColour(10, 10), qRgb(255, 255, 255));
-    EXPECT_EQ(current().pixelColour(199, 99), qRgb(255, 255, 255));
+    EXPECT_EQ(test::sizeOf(current()), QSize(200, 100));
+    for (const QPoint white : {QPoint(10, 10), QPoint(49, 24), QPoint(100, 75), QPoint(199, 99)})
+        EXPECT_EQ(current().pixelColour(white.x(), white.y()), test::grey(255));
     EXPECT_EQ(current().pixelColour(75, 50), qRgb(255, 0, 0));
     EXPECT_EQ(current().dpiX(), 96);
     // A plain bitmap is not a vector picture.
@@ -195,8 +182,7 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
     ASSERT_TRUE(control.LoadFromClipboard());
     ASSERT_TRUE(control.VectorObject().RenderToBitmap(32, 400, 0, 300, -5));
     EXPECT_EQ(current().code(), ColourCode::Rgb32);
-    EXPECT_EQ(current().width(), 400);
-    EXPECT_EQ(current().height(), 200);
+    EXPECT_EQ(test::sizeOf(current()), QSize(400, 200));
     EXPECT_EQ(current().pixelColour(5, 5), qRgb(0, 255, 0));
     EXPECT_EQ(current().pixelColour(150, 100), qRgb(255, 0, 0));
 }
@@ -239,7 +225,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
-    QByteArray forged = bmpBytes(test::sampleImage(ColourCode::Rgb24, 2, 2));
+    QByteArray forged = test::encode(codecs::ImageFormat::Bmp, test::sampleImage(ColourCode::Rgb24, 2, 2));
     for (int offset : {18, 22}) {
         forged[offset] = char(0x60);
         forged[offset + 1] = char(0xea);

@@ -143,8 +143,7 @@ TEST(TiffRead, OtherColourModelsAlphaPagesAndUnits)
     const Image first = tiff(QStringLiteral("two_pages_cm"));
     EXPECT_EQ(first.width(), 3);
     EXPECT_EQ(first.pixelColour(1, 0), grey(20));
-    EXPECT_EQ(first.dpiX(), 300);
-    EXPECT_EQ(first.dpiY(), 100);
+    EXPECT_EQ(test::dpiOf(first), QSize(300, 100));
     EXPECT_EQ(tiff(QStringLiteral("no_unit")).dpiX(), 0);
 }
 

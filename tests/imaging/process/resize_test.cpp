@@ -63,8 +63,7 @@ TEST(Resize, APlainImageStaysPlainAtAnySize)
     const Image plain = test::plainImage(ColourCode::Rgb24, 37, 23, qRgb(12, 200, 99));
     for (const QSize size : {QSize(11, 7), QSize(100, 80), QSize(1, 1), QSize(37, 5), QSize(3, 90)}) {
         const Image result = resized(plain, size.width(), size.height());
-        ASSERT_EQ(result.width(), size.width());
-        ASSERT_EQ(result.height(), size.height());
+        ASSERT_EQ(test::sizeOf(result), size);
         const Image expected = test::plainImage(ColourCode::Rgb24, size.width(), size.height(), qRgb(12, 200, 99));
         EXPECT_EQ(test::largestDifference(result, expected), 0);
     }
@@ -81,10 +80,8 @@ TEST(Resize, EveryCodeKeepsItsCodePaletteAndDpiAndNearestCopiesPixelsExactly)
                 ASSERT_TRUE(result.isValid());
                 EXPECT_EQ(result.code(), code);
                 EXPECT_EQ(result.palette(), source.palette());
-                EXPECT_EQ(result.width(), size.width());
-                EXPECT_EQ(result.height(), size.height());
-                EXPECT_EQ(result.dpiX(), 200);
-                EXPECT_EQ(result.dpiY(), 300);
+                EXPECT_EQ(test::sizeOf(result), size);
+                EXPECT_EQ(test::dpiOf(result), QSize(200, 300));
                 if (method == ResizeMethod::Nearest && size == QSize(42, 28)) {
                     for (int y = 0; y < 28; ++y)
                         for (int x = 0; x < 42; ++x)
