@@ -142,6 +142,13 @@ Image plainImage(ColourCode code, int width, int height, QRgb colour)
     return image;
 }
 
+Image greyRow(const std::vector<int>& levels)
+{
+    Image row = Image::create(int(levels.size()), 1, ColourCode::Grey256);
+    std::copy(levels.begin(), levels.end(), row.scanLine(0));
+    return row;
+}
+
 Image a4TextPage(ColourCode code)
 {
     Image page = Image::create(4960, 7016, code);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <ostream>
+#include <vector>
 
 namespace tavlo::test {
 
@@ -42,6 +43,9 @@ Image sampleImage(ColourCode code, int width, int height, unsigned seed);
 
 // An image of one colour at 80 (its grey level), 16, 24 or 32.
 Image plainImage(ColourCode code, int width, int height, QRgb colour);
+
+// A one-row image at 80 of the grey levels, left to right.
+Image greyRow(const std::vector<int>& levels);
 
 // A 4960 x 7016 page (A4 at 600 dpi) at 1 or 24 with lines of text-like dark strokes.
 Image a4TextPage(ColourCode code);

@@ -115,38 +115,6 @@ TEST_F(ProcessObjectTest, PasteTakesAnImageByHandle)
     ImageStore::instance().release(piece);
 }
 
-// The main window's join: remove the band, close the gap, keep everything else exactly.
-TEST_F(ProcessObjectTest, TrimPasteTrimRemovesExactlyTheBandAtEveryCode)
-{
-    for (ColourCode code : kAllColourCodes) {
-        for (const QSize size : {QSize(23, 11), QSize(24, 12)}) {
-            const Image source = sampleImage(code, size.width(), size.height());
-            const int w = source.width(), h = source.height();
-            for (bool across : {true, false}) {
-                // Columns [5, 13) or rows [3, 7).
-                const int from = across ? 5 : 3, to = across ? 13 : 7;
-                load(source);
-                CurrentImage scratch;
-                scratch.setHandle(ImageStore::instance().duplicate(current.handle()));
-                ProcessObject scratchProcess(scratch);
-                setRect(scratchProcess, across ? to : 0, across ? 0 : to, w, h);
-                ASSERT_TRUE(scratchProcess.Trim());
-                ASSERT_TRUE(process.PasteImage(scratch.handle(), across ? from : 0, across ? 0 : from));
-                setRect(process, 0, 0, across ? w - (to - from) : w, across ? h : h - (to - from));
-                ASSERT_TRUE(process.Trim());
-                SCOPED_TRACE(testing::Message() << int(code) << (across ? " columns" : " rows"));
-                ASSERT_EQ(image().code(), code);
-                for (int y = 0; y < image().height(); ++y)
-                    for (int x = 0; x < image().width(); ++x) {
-                        const int sx = across && x >= from ? x + (to - from) : x;
-                        const int sy = !across && y >= from ? y + (to - from) : y;
-                        ASSERT_EQ(image().pixelColour(x, y), source.pixelColour(sx, sy)) << x << "," << y;
-                    }
-            }
-        }
-    }
-}
-
 TEST_F(ProcessObjectTest, RectSelectChoosesTheEmphasisedRegion)
 {
     const Image white = test::plainImage(ColourCode::Rgb24, 10, 10, qRgb(255, 255, 255));

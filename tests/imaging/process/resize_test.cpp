@@ -37,21 +37,14 @@ TEST(Resize, HalvingAveragesEachTwoByTwoBlock)
 TEST(Resize, ShrinkingByAnOddRatioWeighsPartlyCoveredPixels)
 {
     // Three pixels into two: (2a + b) / 3 and (b + 2c) / 3.
-    Image row = Image::create(3, 1, ColourCode::Grey256);
-    row.scanLine(0)[0] = 0;
-    row.scanLine(0)[1] = 90;
-    row.scanLine(0)[2] = 255;
-    const Image two = resized(row, 2, 1);
+    const Image two = resized(test::greyRow({0, 90, 255}), 2, 1);
     EXPECT_EQ(qRed(two.pixelColour(0, 0)), 30);
     EXPECT_EQ(qRed(two.pixelColour(1, 0)), 200);
 }
 
 TEST(Resize, EnlargingIsBilinearBetweenPixelCentres)
 {
-    Image row = Image::create(2, 1, ColourCode::Grey256);
-    row.scanLine(0)[0] = 0;
-    row.scanLine(0)[1] = 255;
-    const Image four = resized(row, 4, 3);
+    const Image four = resized(test::greyRow({0, 255}), 4, 3);
     const int expected[4] = {0, 64, 191, 255};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)

@@ -24,6 +24,13 @@ int expectedOrigin(int imageLength, double scale, int viewLength, int scroll)
     return content <= viewLength ? (viewLength - content) / 2 : -scroll;
 }
 
+// The image pixel under the centre of view pixel p, for a picture at origin and scale.
+QPoint pixelUnder(QPoint p, QPoint origin, double scale)
+{
+    return QPoint(int(std::floor((p.x() + 0.5 - origin.x()) / scale)),
+                  int(std::floor((p.y() + 0.5 - origin.y()) / scale)));
+}
+
 class ImagingControlTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -135,17 +142,14 @@ TEST_F(ImagingControlTest, DraggingSelectsImagePixelsAtEveryZoom)
         const QPoint from = origin + QPoint(int(7 * scale) + 2, int(5 * scale) + 3);
         const QPoint to = origin + QPoint(int(std::min(150.0 * scale, view.width() - origin.x() - 5.0)),
                                           int(std::min(110.0 * scale, view.height() - origin.y() - 5.0)));
-        auto pixelUnder = [&](QPoint p) {
-            return QPoint(int(std::floor((p.x() + 0.5 - origin.x()) / scale)),
-                          int(std::floor((p.y() + 0.5 - origin.y()) / scale)));
-        };
+        const QRect expected(pixelUnder(from, origin, scale), pixelUnder(to, origin, scale));
         QSignalSpy changed(&control, &ImagingControl::SelectionChanged);
         drag(from, to);
-        EXPECT_EQ(selection(), QRect(pixelUnder(from), pixelUnder(to))) << "mode " << c.mode << " zoom " << c.zoom;
+        EXPECT_EQ(selection(), expected) << "mode " << c.mode << " zoom " << c.zoom;
         EXPECT_GT(changed.count(), 0);
         // Dragging the other way selects the same pixels.
         drag(to, from);
-        EXPECT_EQ(selection(), QRect(pixelUnder(from), pixelUnder(to))) << "mode " << c.mode << " zoom " << c.zoom;
+        EXPECT_EQ(selection(), expected) << "mode " << c.mode << " zoom " << c.zoom;
     }
 }
 
@@ -195,10 +199,8 @@ TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
         const QPoint at = origin + QPoint(int(11 * zoom) + 1, int(7 * zoom) + 1);
         QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_EQ(clicked.count(), 1) << zoom;
-        const int x = int(std::floor((at.x() - origin.x() + 0.5) / zoom));
-        const int y = int(std::floor((at.y() - origin.y() + 0.5) / zoom));
-        EXPECT_EQ(clicked.at(0).at(0).toInt(), x) << zoom;
-        EXPECT_EQ(clicked.at(0).at(1).toInt(), y) << zoom;
+        EXPECT_EQ(QPoint(clicked.at(0).at(0).toInt(), clicked.at(0).at(1).toInt()), pixelUnder(at, origin, zoom))
+            << zoom;
         EXPECT_EQ(released.count(), 1);
         EXPECT_EQ(released.at(0).at(0).toInt(), 1);
         EXPECT_EQ(control.SelRight(), 0);  // the click cleared the selection
