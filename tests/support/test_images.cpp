@@ -142,6 +142,14 @@ Image plainImage(ColourCode code, int width, int height, QRgb colour)
     return image;
 }
 
+std::vector<QRgb> rowColours(const Image& image, int y, int count)
+{
+    std::vector<QRgb> colours;
+    for (int x = 0; x < count; ++x)
+        colours.push_back(image.pixelColour(x, y));
+    return colours;
+}
+
 Image greyRow(const std::vector<int>& levels)
 {
     Image row = Image::create(int(levels.size()), 1, ColourCode::Grey256);

@@ -55,6 +55,9 @@ inline QRgb grey(int level)
     return qRgb(level, level, level);
 }
 
+// The colours of the first count pixels of row y, for comparing with a short list.
+std::vector<QRgb> rowColours(const Image& image, int y, int count);
+
 // An image's size and its dots per inch, each compared in one check.
 inline QSize sizeOf(const Image& image) { return image.pixels().size(); }
 inline QSize dpiOf(const Image& image) { return {image.dpiX(), image.dpiY()}; }

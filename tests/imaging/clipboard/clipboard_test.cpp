@@ -18,12 +18,18 @@ constexpr int kPixelsPerMetreAt200Dpi = 7874;
 
 QClipboard& clipboard() { return *QGuiApplication::clipboard(); }
 
-// Puts data of one type on the clipboard, as another program would.
-void offer(const QString& type, const QByteArray& bytes)
+// Puts data of one or more types on the clipboard, as another program would.
+void offer(std::initializer_list<std::pair<QString, QByteArray>> forms)
 {
     auto* data = new QMimeData;
-    data->setData(type, bytes);
+    for (const auto& [type, bytes] : forms)
+        data->setData(type, bytes);
     clipboard().setMimeData(data);
+}
+
+void offer(const QString& type, const QByteArray& bytes)
+{
+    offer({{type, bytes}});
 }
 
 QByteArray encoded(const QImage& image, const char* format)
@@ -33,6 +39,13 @@ QByteArray encoded(const QImage& image, const char* format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+QByteArray plainPng(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return encoded(image, "PNG");
 }
 
 const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="200" height="100">
@@ -132,9 +145,8 @@ TEST_F(ClipboardTest, PicturesFromOtherProgramsKeepTheirDepthAndLoseTheirTranspa
     offer(QStringLiteral("image/png"), encoded(translucent, "PNG"));
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(current().code(), ColourCode::Rgb24);
-    EXPECT_EQ(current().pixelColour(0, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(current().pixelColour(1, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(current().pixelColour(2, 0), qRgb(127, 127, 255));
+    EXPECT_EQ(test::rowColours(current(), 0, 3),
+              (std::vector<QRgb>{qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(127, 127, 255)}));
 
     QImage grey(5, 3, QImage::Format_Grayscale8);
     grey.fill(77);
@@ -189,12 +201,7 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
 
 TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
 {
-    auto* both = new QMimeData;
-    both->setData(QStringLiteral("image/svg+xml"), kSvg);
-    QImage bitmap(3, 2, QImage::Format_RGB32);
-    bitmap.fill(Qt::blue);
-    both->setData(QStringLiteral("image/png"), encoded(bitmap, "PNG"));
-    clipboard().setMimeData(both);
+    offer({{QStringLiteral("image/svg+xml"), kSvg}, {QStringLiteral("image/png"), plainPng(3, 2, qRgb(0, 0, 255))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.ImageKind(), 1);
     EXPECT_EQ(control.ImageWidth(), 3);
@@ -235,12 +242,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // Damaged BMP data falls through to the PNG the same program offered.
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("image/bmp"), forged);
-    QImage fine(2, 2, QImage::Format_RGB32);
-    fine.fill(Qt::red);
-    data->setData(QStringLiteral("image/png"), encoded(fine, "PNG"));
-    clipboard().setMimeData(data);
+    offer({{QStringLiteral("image/bmp"), forged}, {QStringLiteral("image/png"), plainPng(2, 2, qRgb(255, 0, 0))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.currentImage().image()->pixelColour(1, 1), qRgb(255, 0, 0));
 }
