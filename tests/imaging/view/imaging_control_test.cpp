@@ -284,8 +284,7 @@ TEST_F(ImagingControlTest, ZoomingTheSameImageKeepsTheCentreInPlace)
 
 TEST_F(ImagingControlTest, OverlayMarksShowUntilTheViewIsRefreshed)
 {
-    Image white = Image::create(100, 80, ColourCode::Rgb24);
-    white.pixels().fill(Qt::white);
+    const Image white = test::plainImage(ColourCode::Rgb24, 100, 80, test::grey(255));
     give(white);
     draw(3, 3.0);
     const QImage clean = grab();
@@ -351,8 +350,7 @@ TEST_F(ImagingControlTest, ImageInformationAndResolution)
     control.setYResolution(96);
     EXPECT_EQ(control.currentImage().image()->dpiX(), 300);  // not applied yet
     EXPECT_TRUE(control.ApplyResolution());
-    EXPECT_EQ(control.currentImage().image()->dpiX(), 96);
-    EXPECT_EQ(control.currentImage().image()->dpiY(), 96);
+    EXPECT_EQ(test::dpiOf(*control.currentImage().image()), QSize(96, 96));
 
     control.setXResolution(72);
     control.UpdateImageInfo();  // forgets what was set and not applied
