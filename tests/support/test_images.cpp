@@ -142,6 +142,21 @@ Image plainImage(ColourCode code, int width, int height, QRgb colour)
     return image;
 }
 
+std::vector<QRgb> rowColours(const Image& image, int y, int count)
+{
+    std::vector<QRgb> colours;
+    for (int x = 0; x < count; ++x)
+        colours.push_back(image.pixelColour(x, y));
+    return colours;
+}
+
+Image greyRow(const std::vector<int>& levels)
+{
+    Image row = Image::create(int(levels.size()), 1, ColourCode::Grey256);
+    std::copy(levels.begin(), levels.end(), row.scanLine(0));
+    return row;
+}
+
 Image a4TextPage(ColourCode code)
 {
     Image page = Image::create(4960, 7016, code);
@@ -173,18 +188,29 @@ Image a4TextPage(ColourCode code)
     return page;
 }
 
+namespace {
+
+// Calls take(difference) for each channel of each pixel of two images of the same size.
+template <typename Take>
+void eachDifference(const Image& a, const Image& b, Take take)
+{
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
+            for (int shift : {16, 8, 0})
+                take(std::abs(int(p >> shift & 255) - int(q >> shift & 255)));
+        }
+    }
+}
+
+}  // namespace
+
 int largestDifference(const Image& a, const Image& b)
 {
     if (a.width() != b.width() || a.height() != b.height())
         return 1 << 20;
     int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    }
+    eachDifference(a, b, [&](int d) { largest = std::max(largest, d); });
     return largest;
 }
 
@@ -193,13 +219,7 @@ double meanDifference(const Image& a, const Image& b)
     if (a.width() != b.width() || a.height() != b.height())
         return 1e9;
     double total = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixelColour(x, y), q = b.pixelColour(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                     std::abs(qBlue(p) - qBlue(q));
-        }
-    }
+    eachDifference(a, b, [&](int d) { total += d; });
     return total / (3.0 * a.width() * a.height());
 }
 

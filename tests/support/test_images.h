@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <ostream>
+#include <vector>
 
 namespace tavlo::test {
 
@@ -43,6 +44,9 @@ Image sampleImage(ColourCode code, int width, int height, unsigned seed);
 // An image of one colour at 80 (its grey level), 16, 24 or 32.
 Image plainImage(ColourCode code, int width, int height, QRgb colour);
 
+// A one-row image at 80 of the grey levels, left to right.
+Image greyRow(const std::vector<int>& levels);
+
 // A 4960 x 7016 page (A4 at 600 dpi) at 1 or 24 with lines of text-like dark strokes.
 Image a4TextPage(ColourCode code);
 
@@ -50,6 +54,13 @@ inline QRgb grey(int level)
 {
     return qRgb(level, level, level);
 }
+
+// The colours of the first count pixels of row y, for comparing with a short list.
+std::vector<QRgb> rowColours(const Image& image, int y, int count);
+
+// An image's size and its dots per inch, each compared in one check.
+inline QSize sizeOf(const Image& image) { return image.pixels().size(); }
+inline QSize dpiOf(const Image& image) { return {image.dpiX(), image.dpiY()}; }
 
 // Largest difference of one channel between two images of any codes (a huge value for different
 // sizes), and the mean absolute difference per channel.

@@ -92,8 +92,7 @@ TEST_F(TavloImage, ConvertWritesTheFormatAskedForAfterThePixelOperationsInTheirO
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
     back = codecs::readImageFile(path(QStringLiteral("out.bmp")));
     EXPECT_EQ(back.image.code(), ColourCode::Grey256);
-    EXPECT_EQ(back.image.width(), 30);
-    EXPECT_EQ(back.image.height(), 10);
+    EXPECT_EQ(test::sizeOf(back.image), QSize(30, 10));
     EXPECT_EQ(back.image.dpiX(), 300);
     const QRgb c = colour.pixelColour(3, 7);
     const int level = (19595 * qRed(c) + 38470 * qGreen(c) + 7471 * qBlue(c) + 32768) >> 16;

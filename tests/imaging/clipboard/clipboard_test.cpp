@@ -1,5 +1,4 @@
 #include "imaging/clipboard/clipboard_picture.h"
-#include "imaging/codecs/image_file.h"
 #include "imaging/clipboard/svg_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
@@ -15,26 +14,22 @@
 namespace tavlo {
 namespace {
 
-// The image as the BMP bytes the clipboard offers.
-QByteArray bmpBytes(const Image& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    EXPECT_EQ(codecs::writeImage(image, buffer, codecs::ImageFormat::Bmp), QString());
-    return bytes;
-}
-
 constexpr int kPixelsPerMetreAt200Dpi = 7874;
 
 QClipboard& clipboard() { return *QGuiApplication::clipboard(); }
 
-// Puts data of one type on the clipboard, as another program would.
-void offer(const QString& type, const QByteArray& bytes)
+// Puts data of one or more types on the clipboard, as another program would.
+void offer(std::initializer_list<std::pair<QString, QByteArray>> forms)
 {
     auto* data = new QMimeData;
-    data->setData(type, bytes);
+    for (const auto& [type, bytes] : forms)
+        data->setData(type, bytes);
     clipboard().setMimeData(data);
+}
+
+void offer(const QString& type, const QByteArray& bytes)
+{
+    offer({{type, bytes}});
 }
 
 QByteArray encoded(const QImage& image, const char* format)
@@ -44,6 +39,13 @@ QByteArray encoded(const QImage& image, const char* format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+QByteArray plainPng(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return encoded(image, "PNG");
 }
 
 const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="200" height="100">
@@ -86,8 +88,7 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
                 ASSERT_TRUE(other.LoadFromClipboard()) << int(code);
                 const Image& pasted = *other.currentImage().image();
                 EXPECT_TRUE(samePixels(pasted, original)) << int(code) << " width " << width << " round " << round;
-                EXPECT_EQ(pasted.dpiX(), 300);
-                EXPECT_EQ(pasted.dpiY(), 150);
+                EXPECT_EQ(test::dpiOf(pasted), QSize(300, 150));
                 EXPECT_EQ(other.ImageKind(), 1);
                 EXPECT_TRUE(pasted.isValid());
             }
@@ -144,9 +145,8 @@ TEST_F(ClipboardTest, PicturesFromOtherProgramsKeepTheirDepthAndLoseTheirTranspa
     offer(QStringLiteral("image/png"), encoded(translucent, "PNG"));
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(current().code(), ColourCode::Rgb24);
-    EXPECT_EQ(current().pixelColour(0, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(current().pixelColour(1, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(current().pixelColour(2, 0), qRgb(127, 127, 255));
+    EXPECT_EQ(test::rowColours(current(), 0, 3),
+              (std::vector<QRgb>{qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(127, 127, 255)}));
 
     QImage grey(5, 3, QImage::Format_Grayscale8);
     grey.fill(77);
@@ -182,10 +182,9 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
     ASSERT_TRUE(control.VectorObject().RenderToBitmap(24, 0, 255, 255, 255));
     EXPECT_EQ(control.ImageKind(), 1);
     EXPECT_EQ(current().code(), ColourCode::Rgb24);
-    EXPECT_EQ(current().width(), 200);
-    EXPECT_EQ(current().height(), 100);
-    EXPECT_EQ(current().pixelColour(10, 10), qRgb(255, 255, 255));
-    EXPECT_EQ(current().pixelColour(199, 99), qRgb(255, 255, 255));
+    EXPECT_EQ(test::sizeOf(current()), QSize(200, 100));
+    for (const QPoint white : {QPoint(10, 10), QPoint(49, 24), QPoint(100, 75), QPoint(199, 99)})
+        EXPECT_EQ(current().pixelColour(white.x(), white.y()), test::grey(255));
     EXPECT_EQ(current().pixelColour(75, 50), qRgb(255, 0, 0));
     EXPECT_EQ(current().dpiX(), 96);
     // A plain bitmap is not a vector picture.
@@ -195,20 +194,14 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
     ASSERT_TRUE(control.LoadFromClipboard());
     ASSERT_TRUE(control.VectorObject().RenderToBitmap(32, 400, 0, 300, -5));
     EXPECT_EQ(current().code(), ColourCode::Rgb32);
-    EXPECT_EQ(current().width(), 400);
-    EXPECT_EQ(current().height(), 200);
+    EXPECT_EQ(test::sizeOf(current()), QSize(400, 200));
     EXPECT_EQ(current().pixelColour(5, 5), qRgb(0, 255, 0));
     EXPECT_EQ(current().pixelColour(150, 100), qRgb(255, 0, 0));
 }
 
 TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
 {
-    auto* both = new QMimeData;
-    both->setData(QStringLiteral("image/svg+xml"), kSvg);
-    QImage bitmap(3, 2, QImage::Format_RGB32);
-    bitmap.fill(Qt::blue);
-    both->setData(QStringLiteral("image/png"), encoded(bitmap, "PNG"));
-    clipboard().setMimeData(both);
+    offer({{QStringLiteral("image/svg+xml"), kSvg}, {QStringLiteral("image/png"), plainPng(3, 2, qRgb(0, 0, 255))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.ImageKind(), 1);
     EXPECT_EQ(control.ImageWidth(), 3);
@@ -239,7 +232,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
-    QByteArray forged = bmpBytes(test::sampleImage(ColourCode::Rgb24, 2, 2));
+    QByteArray forged = test::encode(codecs::ImageFormat::Bmp, test::sampleImage(ColourCode::Rgb24, 2, 2));
     for (int offset : {18, 22}) {
         forged[offset] = char(0x60);
         forged[offset + 1] = char(0xea);
@@ -249,12 +242,7 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // Damaged BMP data falls through to the PNG the same program offered.
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("image/bmp"), forged);
-    QImage fine(2, 2, QImage::Format_RGB32);
-    fine.fill(Qt::red);
-    data->setData(QStringLiteral("image/png"), encoded(fine, "PNG"));
-    clipboard().setMimeData(data);
+    offer({{QStringLiteral("image/bmp"), forged}, {QStringLiteral("image/png"), plainPng(2, 2, qRgb(255, 0, 0))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.currentImage().image()->pixelColour(1, 1), qRgb(255, 0, 0));
 }

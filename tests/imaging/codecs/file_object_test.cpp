@@ -75,16 +75,14 @@ TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
     EXPECT_FALSE(m_file.SaveFile(0, handle));
     ImageStore::instance().release(handle);
     EXPECT_FALSE(QFile::exists(target));
-    const QStringList expected = {
-        QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + target +
-            QStringLiteral("\rFlashPix 形式の保存にはまだ対応していません"),
-        QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + target +
-            QStringLiteral("\r保存形式の番号 7 は使えません"),
-        QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + target +
-            QStringLiteral("\r保存する画像がありません"),
-        QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r(ﾌｧｲﾙ名なし)\rﾌｧｲﾙ名がありません"),
+    const auto failed = [](const QString& name, const QString& reason) {
+        return QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') + reason;
     };
-    EXPECT_EQ(m_prompt.messages(), expected);
+    EXPECT_EQ(m_prompt.messages(),
+              QStringList({failed(target, QStringLiteral("FlashPix 形式の保存にはまだ対応していません")),
+                           failed(target, QStringLiteral("保存形式の番号 7 は使えません")),
+                           failed(target, QStringLiteral("保存する画像がありません")),
+                           failed(QStringLiteral("(ﾌｧｲﾙ名なし)"), QStringLiteral("ﾌｧｲﾙ名がありません"))}));
 }
 
 TEST_F(FileObjectTest, TheSaveDialogOffersTheFilterAndTakesTheChosenName)

@@ -21,8 +21,7 @@ TEST(GifRead, FirstFrameWithLocalTableInterlacingAndTransparency)
 {
     const Image image = read(readGif, QStringLiteral("gif/frames.gif"));
     EXPECT_EQ(image.code(), ColourCode::Palette16);  // 8 entries
-    EXPECT_EQ(image.width(), 6);
-    EXPECT_EQ(image.height(), 11);
+    EXPECT_EQ(test::sizeOf(image), QSize(6, 11));
     const QRgb local[8] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0),
                            grey(10),        grey(20),        grey(30),        grey(40)};
     for (int y = 0; y < 11; ++y) {

@@ -106,8 +106,7 @@ TEST(JpegRead, ExifOrientationTurnsThePictureUprightAndSwapsTheDpi)
             const bool swapped = orientation >= 5;
             const int w = back.image.width(), h = back.image.height();
             ASSERT_EQ(QSize(w, h), swapped ? QSize(32, 48) : QSize(48, 32));
-            EXPECT_EQ(back.image.dpiX(), swapped ? 100 : 200);
-            EXPECT_EQ(back.image.dpiY(), swapped ? 200 : 100);
+            EXPECT_EQ(test::dpiOf(back.image), QSize(swapped ? 100 : 200, swapped ? 200 : 100));
             const QPoint corners[4] = {{2, 2}, {w - 3, 2}, {2, h - 3}, {w - 3, h - 3}};
             for (int i = 0; i < 4; ++i) {
                 const QRgb corner = back.image.pixelColour(corners[i].x(), corners[i].y());
@@ -125,12 +124,10 @@ TEST(JpegRead, DensityUnitsAndExifResolution)
     EXPECT_EQ(back.image.dpiY(), 102);                       // 40 x 2.54 = 101.6
     // An aspect ratio only: the EXIF resolution decides, and without one there is none.
     back = decode(withExif(withDensity(plain, 0, 1, 1), exifBlock(1, true, 72, 96)));
-    EXPECT_EQ(back.image.dpiX(), 72);
-    EXPECT_EQ(back.image.dpiY(), 96);
+    EXPECT_EQ(test::dpiOf(back.image), QSize(72, 96));
     back = decode(withDensity(plain, 0, 1, 1));
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(back.image.dpiX(), 0);
-    EXPECT_EQ(back.image.dpiY(), 0);
+    EXPECT_EQ(test::dpiOf(back.image), QSize(0, 0));
 }
 
 TEST(JpegRead, DamagedExifBlocksAreIgnored)

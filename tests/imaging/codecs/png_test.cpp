@@ -89,29 +89,25 @@ TEST(PngRead, TransparencyIsCompositedOnWhite)
 {
     const Image palette = png("palette_alpha");
     EXPECT_EQ(palette.code(), ColourCode::Palette256);
-    EXPECT_EQ(palette.pixelColour(0, 0), test::grey(255));
-    EXPECT_EQ(palette.pixelColour(1, 0), qRgb(onWhite(200, 128), onWhite(100, 128), onWhite(0, 128)));
-    EXPECT_EQ(palette.pixelColour(2, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(rowColours(palette, 0, 3), (std::vector<QRgb>{test::grey(255), qRgb(onWhite(200, 128),
+                                         onWhite(100, 128), onWhite(0, 128)), qRgb(10, 20, 30)}));
 
     const Image greyAlpha = png("grey_alpha_interlaced");
     EXPECT_EQ(greyAlpha.code(), ColourCode::Grey256);
-    EXPECT_EQ(greyAlpha.pixelColour(0, 0), test::grey(0));
-    EXPECT_EQ(greyAlpha.pixelColour(1, 0), test::grey(255));
-    EXPECT_EQ(greyAlpha.pixelColour(0, 1), test::grey(onWhite(100, 64)));
-    EXPECT_EQ(greyAlpha.pixelColour(1, 1), test::grey(onWhite(50, 200)));
+    EXPECT_EQ(rowColours(greyAlpha, 0, 2), (std::vector<QRgb>{test::grey(0), test::grey(255)}));
+    EXPECT_EQ(rowColours(greyAlpha, 1, 2),
+              (std::vector<QRgb>{test::grey(onWhite(100, 64)), test::grey(onWhite(50, 200))}));
 
     const Image rgba = png("rgba16");
     EXPECT_EQ(rgba.code(), ColourCode::Rgb24);
-    EXPECT_EQ(rgba.pixelColour(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(rgba.pixelColour(1, 0), qRgb(onWhite(0, 64), onWhite(128, 64), onWhite(255, 64)));
+    EXPECT_EQ(rowColours(rgba, 0, 2),
+              (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(onWhite(0, 64), onWhite(128, 64), onWhite(255, 64))}));
 
     const Image keyed = png("rgb_keyed");
-    EXPECT_EQ(keyed.pixelColour(0, 0), qRgb(1, 2, 3));
-    EXPECT_EQ(keyed.pixelColour(1, 0), test::grey(255));
+    EXPECT_EQ(rowColours(keyed, 0, 2), (std::vector<QRgb>{qRgb(1, 2, 3), test::grey(255)}));
     const Image greyKeyed = png("grey_keyed");
     EXPECT_EQ(greyKeyed.code(), ColourCode::Grey256);
-    EXPECT_EQ(greyKeyed.pixelColour(0, 0), test::grey(255));
-    EXPECT_EQ(greyKeyed.pixelColour(1, 0), test::grey(10));
+    EXPECT_EQ(rowColours(greyKeyed, 0, 2), (std::vector<QRgb>{test::grey(255), test::grey(10)}));
 
     EXPECT_EQ(png("density_no_unit").dpiX(), 0);  // a density without a unit is no resolution
 }

@@ -131,20 +131,15 @@ TEST(TiffRead, OtherColourModelsAlphaPagesAndUnits)
 {
     const Image cmyk = tiff(QStringLiteral("cmyk"));
     EXPECT_EQ(cmyk.code(), ColourCode::Rgb24);
-    EXPECT_EQ(cmyk.pixelColour(0, 1), grey(255));
-    EXPECT_EQ(cmyk.pixelColour(1, 1), qRgb(0, 255, 255));
-    EXPECT_EQ(cmyk.pixelColour(2, 1), grey(0));
-    EXPECT_EQ(cmyk.pixelColour(3, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(rowColours(cmyk, 1, 4), (std::vector<QRgb>{grey(255), qRgb(0, 255, 255), grey(0), qRgb(255, 0, 0)}));
     const Image rgba = tiff(QStringLiteral("rgba"));
-    EXPECT_EQ(rgba.pixelColour(0, 4), qRgb(200, 0, 0));
-    EXPECT_EQ(rgba.pixelColour(1, 4), grey(255));
+    EXPECT_EQ(rowColours(rgba, 4, 2), (std::vector<QRgb>{qRgb(200, 0, 0), grey(255)}));
 
     // The first of two pages, with its resolution in dots per centimetre.
     const Image first = tiff(QStringLiteral("two_pages_cm"));
     EXPECT_EQ(first.width(), 3);
     EXPECT_EQ(first.pixelColour(1, 0), grey(20));
-    EXPECT_EQ(first.dpiX(), 300);
-    EXPECT_EQ(first.dpiY(), 100);
+    EXPECT_EQ(test::dpiOf(first), QSize(300, 100));
     EXPECT_EQ(tiff(QStringLiteral("no_unit")).dpiX(), 0);
 }
 

@@ -34,13 +34,19 @@ TEST(Image, SizesBeyondTheBoundsAreRefused)
     EXPECT_TRUE(Image::sizeAllowed(60000, 60000, ColourCode::Mono));    // 450 MB
 }
 
+// A one-row 8-bit indexed picture of the palette and indices.
+QImage indexedRow(const QVector<QRgb>& palette, std::initializer_list<uchar> indices)
+{
+    QImage row(int(indices.size()), 1, QImage::Format_Indexed8);
+    row.setColorTable(palette);
+    std::copy(indices.begin(), indices.end(), row.scanLine(0));
+    return row;
+}
+
 TEST(Image, FromIndexedChoosesTheGreyCodeForAGreyPalette)
 {
-    QImage indexed(3, 1, QImage::Format_Indexed8);
-    indexed.setColorTable({qRgb(0, 0, 0), qRgb(200, 200, 200), qRgb(90, 90, 90)});
-    indexed.scanLine(0)[0] = 2;
-    indexed.scanLine(0)[1] = 1;
-    indexed.scanLine(0)[2] = 7;  // outside the palette: clamped to the last entry
+    // Index 7 lies outside the palette: clamped to the last entry.
+    QImage indexed = indexedRow({qRgb(0, 0, 0), qRgb(200, 200, 200), qRgb(90, 90, 90)}, {2, 1, 7});
 
     const Image grey8 = Image::fromIndexed(indexed, 8);
     ASSERT_EQ(grey8.code(), ColourCode::Grey256);
@@ -63,14 +69,8 @@ TEST(Image, FromIndexedChoosesTheGreyCodeForAGreyPalette)
 
 TEST(Image, SamePixelsComparesColoursNotPaletteOrder)
 {
-    QImage a(2, 1, QImage::Format_Indexed8);
-    a.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    a.scanLine(0)[0] = 0;
-    a.scanLine(0)[1] = 1;
-    QImage b = a.copy();
-    b.setColorTable({qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(9, 9, 9)});
-    b.scanLine(0)[0] = 1;
-    b.scanLine(0)[1] = 0;
+    const QImage a = indexedRow({qRgb(255, 0, 0), qRgb(0, 0, 255)}, {0, 1});
+    QImage b = indexedRow({qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(9, 9, 9)}, {1, 0});
     EXPECT_TRUE(samePixels(Image::fromIndexed(a, 8), Image::fromIndexed(b, 8)));
     EXPECT_FALSE(samePixels(Image::fromIndexed(a, 8), Image::fromIndexed(b, 4)));
     b.scanLine(0)[1] = 2;

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace tavlo::process {
 namespace {
 
@@ -14,14 +12,11 @@ TEST(FreeTurn, TheCanvasGrowsToHoldTheWholeImageOrKeepsItsSize)
 {
     const Image source = sampleImage(ColourCode::Rgb24, 100, 50);
     const Image grown = freelyTurned(source, 571, {true, qRgb(255, 255, 255), false});
-    const double a = 5.71 * M_PI / 180;
-    EXPECT_EQ(grown.width(), int(std::ceil(100 * std::cos(a) + 50 * std::sin(a))));
-    EXPECT_EQ(grown.height(), int(std::ceil(100 * std::sin(a) + 50 * std::cos(a))));
+    // 100 cos 5.71 + 50 sin 5.71 = 104.5 wide, 100 sin 5.71 + 50 cos 5.71 = 59.7 high
+    EXPECT_EQ(test::sizeOf(grown), QSize(105, 60));
     const Image kept = freelyTurned(source, 571, {true, qRgb(255, 255, 255), true});
-    EXPECT_EQ(kept.width(), 100);
-    EXPECT_EQ(kept.height(), 50);
-    EXPECT_EQ(kept.dpiX(), 200);
-    EXPECT_EQ(kept.dpiY(), 300);
+    EXPECT_EQ(test::sizeOf(kept), QSize(100, 50));
+    EXPECT_EQ(test::dpiOf(kept), QSize(200, 300));
 }
 
 TEST(FreeTurn, PositiveAnglesTurnLeft)

@@ -63,8 +63,7 @@ TEST(OperationChain, AppliesTheStepsInTheOrderGiven)
     ASSERT_EQ(chain.parse(words("--trim 0,0,10,20 --rotate 9000 --depth 80"), nullptr), QString());
     Image image = source;
     ASSERT_EQ(chain.apply(image), QString());
-    EXPECT_EQ(image.width(), 20);
-    EXPECT_EQ(image.height(), 10);
+    EXPECT_EQ(test::sizeOf(image), QSize(20, 10));
     EXPECT_EQ(image.code(), ColourCode::Grey256);
 
     ASSERT_EQ(chain.parse(words("--rotate 9000 --trim 0,0,10,20"), nullptr), QString());

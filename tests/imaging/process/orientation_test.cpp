@@ -45,10 +45,8 @@ TEST(Orientation, QuarterTurnsAndMirrorsMoveEveryPixelExactlyAtEveryCodeAndSize)
                 ASSERT_TRUE(result.isValid());
                 EXPECT_EQ(result.code(), code);
                 EXPECT_EQ(result.palette(), source.palette());
-                ASSERT_EQ(result.width(), move.swapsSides ? h : w);
-                ASSERT_EQ(result.height(), move.swapsSides ? w : h);
-                EXPECT_EQ(result.dpiX(), move.swapsSides ? 300 : 200);
-                EXPECT_EQ(result.dpiY(), move.swapsSides ? 200 : 300);
+                ASSERT_EQ(test::sizeOf(result), move.swapsSides ? QSize(h, w) : QSize(w, h));
+                EXPECT_EQ(test::dpiOf(result), move.swapsSides ? QSize(300, 200) : QSize(200, 300));
                 for (int y = 0; y < h; ++y) {
                     for (int x = 0; x < w; ++x) {
                         const QPoint to = move.to(x, y, w, h);

@@ -37,21 +37,14 @@ TEST(Resize, HalvingAveragesEachTwoByTwoBlock)
 TEST(Resize, ShrinkingByAnOddRatioWeighsPartlyCoveredPixels)
 {
     // Three pixels into two: (2a + b) / 3 and (b + 2c) / 3.
-    Image row = Image::create(3, 1, ColourCode::Grey256);
-    row.scanLine(0)[0] = 0;
-    row.scanLine(0)[1] = 90;
-    row.scanLine(0)[2] = 255;
-    const Image two = resized(row, 2, 1);
+    const Image two = resized(test::greyRow({0, 90, 255}), 2, 1);
     EXPECT_EQ(qRed(two.pixelColour(0, 0)), 30);
     EXPECT_EQ(qRed(two.pixelColour(1, 0)), 200);
 }
 
 TEST(Resize, EnlargingIsBilinearBetweenPixelCentres)
 {
-    Image row = Image::create(2, 1, ColourCode::Grey256);
-    row.scanLine(0)[0] = 0;
-    row.scanLine(0)[1] = 255;
-    const Image four = resized(row, 4, 3);
+    const Image four = resized(test::greyRow({0, 255}), 4, 3);
     const int expected[4] = {0, 64, 191, 255};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
@@ -63,8 +56,7 @@ TEST(Resize, APlainImageStaysPlainAtAnySize)
     const Image plain = test::plainImage(ColourCode::Rgb24, 37, 23, qRgb(12, 200, 99));
     for (const QSize size : {QSize(11, 7), QSize(100, 80), QSize(1, 1), QSize(37, 5), QSize(3, 90)}) {
         const Image result = resized(plain, size.width(), size.height());
-        ASSERT_EQ(result.width(), size.width());
-        ASSERT_EQ(result.height(), size.height());
+        ASSERT_EQ(test::sizeOf(result), size);
         const Image expected = test::plainImage(ColourCode::Rgb24, size.width(), size.height(), qRgb(12, 200, 99));
         EXPECT_EQ(test::largestDifference(result, expected), 0);
     }
@@ -81,10 +73,8 @@ TEST(Resize, EveryCodeKeepsItsCodePaletteAndDpiAndNearestCopiesPixelsExactly)
                 ASSERT_TRUE(result.isValid());
                 EXPECT_EQ(result.code(), code);
                 EXPECT_EQ(result.palette(), source.palette());
-                EXPECT_EQ(result.width(), size.width());
-                EXPECT_EQ(result.height(), size.height());
-                EXPECT_EQ(result.dpiX(), 200);
-                EXPECT_EQ(result.dpiY(), 300);
+                EXPECT_EQ(test::sizeOf(result), size);
+                EXPECT_EQ(test::dpiOf(result), QSize(200, 300));
                 if (method == ResizeMethod::Nearest && size == QSize(42, 28)) {
                     for (int y = 0; y < 28; ++y)
                         for (int x = 0; x < 42; ++x)

@@ -22,8 +22,7 @@ TEST(Trim, KeepsExactlyTheRectangleAtEveryCode)
                                                 << rect.top << "," << rect.right << "," << rect.bottom);
                 ASSERT_TRUE(part.isValid());
                 const PixelRect clipped = rect.clipped(source.width(), source.height());
-                ASSERT_EQ(part.width(), clipped.width());
-                ASSERT_EQ(part.height(), clipped.height());
+                ASSERT_EQ(test::sizeOf(part), QSize(clipped.width(), clipped.height()));
                 EXPECT_EQ(part.palette(), source.palette());
                 EXPECT_EQ(part.dpiY(), 300);
                 for (int y = 0; y < part.height(); ++y)

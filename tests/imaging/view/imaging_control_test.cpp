@@ -24,6 +24,13 @@ int expectedOrigin(int imageLength, double scale, int viewLength, int scroll)
     return content <= viewLength ? (viewLength - content) / 2 : -scroll;
 }
 
+// The image pixel under the centre of view pixel p, for a picture at origin and scale.
+QPoint pixelUnder(QPoint p, QPoint origin, double scale)
+{
+    return QPoint(int(std::floor((p.x() + 0.5 - origin.x()) / scale)),
+                  int(std::floor((p.y() + 0.5 - origin.y()) / scale)));
+}
+
 class ImagingControlTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -73,6 +80,14 @@ protected:
         move((from + to) / 2);
         move(to);
         QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, to);
+    }
+
+    void select(int left, int top, int right, int bottom)
+    {
+        control.setSelLeft(left);
+        control.setSelTop(top);
+        control.setSelRight(right);
+        control.setSelBottom(bottom);
     }
 
     QRect selection() const
@@ -127,17 +142,14 @@ TEST_F(ImagingControlTest, DraggingSelectsImagePixelsAtEveryZoom)
         const QPoint from = origin + QPoint(int(7 * scale) + 2, int(5 * scale) + 3);
         const QPoint to = origin + QPoint(int(std::min(150.0 * scale, view.width() - origin.x() - 5.0)),
                                           int(std::min(110.0 * scale, view.height() - origin.y() - 5.0)));
-        auto pixelUnder = [&](QPoint p) {
-            return QPoint(int(std::floor((p.x() + 0.5 - origin.x()) / scale)),
-                          int(std::floor((p.y() + 0.5 - origin.y()) / scale)));
-        };
+        const QRect expected(pixelUnder(from, origin, scale), pixelUnder(to, origin, scale));
         QSignalSpy changed(&control, &ImagingControl::SelectionChanged);
         drag(from, to);
-        EXPECT_EQ(selection(), QRect(pixelUnder(from), pixelUnder(to))) << "mode " << c.mode << " zoom " << c.zoom;
+        EXPECT_EQ(selection(), expected) << "mode " << c.mode << " zoom " << c.zoom;
         EXPECT_GT(changed.count(), 0);
         // Dragging the other way selects the same pixels.
         drag(to, from);
-        EXPECT_EQ(selection(), QRect(pixelUnder(from), pixelUnder(to))) << "mode " << c.mode << " zoom " << c.zoom;
+        EXPECT_EQ(selection(), expected) << "mode " << c.mode << " zoom " << c.zoom;
     }
 }
 
@@ -147,10 +159,7 @@ TEST_F(ImagingControlTest, ASelectionDraggedBeyondThePictureIsClippedToTheImage)
     draw(3, 2.0);  // 200 x 120, centred in the view
     const QPoint origin = control.view()->viewGeometry().origin();
     drag(origin + QPoint(41, 21), QPoint(viewport()->width() - 1, viewport()->height() - 1));
-    EXPECT_EQ(control.SelLeft(), 20);
-    EXPECT_EQ(control.SelTop(), 10);
-    EXPECT_EQ(control.SelRight(), 100);
-    EXPECT_EQ(control.SelBottom(), 60);
+    EXPECT_EQ(selection(), QRect(QPoint(20, 10), QPoint(99, 59)));
     drag(origin + QPoint(41, 21), QPoint(-30, -40));
     EXPECT_EQ(selection(), QRect(0, 0, 21, 11));
 }
@@ -184,19 +193,14 @@ TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
         draw(3, zoom);
         scrollTo(0, 0);
         const QPoint origin = control.view()->viewGeometry().origin();
-        control.setSelLeft(1);
-        control.setSelTop(1);
-        control.setSelRight(5);
-        control.setSelBottom(5);
+        select(1, 1, 5, 5);
         QSignalSpy clicked(&control, &ImagingControl::ImageClicked);
         QSignalSpy released(&control, &ImagingControl::ImageMouseUp);
         const QPoint at = origin + QPoint(int(11 * zoom) + 1, int(7 * zoom) + 1);
         QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_EQ(clicked.count(), 1) << zoom;
-        const int x = int(std::floor((at.x() - origin.x() + 0.5) / zoom));
-        const int y = int(std::floor((at.y() - origin.y() + 0.5) / zoom));
-        EXPECT_EQ(clicked.at(0).at(0).toInt(), x) << zoom;
-        EXPECT_EQ(clicked.at(0).at(1).toInt(), y) << zoom;
+        EXPECT_EQ(QPoint(clicked.at(0).at(0).toInt(), clicked.at(0).at(1).toInt()), pixelUnder(at, origin, zoom))
+            << zoom;
         EXPECT_EQ(released.count(), 1);
         EXPECT_EQ(released.at(0).at(0).toInt(), 1);
         EXPECT_EQ(control.SelRight(), 0);  // the click cleared the selection
@@ -232,17 +236,24 @@ TEST_F(ImagingControlTest, ButtonReleasesAreReportedWithTheButtonShiftKeysAndPix
     EXPECT_EQ(control.SelRight(), 0);  // other buttons do not select
 }
 
+// Fitted (zoom 0 stands for mode 1; the wide picture is centred top to bottom), actual size and
+// enlarged and scrolled: the picture where it belongs, the background beside it, and the image
+// pixel under each view pixel's centre.
 TEST_F(ImagingControlTest, ThePictureShowsTheImagePixelsAtZoomAndScroll)
 {
     const Image image = test::sampleImage(ColourCode::Rgb555, 300, 200);
     give(image);
-    for (double zoom : {1.0, 3.7, 10.0}) {
-        draw(3, zoom);
+    for (double zoom : {0.0, 1.0, 3.7, 10.0}) {
+        draw(zoom ? 3 : 1, zoom);
         scrollTo(int(40 * zoom), int(30 * zoom));
-        if (zoom > 1.0) {
-            ASSERT_LT(control.view()->viewGeometry().origin().x(), 0);
-        }
+        EXPECT_EQ(control.view()->horizontalScrollBar()->isVisible(), zoom > 1.0) << zoom;
         const ViewGeometry g = control.view()->viewGeometry();
+        const QSize view = viewport()->size();
+        const double scale = zoom ? zoom : std::min(view.width() / 300.0, view.height() / 200.0);
+        ASSERT_EQ(g.origin(),
+                  QPoint(expectedOrigin(300, scale, view.width(), control.view()->horizontalScrollBar()->value()),
+                         expectedOrigin(200, scale, view.height(), control.view()->verticalScrollBar()->value())))
+            << zoom;
         const QImage shown = grab();
         for (int y = 0; y < shown.height(); y += 13) {
             for (int x = 0; x < shown.width(); x += 11) {
@@ -255,24 +266,6 @@ TEST_F(ImagingControlTest, ThePictureShowsTheImagePixelsAtZoomAndScroll)
             }
         }
     }
-}
-
-TEST_F(ImagingControlTest, FittingKeepsTheAspectRatioAndCentresThePicture)
-{
-    Image wide = Image::create(200, 50, ColourCode::Rgb24);
-    wide.pixels().fill(QColor(10, 200, 30));
-    give(wide);
-    draw(1);
-    const QSize view = viewport()->size();
-    const double scale = std::min(view.width() / 200.0, view.height() / 50.0);
-    const int height = int(std::lround(50 * scale));
-    const int top = (view.height() - height) / 2;
-    const QImage shown = grab();
-    EXPECT_EQ(shown.pixel(0, top), qRgb(10, 200, 30));
-    EXPECT_EQ(shown.pixel(view.width() - 1, top + height - 1), qRgb(10, 200, 30));
-    EXPECT_NE(shown.pixel(view.width() / 2, top - 1), qRgb(10, 200, 30));
-    EXPECT_NE(shown.pixel(view.width() / 2, top + height), qRgb(10, 200, 30));
-    EXPECT_FALSE(control.view()->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(ImagingControlTest, ZoomingTheSameImageKeepsTheCentreInPlace)
@@ -295,8 +288,7 @@ TEST_F(ImagingControlTest, ZoomingTheSameImageKeepsTheCentreInPlace)
 
 TEST_F(ImagingControlTest, OverlayMarksShowUntilTheViewIsRefreshed)
 {
-    Image white = Image::create(100, 80, ColourCode::Rgb24);
-    white.pixels().fill(Qt::white);
+    const Image white = test::plainImage(ColourCode::Rgb24, 100, 80, test::grey(255));
     give(white);
     draw(3, 3.0);
     const QImage clean = grab();
@@ -331,38 +323,16 @@ TEST_F(ImagingControlTest, ASelectionSetByTheProgramReadsBackAndShowsClipped)
     give(test::sampleImage(ColourCode::Grey16, 60, 40));
     draw(3, 4.0);
     const QImage clean = grab();
-    control.setSelLeft(10);
-    control.setSelTop(5);
-    control.setSelRight(500);  // beyond the image: kept as written, shown clipped
-    control.setSelBottom(20);
+    select(10, 5, 500, 20);  // beyond the image: kept as written, shown clipped
     EXPECT_EQ(control.SelRight(), 500);
     EXPECT_EQ(control.view()->selection(), QRect(10, 5, 50, 15));
     const QImage banded = grab();
     EXPECT_NE(banded, clean);
     const QPointF corner = control.view()->viewGeometry().toView(QPointF(10, 5));
     EXPECT_NE(banded.pixel(int(corner.x()), int(corner.y()) + 2), clean.pixel(int(corner.x()), int(corner.y()) + 2));
-    control.setSelLeft(0);
-    control.setSelTop(0);
-    control.setSelRight(0);
-    control.setSelBottom(0);
+    select(0, 0, 0, 0);
     EXPECT_TRUE(control.view()->selection().isEmpty());
     EXPECT_EQ(grab(), clean);
-}
-
-TEST_F(ImagingControlTest, HandlesAreTakenOverAndDuplicatesAreIndependent)
-{
-    const quint32 first = give(test::sampleImage(ColourCode::Rgb24, 20, 10));
-    const quint32 copy = control.DuplicateImage(first);
-    ASSERT_NE(copy, 0u);
-    ASSERT_NE(copy, first);
-    EXPECT_EQ(control.DuplicateImage(0), 0u);
-    ImageStore::instance().find(copy)->pixels().setPixel(0, 0, qRgb(1, 2, 3));
-    EXPECT_NE(ImageStore::instance().find(first)->pixelColour(0, 0), qRgb(1, 2, 3));
-
-    control.setImageHandle(copy);
-    EXPECT_EQ(control.ImageHandle(), copy);
-    EXPECT_EQ(ImageStore::instance().find(first), nullptr);  // the handle held before is released
-    EXPECT_TRUE(draw(1));
 }
 
 TEST_F(ImagingControlTest, ImageInformationAndResolution)
@@ -373,22 +343,18 @@ TEST_F(ImagingControlTest, ImageInformationAndResolution)
     image.setDpi(300, 200);
     give(image);
     control.UpdateImageInfo();
-    EXPECT_EQ(control.ImageWidth(), 33);
-    EXPECT_EQ(control.ImageHeight(), 7);
+    EXPECT_EQ(QSize(control.ImageWidth(), control.ImageHeight()), QSize(33, 7));
     EXPECT_EQ(control.BitCount(), 4);
     EXPECT_TRUE(control.IsGray());
-    EXPECT_EQ(control.XResolution(), 300);
     EXPECT_EQ(control.YResolution(), 200);
     EXPECT_EQ(control.ImageDataSize(), 20 * 7);  // 33 pixels of 4 bits: 17 bytes, padded to 20
     EXPECT_EQ(control.ImageKind(), 1);
 
     control.setXResolution(96);
     control.setYResolution(96);
-    EXPECT_EQ(control.XResolution(), 96);
     EXPECT_EQ(control.currentImage().image()->dpiX(), 300);  // not applied yet
     EXPECT_TRUE(control.ApplyResolution());
-    EXPECT_EQ(control.currentImage().image()->dpiX(), 96);
-    EXPECT_EQ(control.currentImage().image()->dpiY(), 96);
+    EXPECT_EQ(test::dpiOf(*control.currentImage().image()), QSize(96, 96));
 
     control.setXResolution(72);
     control.UpdateImageInfo();  // forgets what was set and not applied
@@ -397,13 +363,10 @@ TEST_F(ImagingControlTest, ImageInformationAndResolution)
 
 TEST_F(ImagingControlTest, BusyPointerShapes)
 {
-    control.setMousePointer(13);
-    EXPECT_EQ(viewport()->cursor().shape(), Qt::BusyCursor);
-    control.setMousePointer(14);
-    EXPECT_EQ(viewport()->cursor().shape(), Qt::WaitCursor);
-    EXPECT_EQ(control.MousePointer(), 14);
-    control.setMousePointer(0);
-    EXPECT_EQ(viewport()->cursor().shape(), Qt::CrossCursor);
+    for (const auto& [code, shape] : {std::pair{13, Qt::BusyCursor}, {14, Qt::WaitCursor}, {0, Qt::CrossCursor}}) {
+        control.setMousePointer(code);
+        EXPECT_EQ(viewport()->cursor().shape(), shape) << code;
+    }
 }
 
 TEST_F(ImagingControlTest, ChangesMadeToTheImageInPlaceShowAfterRefresh)

@@ -56,24 +56,6 @@ TEST(TileRenderer, ShowsEveryPixelAtOneHundredPercentAndBlocksWhenEnlarged)
     }
 }
 
-TEST(TileRenderer, AScrolledPartShowsThePixelsTheGeometryNames)
-{
-    const Image image = test::sampleImage(ColourCode::Rgb24, 300, 200);
-    for (double scale : {0.5, 1.0, 3.7, 10.0, 57.0}) {
-        const ViewGeometry g(QSize(300, 200), scale, scale, QPoint(-int(40 * scale), -int(25 * scale)));
-        const QSize view(120, 90);
-        const QImage tile = renderWhole(image, g, view);
-        for (int y = 0; y < view.height(); y += 7) {
-            for (int x = 0; x < view.width(); x += 5) {
-                if (scale < 1.0)
-                    continue;  // shrunk pixels are averages, checked below
-                const QPoint p = g.pixelAt(QPoint(x, y));
-                ASSERT_EQ(tile.pixel(x, y), image.pixelColour(p.x(), p.y())) << scale << " " << x << "," << y;
-            }
-        }
-    }
-}
-
 TEST(TileRenderer, ShrinkingAveragesThePixelsEachViewPixelCovers)
 {
     // A 2 x 2 checker of black and white shrunk to 50 % is even grey (2 x 2 samples per pixel);
