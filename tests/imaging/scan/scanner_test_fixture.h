@@ -63,11 +63,8 @@ protected:
     // Runs AcquireImages; returns its result and leaves the page count in delivered.
     bool acquire(bool progress = true)
     {
-        int count = 0;
         int show = progress ? 1 : 0;
-        const bool ok = scanner->AcquireImages(count, show);
-        delivered = count;
-        return ok;
+        return scanner->AcquireImages(delivered, show);
     }
 
     tavlo::test::RecordingPrompt prompt;
