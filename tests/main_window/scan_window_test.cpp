@@ -33,6 +33,7 @@ namespace {
 using scan::ScannerObject;
 using scan::test::kFeeder;
 using scan::test::kFlatbed;
+using scan::test::preset;
 
 // What the window had done when a page's handler returned.
 struct PageSeen {
@@ -117,11 +118,6 @@ protected:
 
     ScannerObject& scanner() { return w->ikImg().ScannerObject(); }
 
-    void preset(const QString& source, const QString& mode, int depth, int dpi = 50)
-    {
-        scan::test::preset(dialogs, source, mode, depth, dpi);
-    }
-
     // "ｽｷｬﾝ" > "実行", as the user chooses it; returns when the run has ended.
     void scan() { w->router().mnScan_Click(0); }
 
@@ -199,7 +195,7 @@ TEST_F(ScanWindowTest, FlatbedPagesBecomeTheNextNumberedFilesWithTheirSizeCodeAn
             w->router().mnScan_Click(3);
             w->strip().cbKak()->setCurrentIndex(1);
         }
-        preset(kFlatbed, QLatin1String(mode), depth, dpi);
+        preset(dialogs, kFlatbed, QLatin1String(mode), depth, dpi);
         scan();
         const Image file = readBack(work(QLatin1String(name)), tiff ? codecs::ImageFormat::Tiff
                                                                    : codecs::ImageFormat::Bmp);
@@ -231,7 +227,7 @@ TEST_F(ScanWindowTest, FlatbedPagesBecomeTheNextNumberedFilesWithTheirSizeCodeAn
 TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
 {
     setTxPfx(QStringLiteral("doc"));
-    preset(kFeeder, QStringLiteral("Gray"), 8);
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
     scan();
 
     ASSERT_EQ(seen.size(), 10);
@@ -281,7 +277,7 @@ TEST_F(ScanWindowTest, CancelledPagesAndSavesToTheWorkFolderFillGapsAndOverwrite
     w->router().mnFile_Click(7);  // without an image: nothing
     EXPECT_EQ(workFiles(), others);
     setTxPfx(QStringLiteral("abc"));
-    preset(kFeeder, QStringLiteral("Color"), 8, 75);
+    preset(dialogs, kFeeder, QStringLiteral("Color"), 8, 75);
     dialogs.cancelWhenPageStarts = 4;
     scan();
 
@@ -322,7 +318,7 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
                        .arg(QFileInfo::exists(work("g-001.bmp")));
     };
     setTxPfx(QStringLiteral("g"));
-    preset(kFlatbed, QStringLiteral("Color"), 8);
+    preset(dialogs, kFlatbed, QStringLiteral("Color"), 8);
     scan();
 
     EXPECT_EQ(readBack(work(QStringLiteral("g-001.bmp"))).code(), ColourCode::Grey256);
@@ -351,7 +347,7 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
     auto obey = std::make_unique<ObeyFilePermissions>();
     makeWindow();
     setTxPfx(QStringLiteral("scan"));
-    preset(kFeeder, QStringLiteral("Color"), 8);
+    preset(dialogs, kFeeder, QStringLiteral("Color"), 8);
     const auto writable = QFile::permissions(workFolder());
     bool readOnly = false;
     onPage = [&](int page) {
@@ -381,7 +377,7 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
 TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
 {
     setTxPfx(QStringLiteral("abc-32767"));
-    preset(kFeeder, QStringLiteral("Gray"), 8);
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
     scan();
 
     // Page 1 takes the last number; page 2 would need 32768: not written, the run stops.

@@ -54,12 +54,6 @@ protected:
         ASSERT_TRUE(scanner->InitScanner(nullptr, 1, 0, QStringLiteral("Tavlo")));
     }
 
-    void preset(const QString& source, const QString& mode, int depth, int dpi = 50,
-                const QString& picture = QStringLiteral("Color pattern"))
-    {
-        test::preset(dialogs, source, mode, depth, dpi, picture);
-    }
-
     // Runs AcquireImages; returns its result and leaves the page count in delivered.
     bool acquire(bool progress = true)
     {
