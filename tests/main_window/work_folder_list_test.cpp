@@ -141,7 +141,6 @@ TEST_F(WorkFolderListTest, AFileSavedByAnotherProgramAppearsAtOnceAndTheSelectio
     EXPECT_TRUE(loaded.isEmpty());
 
     // The five-second tick compares the folder's stamp; a missing folder reads as nothing.
-    EXPECT_EQ(watch.Timer1.interval(), 5000);
     EXPECT_EQ(watch.stamp().count, 2);
     watch.setFolder(dir.path() + QStringLiteral("/gone"));
     watch.Timer1_Timer();

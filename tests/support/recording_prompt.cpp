@@ -29,17 +29,17 @@ bool RecordingPrompt::confirm(const QString& title, const QString& text)
 
 QString RecordingPrompt::openFileName(const FileDialogRequest& request)
 {
-    shown.append({QStringLiteral("open"), request.title, request.title, request});
-    if (fileAnswers.empty())
-        return QString();
-    const QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return fileAnswer(QStringLiteral("open"), request);
 }
 
 QString RecordingPrompt::saveFileName(const FileDialogRequest& request)
 {
-    shown.append({QStringLiteral("save"), request.title, request.title, request});
+    return fileAnswer(QStringLiteral("save"), request);
+}
+
+QString RecordingPrompt::fileAnswer(const QString& kind, const FileDialogRequest& request)
+{
+    shown.append({kind, request.title, request.title, request});
     if (fileAnswers.empty())
         return QString();
     const QString answer = fileAnswers.front();

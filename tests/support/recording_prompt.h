@@ -35,6 +35,9 @@ public:
 
     // The texts of the message boxes shown so far, in order.
     QStringList messages() const;
+
+private:
+    QString fileAnswer(const QString& kind, const FileDialogRequest& request);
 };
 
 }  // namespace tavlo::test

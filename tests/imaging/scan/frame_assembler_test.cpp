@@ -13,14 +13,7 @@ namespace {
 SANE_Parameters params(SANE_Frame format, int depth, int width, int lines, int bytesPerLine,
                        bool last = true)
 {
-    SANE_Parameters p{};
-    p.format = format;
-    p.last_frame = last ? SANE_TRUE : SANE_FALSE;
-    p.depth = depth;
-    p.pixels_per_line = width;
-    p.lines = lines;
-    p.bytes_per_line = bytesPerLine;
-    return p;
+    return {format, last ? SANE_TRUE : SANE_FALSE, bytesPerLine, width, lines, depth};
 }
 
 // One frame fed in pieces of the given size, as sane_read may hand them over; the image of the

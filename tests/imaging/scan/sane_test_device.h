@@ -25,14 +25,14 @@ inline void useSaneTestBackend()
 
 // A small, quick page unless the test asks for more: 50 dpi over an A4 area.
 inline void preset(PresetScanDialogs& dialogs, const QString& source, const QString& mode,
-                   int depth, int dpi = 50, const QString& picture = QStringLiteral("Color pattern"))
+                   int depth, int dpi = 50)
 {
     dialogs.paper = QStringLiteral("A4");
     dialogs.overrides[QStringLiteral("source")] = source;
     dialogs.overrides[QStringLiteral("mode")] = mode;
     dialogs.overrides[QStringLiteral("depth")] = QString::number(depth);
     dialogs.overrides[QStringLiteral("resolution")] = QString::number(dpi);
-    dialogs.overrides[QStringLiteral("test-picture")] = picture;
+    dialogs.overrides[QStringLiteral("test-picture")] = QStringLiteral("Color pattern");
 }
 
 }  // namespace tavlo::scan::test

@@ -31,12 +31,12 @@ protected:
     static ScanSettings a4Colour()
     {
         ScanSettings s;
-        s.set(ScanSettings::kMode, QStringLiteral("Color"));
-        s.set(ScanSettings::kResolution, QStringLiteral("300"));
-        s.set(ScanSettings::kLeft, QStringLiteral("0"));
-        s.set(ScanSettings::kTop, QStringLiteral("0"));
-        s.set(ScanSettings::kRight, QStringLiteral("210"));
-        s.set(ScanSettings::kBottom, QStringLiteral("297"));
+        const QStringList names = {ScanSettings::kMode, ScanSettings::kResolution,
+                                   ScanSettings::kLeft, ScanSettings::kTop, ScanSettings::kRight,
+                                   ScanSettings::kBottom};
+        const QStringList values = {"Color", "300", "0", "0", "210", "297"};
+        for (qsizetype i = 0; i < names.size(); ++i)
+            s.set(names[i], values[i]);
         s.paper = QStringLiteral("A4");
         return s;
     }

@@ -10,7 +10,7 @@ namespace {
 
 TEST_F(ScannerTest, AFeederRunDeliversTenPagesWithItsProgressAndCancelFromTheHandlerKeepsThree)
 {
-    preset(kFeeder, QStringLiteral("Gray"), 8);
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
     ASSERT_TRUE(acquire());
     EXPECT_EQ(pages.size(), 10);
     EXPECT_EQ(delivered, 10);
@@ -59,7 +59,7 @@ TEST_F(ScannerTest, DeviceErrorsReachTheUserAsClearMessagesAndTheScannerRecovers
     for (const auto& [status, words] : cases) {
         SCOPED_TRACE(status);
         prompt.shown.clear();
-        preset(kFeeder, QStringLiteral("Gray"), 8);
+        preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
         dialogs.overrides[QStringLiteral("read-return-value")] = QLatin1String(status);
         EXPECT_FALSE(acquire());
         EXPECT_TRUE(pages.isEmpty());
@@ -97,7 +97,7 @@ TEST_F(ScannerTest, AScannerThatStopsAnsweringIsCancelledAndThePagesReadStay)
 {
     // As slow as a real scanner: small pages of one buffer each, 150 ms a buffer; the run may
     // last 1.2 s, so the time runs out after a few pages.
-    preset(kFeeder, QStringLiteral("Gray"), 8, 20);
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8, 20);
     dialogs.overrides[QStringLiteral("br-x")] = QStringLiteral("20");
     dialogs.overrides[QStringLiteral("br-y")] = QStringLiteral("20");
     dialogs.overrides[QStringLiteral("read-delay")] = QStringLiteral("1");
@@ -126,7 +126,7 @@ TEST_F(ScannerTest, AScannerThatStopsAnsweringIsCancelledAndThePagesReadStay)
 
 TEST_F(ScannerTest, PagesComeOneAtATimeAndAHandlerKeepsOneByDuplicatingItsHandle)
 {
-    preset(kFeeder, QStringLiteral("Gray"), 8, 30);
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8, 30);
     int depth = 0;
     int deepest = 0;
     onPage = [&](int) {
@@ -170,7 +170,7 @@ TEST_F(ScannerTest, TheSettingsOfEachDeviceAreRememberedAndAcquireOptionSkipsThe
 
     // The cancelled run gave the device back.
     dialogs.acceptSettings = true;
-    preset(kFlatbed, QStringLiteral("Gray"), 8, 75);
+    preset(dialogs, kFlatbed, QStringLiteral("Gray"), 8, 75);
     dialogs.paper = QStringLiteral("B5");
     ASSERT_TRUE(acquire());
     ASSERT_EQ(pages.size(), 1);

@@ -54,20 +54,11 @@ protected:
         ASSERT_TRUE(scanner->InitScanner(nullptr, 1, 0, QStringLiteral("Tavlo")));
     }
 
-    void preset(const QString& source, const QString& mode, int depth, int dpi = 50,
-                const QString& picture = QStringLiteral("Color pattern"))
-    {
-        test::preset(dialogs, source, mode, depth, dpi, picture);
-    }
-
     // Runs AcquireImages; returns its result and leaves the page count in delivered.
     bool acquire(bool progress = true)
     {
-        int count = 0;
         int show = progress ? 1 : 0;
-        const bool ok = scanner->AcquireImages(count, show);
-        delivered = count;
-        return ok;
+        return scanner->AcquireImages(delivered, show);
     }
 
     tavlo::test::RecordingPrompt prompt;
