@@ -13,7 +13,7 @@
 // reach by taking the save off the user-interface thread (the run's time includes waiting for
 // the last write).
 // SANE_CONFIG_DIR defaults to the project's sane/ folder (bench/scan_throughput.sh sets it too).
-#include "bench/scan/bench_stand_ins.h"
+#include "bench/scan/scan_bench_support.h"
 #include "imaging/codecs/image_file.h"
 #include "imaging/current_image.h"
 #include "imaging/image_store.h"
@@ -27,7 +27,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <condition_variable>
 #include <deque>
@@ -116,10 +115,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
-        qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
+    bench::useBenchEnvironment();
     QApplication app(argc, argv);
     PrintingPrompt prompt;
     setUserPrompt(&prompt);
@@ -127,14 +123,8 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("folder"), QStringLiteral("work folder"), QStringLiteral("dir")});
     parser.addOption({QStringLiteral("writer"), QStringLiteral("image-file, raw or background"),
                       QStringLiteral("writer"), QStringLiteral("image-file")});
-    parser.addOption({QStringLiteral("dpi"), QStringLiteral("resolution"), QStringLiteral("dpi"),
-                      QStringLiteral("300")});
-    parser.addOption({QStringLiteral("mode"), QStringLiteral("SANE mode"), QStringLiteral("mode"),
-                      QStringLiteral("Color")});
-    parser.addOption({QStringLiteral("source"), QStringLiteral("SANE source"),
-                      QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")});
+    bench::addScanOptions(parser);
     parser.addOption({QStringLiteral("no-progress"), QStringLiteral("no progress dialog")});
-    parser.addOption({QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
     parser.process(app);
     const QString folder = parser.value(QStringLiteral("folder"));
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
@@ -147,22 +137,14 @@ int main(int argc, char** argv)
 
     QTemporaryDir memoryDir;
     BenchDialogs dialogs;
-    dialogs.preset.set(ScanSettings::kSource, parser.value(QStringLiteral("source")));
-    dialogs.preset.set(ScanSettings::kMode, parser.value(QStringLiteral("mode")));
-    dialogs.preset.set(ScanSettings::kDepth, QStringLiteral("8"));
-    dialogs.preset.set(ScanSettings::kResolution, parser.value(QStringLiteral("dpi")));
-    dialogs.preset.set(ScanSettings::kLeft, QStringLiteral("0"));
-    dialogs.preset.set(ScanSettings::kTop, QStringLiteral("0"));
-    dialogs.preset.set(ScanSettings::kRight, QStringLiteral("210"));
-    dialogs.preset.set(ScanSettings::kBottom, QStringLiteral("297"));
-    dialogs.preset.set(QStringLiteral("test-picture"), QStringLiteral("Color pattern"));
-    dialogs.preset.paper = QStringLiteral("A4");
+    dialogs.presetA4(parser);
 
     ScannerObject scanner;
     scanner.setDialogs(&dialogs);
     scanner.setMemory(ScannerMemory(memoryDir.filePath(QStringLiteral("scanner.ini"))));
     scanner.InitScanner(nullptr, 1, 0, QStringLiteral("tavlo_scan_bench"));
 
+    const bool trace = parser.isSet(QStringLiteral("trace"));
     QElapsedTimer loopClock;
     loopClock.start();
 
@@ -191,43 +173,25 @@ int main(int argc, char** argv)
             scanner.CancelAcquire();
         }
         longestHandlerMs = std::max(longestHandlerMs, clock.nsecsElapsed() / 1e6);
-        if (parser.isSet(QStringLiteral("trace")))
+        if (trace)
             std::fprintf(stderr, "page %d written in %.1f ms at %.1f ms\n", written,
                          clock.nsecsElapsed() / 1e6, loopClock.nsecsElapsed() / 1e6);
     });
 
-    // The longest gap between two turns of the user-interface thread's event loop.
-    qint64 lastTick = 0;
-    qint64 longestGapNs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    const bool trace = parser.isSet(QStringLiteral("trace"));
-    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        const qint64 now = loopClock.nsecsElapsed();
-        if (trace && now - lastTick > 20000000)
-            std::fprintf(stderr, "stall %.1f ms ending at %.1f ms\n", (now - lastTick) / 1e6, now / 1e6);
-        longestGapNs = std::max(longestGapNs, now - lastTick);
-        lastTick = now;
-    });
+    bench::StallMeter stalls(loopClock, trace);
 
-    // SANE starts in the scanning thread; let it finish before the clock starts.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 200)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::StallMeter::settle();
 
     int pages = 0;
     int showProgress = parser.isSet(QStringLiteral("no-progress")) ? 0 : 1;
     QElapsedTimer run;
-    lastTick = loopClock.nsecsElapsed();
-    ticker.start();
+    stalls.start();
     run.start();
     const bool ok = scanner.AcquireImages(pages, showProgress);
     if (const QString error = writer.finish(); !error.isEmpty())
         failure = error;
     const double seconds = run.nsecsElapsed() / 1e9;
-    ticker.stop();
+    stalls.stop();
     if (!ok || !failure.isEmpty()) {
         std::fprintf(stderr, "scan failed: %s %s\n", qPrintable(failure),
                      qPrintable(scanner.lastMessage()));
@@ -235,7 +199,7 @@ int main(int argc, char** argv)
     }
     std::printf("pages=%d written=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
                 "longest_handler_ms=%.2f\n",
-                pages, written, seconds, written / seconds * 60.0, longestGapNs / 1e6,
+                pages, written, seconds, written / seconds * 60.0, stalls.longestMs(),
                 longestHandlerMs);
     return 0;
 }

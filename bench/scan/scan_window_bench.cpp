@@ -11,7 +11,7 @@
 // QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would;
 // --hidden leaves it hidden, to show what the paints cost.
 // SANE_CONFIG_DIR defaults to the project's sane/ folder.
-#include "bench/scan/bench_stand_ins.h"
+#include "bench/scan/scan_bench_support.h"
 #include "environment/process_values.h"
 #include "imaging/imaging_control.h"
 #include "imaging/scan/scanner_memory.h"
@@ -27,7 +27,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -43,24 +42,15 @@ using bench::PrintingPrompt;
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SANE_CONFIG_DIR"))
-        qputenv("SANE_CONFIG_DIR", TAVLO_SANE_CONFIG_DIR);
+    bench::useBenchEnvironment();
     QApplication app(argc, argv);
     PrintingPrompt prompt;
     setUserPrompt(&prompt);
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("folder"), QStringLiteral("user data folder"), QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("dpi"), QStringLiteral("resolution"), QStringLiteral("dpi"),
-                      QStringLiteral("300")});
-    parser.addOption({QStringLiteral("mode"), QStringLiteral("SANE mode"), QStringLiteral("mode"),
-                      QStringLiteral("Color")});
-    parser.addOption({QStringLiteral("source"), QStringLiteral("SANE source"),
-                      QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")});
+    bench::addScanOptions(parser);
     parser.addOption({QStringLiteral("tif"), QStringLiteral("TIFF work files instead of BMP")});
     parser.addOption({QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
-    parser.addOption({QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
     parser.process(app);
     const QString folder = QDir(parser.value(QStringLiteral("folder"))).absolutePath();
     if (!parser.isSet(QStringLiteral("folder")) || !QDir().mkpath(folder)) {
@@ -84,16 +74,7 @@ int main(int argc, char** argv)
     pv.started = true;
 
     BenchDialogs dialogs;
-    dialogs.preset.set(ScanSettings::kSource, parser.value(QStringLiteral("source")));
-    dialogs.preset.set(ScanSettings::kMode, parser.value(QStringLiteral("mode")));
-    dialogs.preset.set(ScanSettings::kDepth, QStringLiteral("8"));
-    dialogs.preset.set(ScanSettings::kResolution, parser.value(QStringLiteral("dpi")));
-    dialogs.preset.set(ScanSettings::kLeft, QStringLiteral("0"));
-    dialogs.preset.set(ScanSettings::kTop, QStringLiteral("0"));
-    dialogs.preset.set(ScanSettings::kRight, QStringLiteral("210"));
-    dialogs.preset.set(ScanSettings::kBottom, QStringLiteral("297"));
-    dialogs.preset.set(QStringLiteral("test-picture"), QStringLiteral("Color pattern"));
-    dialogs.preset.paper = QStringLiteral("A4");
+    dialogs.presetA4(parser);
 
     fmMain window;
     if (!parser.isSet(QStringLiteral("hidden")))
@@ -121,34 +102,17 @@ int main(int argc, char** argv)
         lastPageNs = now;
     });
 
-    // The longest gap between two turns of the user-interface thread's event loop.
-    qint64 lastTick = 0;
-    qint64 longestGapNs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        const qint64 now = loopClock.nsecsElapsed();
-        if (trace && now - lastTick > 20000000)
-            std::fprintf(stderr, "stall %.1f ms ending at %.1f ms\n", (now - lastTick) / 1e6, now / 1e6);
-        longestGapNs = std::max(longestGapNs, now - lastTick);
-        lastTick = now;
-    });
+    bench::StallMeter stalls(loopClock, trace);
 
-    // SANE starts in the scanning thread at load; let it finish before the clock starts.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 200)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::StallMeter::settle();
 
     QElapsedTimer run;
-    lastTick = loopClock.nsecsElapsed();
-    lastPageNs = lastTick;
-    ticker.start();
+    lastPageNs = loopClock.nsecsElapsed();
+    stalls.start();
     run.start();
     window.operations().StartScan();
     const double seconds = run.nsecsElapsed() / 1e9;
-    ticker.stop();
+    stalls.stop();
 
     const QString prefix = parser.isSet(QStringLiteral("tif")) ? QStringLiteral("bench-*.tif")
                                                                 : QStringLiteral("bench-*.bmp");
@@ -160,7 +124,7 @@ int main(int argc, char** argv)
     }
     std::printf("pages=%d written=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
                 "longest_page_gap_ms=%.2f\n",
-                pages, written, seconds, written / seconds * 60.0, longestGapNs / 1e6,
+                pages, written, seconds, written / seconds * 60.0, stalls.longestMs(),
                 longestPageGapMs);
     window.hide();
     return 0;
