@@ -1,5 +1,7 @@
 #include "bench/codecs/scan_page.h"
 
+#include "tests/support/xorshift.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -7,17 +9,7 @@
 namespace tavlo::bench {
 namespace {
 
-struct Random {
-    quint32 state;
-    quint32 next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    int below(int n) { return int(next() % quint32(n)); }
-};
+using Random = test::XorShift32;
 
 // Ink coverage, 0..255 per pixel; rectangles get a half-covered rim, as a scanner's optics blur
 // the edges of printed strokes.

@@ -1,6 +1,7 @@
 #include "tests/support/test_images.h"
 
 #include "imaging/codecs/image_file.h"
+#include "tests/support/xorshift.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -13,16 +14,7 @@
 namespace tavlo::test {
 namespace {
 
-struct Random {
-    quint32 state;
-    quint32 next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-};
+using Random = test::XorShift32;
 
 QVector<QRgb> paletteFor(ColourCode code, const Look& look, Random& random)
 {
