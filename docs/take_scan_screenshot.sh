@@ -8,13 +8,9 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT=${1:-$ROOT/docs/scan.png}
 
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$OUT"
-fi
-
-HOME=$(mktemp -d)
-export HOME XDG_DATA_HOME=$HOME/.local/share XDG_CONFIG_HOME=$HOME/.config
-trap 'kill "${PID:-0}" 2>/dev/null || true; rm -rf "$HOME"' EXIT
+. "$ROOT/docs/screenshot_lib.sh"
+need_display "$0" "$OUT"
+fresh_user
 USERDATA=$XDG_DATA_HOME/Hollin/tavlo
 WORK=$USERDATA/Temp
 mkdir -p "$WORK" "$XDG_CONFIG_HOME/tavlo"
@@ -42,12 +38,7 @@ INI
 # scripts/run builds what is missing (nothing after a build) and replaces itself with Tavlo.
 "$ROOT/scripts/run" >"$HOME/run.log" 2>&1 &
 PID=$!
-WID=""
-for _ in $(seq 1 600); do
-    WID=$(xdotool search --onlyvisible --name '^Tavlo$' 2>/dev/null | head -1 || true)
-    [ -n "$WID" ] && break
-    sleep 0.1
-done
+WID=$(wait_for_window '^Tavlo$' 600)
 [ -n "$WID" ] || { echo "the window did not appear" >&2; cat "$HOME/run.log" >&2; exit 1; }
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$WID")"
@@ -57,12 +48,7 @@ xdotool mousemove $((X + 75)) $((Y + 10)) click 1
 sleep 0.5
 xdotool mousemove $((X + 100)) $((Y + 35)) click 1
 # The scan-settings dialog: its default button "ｽｷｬﾝ" starts the run.
-DLG=""
-for _ in $(seq 1 100); do
-    DLG=$(xdotool search --onlyvisible --name '^ｽｷｬﾝ設定' 2>/dev/null | head -1 || true)
-    [ -n "$DLG" ] && break
-    sleep 0.1
-done
+DLG=$(wait_for_window '^ｽｷｬﾝ設定' 100)
 [ -n "$DLG" ] || { echo "the scan-settings dialog did not appear" >&2; exit 1; }
 # No window manager gives focus here: the pointer over the dialog lets it take the key.
 eval "$(xdotool getwindowgeometry --shell "$DLG" | sed 's/^/D_/')"
@@ -82,8 +68,6 @@ if [ "$(ls "$WORK")" != "$expected" ]; then
 fi
 # Let the progress dialog close and the view paint the last page.
 sleep 1.5
-xdotool mousemove $((X + 400)) $((Y + 300))
-sleep 0.5
-import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" +repage "$OUT"
+photograph "$OUT"
 echo "the work folder holds $(ls "$WORK" | tr '\n' ' ')"
 echo "wrote $OUT"

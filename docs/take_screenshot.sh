@@ -7,13 +7,9 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BIN=${TAVLO_BUILD_DIR:-$ROOT/build}/bin/tavlo
 OUT=${1:-$ROOT/docs/main_window.png}
 
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$OUT"
-fi
-
-HOME=$(mktemp -d)
-export HOME XDG_DATA_HOME=$HOME/.local/share XDG_CONFIG_HOME=$HOME/.config
-trap 'kill "${PID:-0}" 2>/dev/null || true; rm -rf "$HOME"' EXIT
+. "$ROOT/docs/screenshot_lib.sh"
+need_display "$0" "$OUT"
+fresh_user
 WORK=$XDG_DATA_HOME/Hollin/tavlo/Temp
 mkdir -p "$WORK"
 
@@ -47,19 +43,12 @@ PY
 
 "$BIN" &
 PID=$!
-WID=""
-for _ in $(seq 1 100); do
-    WID=$(xdotool search --onlyvisible --name '^Tavlo$' 2>/dev/null | head -1 || true)
-    [ -n "$WID" ] && break
-    sleep 0.1
-done
+WID=$(wait_for_window '^Tavlo$' 100)
 [ -n "$WID" ] || { echo "the window did not appear" >&2; exit 1; }
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$WID")"
 # The list starts below the menu bar and the tool strip; its third entry opens that page.
 xdotool mousemove $((X + 30)) $((Y + 75)) click 1
 sleep 1
-xdotool mousemove $((X + 400)) $((Y + 300))
-sleep 0.5
-import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" +repage "$OUT"
+photograph "$OUT"
 echo "wrote $OUT"
