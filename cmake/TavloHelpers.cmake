@@ -4,17 +4,9 @@ function(tavlo_warnings target)
 endfunction()
 
 # tavlo_add_layer(<target> <alias> SOURCES ... LINKS ...)
-# One static library per layer. A layer without sources yet is an interface library, so the
-# tree configures while it grows.
+# One static library per layer; LINKS are public, since the layer's headers use them.
 function(tavlo_add_layer target alias)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
-  if(NOT ARG_SOURCES)
-    add_library(${target} INTERFACE)
-    add_library(${alias} ALIAS ${target})
-    target_include_directories(${target} INTERFACE "${PROJECT_SOURCE_DIR}")
-    target_link_libraries(${target} INTERFACE ${ARG_LINKS})
-    return()
-  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
   add_library(${alias} ALIAS ${target})
   target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}")

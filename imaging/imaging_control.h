@@ -136,9 +136,6 @@ public:
     // Only one scanner object of the process can use SANE: the main window's view owns it.
     tavlo::scan::ScannerObject& ScannerObject();
 
-    // The sub-objects of other parts of the control (ShapeObject and the printing half of
-    // PrinterObject) are members constructed with m_current; they go below m_process.
-
 signals:
     void ImageMouseUp(int button, int shift, int x, int y);
     void ImageClicked(int x, int y);

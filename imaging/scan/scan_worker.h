@@ -1,9 +1,9 @@
 #pragma once
 
-#include "imaging/image.h"
 #include "imaging/scan/frame_assembler.h"
 #include "imaging/scan/scan_device.h"
 #include "imaging/scan/scan_option.h"
+#include "imaging/scan/scan_run.h"
 #include "imaging/scan/scan_settings.h"
 
 #include <QElapsedTimer>
@@ -18,26 +18,6 @@
 #include <vector>
 
 namespace tavlo::scan {
-
-// One page handed from the scanning thread to the user-interface thread.
-struct ScannedPage {
-    int page = 0;  // counts from 1 within a run
-    Image image;
-};
-
-// How a run ended.
-struct ScanRunResult {
-    // The SANE status that ended the run: GOOD (the flatbed page is done), NO_DOCS (the feeder is
-    // empty), CANCELLED (by us or by the device), or the error.
-    int status = SANE_STATUS_GOOD;
-    int pages = 0;       // pages handed over
-    int failedPage = 0;  // the page being read when the run failed; 0 before the first page
-    QString detail;      // a failure that is not a SANE status (a frame we cannot take), Japanese
-
-    bool failed() const { return !detail.isEmpty() || !(status == SANE_STATUS_GOOD ||
-                                                        status == SANE_STATUS_NO_DOCS ||
-                                                        status == SANE_STATUS_CANCELLED); }
-};
 
 // The scanning thread's side: the only code that calls sane_*. It lives in its own QThread; the
 // user-interface thread calls its slots through queued connections and hears back through its
@@ -142,6 +122,3 @@ private:
 };
 
 }  // namespace tavlo::scan
-
-Q_DECLARE_METATYPE(tavlo::scan::ScannedPage)
-Q_DECLARE_METATYPE(tavlo::scan::ScanRunResult)

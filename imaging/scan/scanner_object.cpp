@@ -7,6 +7,7 @@
 #include "imaging/scan/scan_dialogs.h"
 #include "imaging/scan/scan_log.h"
 #include "imaging/scan/scan_status.h"
+#include "imaging/scan/scan_worker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "imaging/scan/scan_device.h"
 #include "imaging/scan/scan_option.h"
 #include "imaging/scan/scan_settings.h"
-#include "imaging/scan/scan_worker.h"
+#include "imaging/scan/scan_run.h"
 #include "imaging/scan/scanner_memory.h"
 
 #include <QList>
@@ -22,6 +22,7 @@ class QEventLoop;
 namespace tavlo::scan {
 
 class ScanDialogs;
+class ScanWorker;
 
 // The imaging control's scanner object, on SANE.
 //
@@ -145,7 +146,7 @@ private:
     ScanWorker* m_worker = nullptr;
     bool m_started = false;
     bool m_startResult = false;
-    int m_initStatus = SANE_STATUS_GOOD;
+    int m_initStatus = kStatusGood;
     bool m_waiting = false;  // waiting for the worker's answer to a list or open request
     QPointer<QWidget> m_owner;
     ScanDialogs* m_customDialogs = nullptr;
