@@ -1,29 +1,15 @@
 #include "imaging/file_object.h"
 
+#include "environment/process_values.h"
 #include "environment/user_prompt.h"
-#include "environment/atomic_file.h"
+#include "imaging/codecs/codec_reasons.h"
 #include "imaging/codecs/image_file.h"
-#include "imaging/codecs/jpeg2000_codec.h"
 #include "imaging/image_store.h"
-
-#include <QCoreApplication>
+#include "imaging/imaging_log.h"
 
 namespace tavlo {
 
 namespace {
-
-// JPEG 2000 through the same replace-when-complete file as every other format; the general
-// dispatch does not offer it, since the control's classic save codes have no number for it.
-QString writeJpeg2000File(const Image& image, const QString& path)
-{
-    AtomicFile file(path);
-    if (!file.open())
-        return file.error();
-    const QString reason = codecs::writeJpeg2000(image, file.device());
-    if (!reason.isEmpty())
-        return reason;
-    return file.commit() ? QString() : file.error();
-}
 
 }  // namespace
 
@@ -31,16 +17,19 @@ FileObject::FileObject(CurrentImage& current) : m_current(current) {}
 
 bool FileObject::CanSave(int formatCode)
 {
-    if (formatCode == kSaveJpeg2000)
-        return true;
-    const std::optional<codecs::ImageFormat> format = codecs::formatFromSaveCode(formatCode);
-    return format && codecs::formatWritable(*format);
+    return codecs::saveCodeWritable(formatCode);
+}
+
+QString FileObject::noImageReason()
+{
+    return QStringLiteral("保存する画像がありません");
 }
 
 void FileObject::tellFailure(const QString& what, const QString& reason) const
 {
     const QString name = m_fileName.isEmpty() ? QStringLiteral("(ﾌｧｲﾙ名なし)") : m_fileName;
-    userPrompt().message(QCoreApplication::applicationName(),
+    qCWarning(lcImaging) << what << name << reason;
+    userPrompt().message(programTitle(),
                          what + QLatin1Char('\r') + name + QLatin1Char('\r') + reason);
 }
 
@@ -53,7 +42,7 @@ bool FileObject::LoadFile()
     }
     codecs::Decoded decoded = codecs::readImageFile(m_fileName);
     if (!decoded.ok()) {
-        tellFailure(what, decoded.error.isEmpty() ? QStringLiteral("ﾌｧｲﾙが壊れています") : decoded.error);
+        tellFailure(what, decoded.error.isEmpty() ? codecs::reasons::damaged() : decoded.error);
         return false;
     }
     m_current.replace(std::move(decoded.image));
@@ -63,16 +52,13 @@ bool FileObject::LoadFile()
 bool FileObject::SaveFile(int formatCode, quint32 handle)
 {
     static const QString what = QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。");
-    const std::optional<codecs::ImageFormat> format = formatCode == kSaveJpeg2000
-                                                          ? codecs::ImageFormat::Jpeg2000
-                                                          : codecs::formatFromSaveCode(formatCode);
-    if (!format) {
+    if (!codecs::formatFromSaveCode(formatCode)) {
         tellFailure(what, QStringLiteral("保存形式の番号 %1 は使えません").arg(formatCode));
         return false;
     }
     const Image* image = ImageStore::instance().find(handle);
     if (!image) {
-        tellFailure(what, QStringLiteral("保存する画像がありません"));
+        tellFailure(what, noImageReason());
         return false;
     }
     if (m_fileName.isEmpty()) {
@@ -81,9 +67,7 @@ bool FileObject::SaveFile(int formatCode, quint32 handle)
     }
     codecs::WriteOptions options;
     options.jpegQuality = m_jpegQuality;
-    const QString reason = *format == codecs::ImageFormat::Jpeg2000
-                               ? writeJpeg2000File(*image, m_fileName)
-                               : codecs::writeImageFile(*image, m_fileName, *format, options);
+    const QString reason = codecs::saveImageFile(*image, m_fileName, formatCode, options);
     if (!reason.isEmpty()) {
         tellFailure(what, reason);
         return false;

@@ -37,18 +37,18 @@ public:
     // left as it was.
     bool LoadFile();
 
-    // Save format codes. 0 to 16 are the control's classic numbers; kSaveJpeg2000 is this
-    // program's own, for JPEG 2000 (.jp2 boxes, lossless), which the classic numbers lack.
-    static constexpr int kSaveJpeg2000 = 20;
-
-    // Writes the image of the handle to FileName in the format of the save format code: 0 BMP,
-    // 2 JPEG (at JpegQuality), 4 GIF, 5 TIFF, 12 PNG, 16 PCX, kSaveJpeg2000 JPEG 2000. 13 (FlashPix)
-    // and any other number are refused with a message. The image is not changed, even when the
+    // Writes the image of the handle to FileName in the format of the save format code
+    // (codecs::SaveCode, imaging/codecs/image_format.h): 0 BMP, 2 JPEG (at JpegQuality), 4 GIF,
+    // 5 TIFF, 12 PNG, 16 PCX, 20 JPEG 2000. 13 (FlashPix) and any other number are refused with
+    // a message. The image is not changed, even when the
     // format cannot hold its code. The file is replaced only by a complete file.
     bool SaveFile(int formatCode, quint32 handle);
 
     // True for the format codes SaveFile writes (false for 13, FlashPix, and unknown numbers).
     static bool CanSave(int formatCode);
+
+    // The reason given when the image to save is gone.
+    static QString noImageReason();
 
     // Shows the save dialog, starting at FileName, with one filter per entry of SaveFilter. On OK
     // FileName becomes the chosen path, exactly as chosen, and the result is true; on Cancel

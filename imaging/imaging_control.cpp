@@ -1,5 +1,7 @@
 #include "imaging/imaging_control.h"
 
+#include "imaging/display_mode.h"
+
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/scan/scanner_object.h"
@@ -57,13 +59,13 @@ void ImagingControl::imageReplaced()
 bool ImagingControl::DrawImage(int mode)
 {
     switch (mode) {
-    case 0:
+    case DisplayMode::Nothing:
         m_view->showNothing();
         m_current.setHandle(0);
         imageReplaced();
         return true;
-    case 1:
-    case 3:
+    case DisplayMode::Scaled:
+    case DisplayMode::ActualSize:
         m_view->showImage(mode, m_zoomX, m_zoomY);
         return m_current.image() != nullptr;
     default: return false;
@@ -164,7 +166,7 @@ void ImagingControl::setMousePointer(int code)
     m_mousePointer = code;
     const QCursor cursor(cursorShapeForPointer(code));
     m_view->viewport()->setCursor(cursor);
-    if (code == 0)
+    if (code == PointerShape::ViewDefault)
         unsetCursor();
     else
         setCursor(cursor);

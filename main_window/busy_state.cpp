@@ -1,6 +1,7 @@
 #include "main_window/busy_state.h"
 
 #include "imaging/imaging_control.h"
+#include "imaging/view/mouse_pointer.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -20,10 +21,10 @@ void BusyState::SetBusy(bool on)
         return;
     m_busy = on;
     if (on) {
-        m_ikImg.setMousePointer(14);
+        m_ikImg.setMousePointer(PointerShape::WindowBusy);
         QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     } else {
-        m_ikImg.setMousePointer(0);
+        m_ikImg.setMousePointer(PointerShape::ViewDefault);
         QGuiApplication::restoreOverrideCursor();
     }
 }

@@ -52,7 +52,7 @@ void ClipboardController::PasteFromClipboard()
         }
         const bool drawn = m_ikImg.DrawImage(m_state.nDspMd);
         m_state.sCurFile.clear();
-        m_doc.SetDocState(drawn ? 1 : 0);
+        m_doc.SetDocState(drawn ? DocState::Unchanged : DocState::NoImage);
         callIfSet(m_ops.UpdateColourChecks, 0);
     }
     setBusy(false);

@@ -3,6 +3,7 @@
 #include "main_window/document_state.h"
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 
 #include <QCursor>
@@ -35,12 +36,12 @@ CommandRouter::CommandRouter(MenuTree& menus, DocumentState& doc, MainWindowStat
 
 void CommandRouter::mnJb_Click(int index)
 {
-    if (index == 5) {
+    if (index == JbItem::Help) {
         callIfSet(m_ops.ShowHelp, QStringLiteral("tavlo.htm"));
         return;
     }
     // The paste flag is computed here only; Ctrl+V follows the flag as last computed.
-    m_menus.mnClp.setEnabled(3, ClipboardHasImage && ClipboardHasImage());
+    m_menus.mnClp.setEnabled(ClpItem::Paste, ClipboardHasImage && ClipboardHasImage());
 }
 
 void CommandRouter::mnFile_Click(int index)
@@ -48,17 +49,17 @@ void CommandRouter::mnFile_Click(int index)
     if (!m_menus.mnFile.isEnabled(index))
         return;
     switch (index) {
-    case 0: callIfSet(m_ops.OpenImageFile); break;
-    case 1: callIfSet(m_ops.SaveImage, false); break;
-    case 2: callIfSet(m_ops.SaveImage, true); break;
-    case 4: callIfSet(m_ops.PrintImage, 0); break;
-    case 5: callIfSet(m_ops.PrintImage, 1); break;
-    case 7: callIfSet(m_ops.SaveToWorkFolder); break;
-    case 8: callIfSet(m_ops.ExploreWorkFolder); break;
-    case 9: callIfSet(m_ops.OpenWorkFolderInEditor); break;
-    case 11: callIfSet(m_ops.EmptyWorkFolder); break;
-    case 13: callIfSet(m_ops.ShowImageDetails); break;
-    case 15: callIfSet(m_ops.SaveStateAndQuit); break;
+    case FileItem::Open: callIfSet(m_ops.OpenImageFile); break;
+    case FileItem::Overwrite: callIfSet(m_ops.SaveImage, false); break;
+    case FileItem::SaveAs: callIfSet(m_ops.SaveImage, true); break;
+    case FileItem::PrintSetup: callIfSet(m_ops.PrintImage, 0); break;
+    case FileItem::Print: callIfSet(m_ops.PrintImage, 1); break;
+    case FileItem::SaveToWorkFolder: callIfSet(m_ops.SaveToWorkFolder); break;
+    case FileItem::ExploreWorkFolder: callIfSet(m_ops.ExploreWorkFolder); break;
+    case FileItem::OpenInEditor: callIfSet(m_ops.OpenWorkFolderInEditor); break;
+    case FileItem::EmptyWorkFolder: callIfSet(m_ops.EmptyWorkFolder); break;
+    case FileItem::Details: callIfSet(m_ops.ShowImageDetails); break;
+    case FileItem::Quit: callIfSet(m_ops.SaveStateAndQuit); break;
     default: break;
     }
 }
@@ -67,9 +68,9 @@ void CommandRouter::mnScan_Click(int index)
 {
     if (!m_menus.mnScan.isEnabled(index))
         return;
-    if (index == 0)
+    if (index == ScanItem::Run)
         callIfSet(m_ops.StartScan);
-    else if (index == 3)
+    else if (index == ScanItem::SelectSource)
         callIfSet(m_ops.SelectScanSource);
 }
 
@@ -77,16 +78,16 @@ void CommandRouter::mnClp_Click(int index)
 {
     if (!m_menus.mnClp.isEnabled(index))
         return;
-    if (index == 0) {
+    if (index == ClpItem::Copy) {
         callIfSet(m_ops.CopyImageToClipboard);
-    } else if (index == 1) {
+    } else if (index == ClpItem::CopyAndMinimise) {
         // Copy, then get out of the way of the program the picture is pasted into; without the
         // copy there is nothing to minimise for.
         if (m_ops.CopyImageToClipboard) {
             m_ops.CopyImageToClipboard();
             callIfSet(m_ops.MinimiseWindow);
         }
-    } else if (index == 3) {
+    } else if (index == ClpItem::Paste) {
         callIfSet(m_ops.PasteFromClipboard);
     }
 }
@@ -97,26 +98,26 @@ void CommandRouter::mnEdt_Click(int index)
         return;
     // Every enabled item of the group marks the image changed, also the ones that only open a
     // submenu ("範囲", "ﾘｻｲｽﾞ", "綴じ込み", "回転", "色数", "ｽﾞｰﾑ").
-    m_doc.SetDocState(2);
-    if (index == 1) {
+    m_doc.SetDocState(DocState::Changed);
+    if (index == EdtItem::Trim) {
         callIfSet(m_ops.TrimToSelection);
-    } else if (index == 8) {
-        if (m_menus.mnEdt.isChecked(8)) {
+    } else if (index == EdtItem::ToolBar) {
+        if (m_menus.mnEdt.isChecked(EdtItem::ToolBar)) {
             callIfSet(m_ops.HideImagingToolBar);
             callIfSet(m_ops.ShowMarkerToolBar, false);
         } else {
             callIfSet(m_ops.ShowMarkerToolBar, true);
         }
-    } else if (index == 12) {
+    } else if (index == EdtItem::Resolution) {
         callIfSet(m_ops.SetImageResolution);
     }
 }
 
 void CommandRouter::mnResize_Click(int index)
 {
-    if (index == 0 || index == 1)
+    if (index == ResizeItem::KeepWidth || index == ResizeItem::KeepHeight)
         callIfSet(m_ops.ShrinkToSelection, index);
-    else if (index == 3)
+    else if (index == ResizeItem::Free)
         callIfSet(m_ops.ShrinkToSelection, 2);
 }
 
@@ -127,9 +128,9 @@ void CommandRouter::mnRotate_Click(int index)
         return;
     if (caption != QString::fromUtf8("詳細指定")) {
         callIfSet(m_ops.RotateFlip, caption);
-        m_doc.setStateField(2);
+        m_doc.setStateField(DocState::Changed);
     } else if (m_ops.RotateByBaseLine && m_ops.RotateByBaseLine()) {
-        m_doc.setStateField(2);
+        m_doc.setStateField(DocState::Changed);
     }
 }
 
@@ -137,7 +138,7 @@ void CommandRouter::mnCut_Click(int index)
 {
     if (!m_menus.mnCut.isEnabled(index))
         return;
-    if (index == 0 || index == 1)
+    if (index == CutItem::Vertical || index == CutItem::Horizontal)
         callIfSet(m_ops.JoinAcrossSelection, index);
 }
 
@@ -160,9 +161,9 @@ void CommandRouter::mnColr_Click(int index)
 
 void CommandRouter::mnDisp_Click(int index)
 {
-    if (index == 0)
-        callIfSet(m_ops.SetScaleDisplay, !m_menus.mnDisp.isChecked(0));
-    else if (index == 3)
+    if (index == DispItem::ScaleDisplay)
+        callIfSet(m_ops.SetScaleDisplay, !m_menus.mnDisp.isChecked(DispItem::ScaleDisplay));
+    else if (index == DispItem::RefreshWorkFolder)
         callIfSet(m_ops.RefreshWorkFolder);
 }
 
@@ -181,10 +182,10 @@ void CommandRouter::mnPrn_Click(int index)
 void CommandRouter::mnRng_Click(int index)
 {
     switch (index) {
-    case 1: callIfSet(m_ops.RegisterRange); break;
-    case 2: callIfSet(m_ops.ClearSelection, false); break;
-    case 4: callIfSet(m_ops.EmphasiseSelection, 0); break;
-    case 5: callIfSet(m_ops.EmphasiseSelection, 1); break;
+    case RngItem::Register: callIfSet(m_ops.RegisterRange); break;
+    case RngItem::Clear: callIfSet(m_ops.ClearSelection, false); break;
+    case RngItem::EmphasiseRelative: callIfSet(m_ops.EmphasiseSelection, 0); break;
+    case RngItem::EmphasiseMarker: callIfSet(m_ops.EmphasiseSelection, 1); break;
     default: break;
     }
 }
@@ -196,39 +197,39 @@ void CommandRouter::mnUsHn_Click(int index)
 
 void CommandRouter::mnZoom_Click(int index)
 {
-    callIfSet(m_ops.mnZoom_Click, index);
+    callIfSet(m_ops.ZoomToItem, index);
 }
 
 void CommandRouter::imBtn_Click(int index)
 {
     switch (index) {
-    case 0: mnFile_Click(0); break;
-    case 1: mnFile_Click(1); break;
-    case 2: mnFile_Click(7); break;
-    case 3: mnFile_Click(8); break;
-    case 5: mnScan_Click(0); break;
-    case 6: mnClp_Click(0); break;
-    case 7: mnEdt_Click(1); break;
-    case 8: mnCut_Click(0); break;
-    case 9: mnCut_Click(1); break;
+    case 0: mnFile_Click(FileItem::Open); break;
+    case 1: mnFile_Click(FileItem::Overwrite); break;
+    case 2: mnFile_Click(FileItem::SaveToWorkFolder); break;
+    case 3: mnFile_Click(FileItem::ExploreWorkFolder); break;
+    case 5: mnScan_Click(ScanItem::Run); break;
+    case 6: mnClp_Click(ClpItem::Copy); break;
+    case 7: mnEdt_Click(EdtItem::Trim); break;
+    case 8: mnCut_Click(CutItem::Vertical); break;
+    case 9: mnCut_Click(CutItem::Horizontal); break;
     default: break;
     }
 }
 
 void CommandRouter::File1_ContextMenu(const QPoint& globalPos)
 {
-    popUp(m_menus.topMenu(0), globalPos);
+    popUp(m_menus.topMenu(JbItem::File), globalPos);
 }
 
 void CommandRouter::ikImg_ImageMouseUp(int button, int /*shift*/, int /*x*/, int /*y*/)
 {
     if (button == 2)
-        popUp(m_menus.topMenu(2), pointerPos());
+        popUp(m_menus.topMenu(JbItem::Edit), pointerPos());
 }
 
 void CommandRouter::ikImg_ImageEdited()
 {
-    m_doc.SetDocState(2);
+    m_doc.SetDocState(DocState::Changed);
 }
 
 void CommandRouter::ikImg_ToolBarVisibleChanged(bool visible)

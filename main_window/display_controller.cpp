@@ -1,11 +1,14 @@
 #include "main_window/display_controller.h"
 
+#include "imaging/display_mode.h"
+
 #include "imaging/imaging_control.h"
 #include "main_window/clickable_picture.h"
 #include "main_window/file_list_box.h"
 #include "main_window/folder_watch.h"
 #include "main_window/magnifier.h"
 #include "main_window/main_window_state.h"
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 #include "main_window/tool_strip.h"
 #include "main_window/view_layout.h"
@@ -42,9 +45,9 @@ void DisplayController::LayoutMainWindow()
 
 void DisplayController::SetScaleDisplay(bool on)
 {
-    m_state.nDspMd = on ? 1 : 3;
+    m_state.nDspMd = on ? DisplayMode::Scaled : DisplayMode::ActualSize;
     m_strip.imZoom()->setVisible(!on);
-    m_menus.mnDisp.setChecked(0, on);
+    m_menus.mnDisp.setChecked(DispItem::ScaleDisplay, on);
     if (!on) {
         m_ikImg.setZoomX(1.0);
         m_ikImg.setZoomY(1.0);

@@ -1,19 +1,21 @@
 #include "main_window/document_state.h"
 
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 
 namespace tavlo {
 
-void DocumentState::SetDocState(int state)
+void DocumentState::SetDocState(DocState state)
 {
     m_state = state;
-    m_menus.mnFile.setEnabled(1, state == 2);
-    const bool hasImage = state != 0;
-    for (int i : {2, 5, 7})
+    m_menus.mnFile.setEnabled(FileItem::Overwrite, state == DocState::Changed);
+    const bool hasImage = state != DocState::NoImage;
+    for (int i : {FileItem::SaveAs, FileItem::Print, FileItem::SaveToWorkFolder})
         m_menus.mnFile.setEnabled(i, hasImage);
-    for (int i : {0, 1})
+    for (int i : {ClpItem::Copy, ClpItem::CopyAndMinimise})
         m_menus.mnClp.setEnabled(i, hasImage);
-    for (int i : {0, 1, 2, 4, 5, 7, 8, 12})
+    for (int i : {EdtItem::Range, EdtItem::Trim, EdtItem::Resize, EdtItem::Join, EdtItem::Rotate,
+                  EdtItem::Colours, EdtItem::ToolBar, EdtItem::Resolution})
         m_menus.mnEdt.setEnabled(i, hasImage);
 }
 

@@ -4,26 +4,32 @@ namespace tavlo {
 
 class MenuTree;
 
-// The document state of the current image (0 = no image, 1 = shown and unchanged, 2 = changed)
-// together with the enabled flags of the image commands that follow it.
+// The document state of the current image.
+enum class DocState {
+    NoImage = 0,    // nothing shown
+    Unchanged = 1,  // shown as loaded or saved
+    Changed = 2,    // changed since it was loaded or saved
+};
+
+// The document state together with the enabled flags of the image commands that follow it.
 class DocumentState {
 public:
     explicit DocumentState(MenuTree& menus) : m_menus(menus) {}
 
-    int state() const { return m_state; }
+    DocState state() const { return m_state; }
 
-    // Sets the state and the enabled flags: "上書き保存(&S)" only in state 2; save as, print,
+    // Sets the state and the enabled flags: "上書き保存(&S)" only when Changed; save as, print,
     // save to the work folder, both copies and the image items of the Edit menu whenever there is
     // an image. Nothing else is touched (open, paste, zoom, view and settings stay as they are).
-    void SetDocState(int state);
+    void SetDocState(DocState state);
 
     // Sets the state only, leaving every enabled flag as it is; the rotations, the base-line
     // dialog and the marker tool bar mark the image changed this way.
-    void setStateField(int state) { m_state = state; }
+    void setStateField(DocState state) { m_state = state; }
 
 private:
     MenuTree& m_menus;
-    int m_state = 0;
+    DocState m_state = DocState::NoImage;
 };
 
 }  // namespace tavlo

@@ -84,7 +84,7 @@ void ImageEditController::TrimToSelection()
     m_ikImg.ProcessObject().Trim();
     m_ikImg.DrawImage(m_state.nDspMd);
     m_ikImg.RefreshView();
-    m_doc.SetDocState(2);
+    m_doc.SetDocState(DocState::Changed);
     setBusy(false);
 }
 
@@ -105,7 +105,7 @@ void ImageEditController::ShrinkToSelection(int mode)
         else if (mode == 1)
             dx = dy / height * width;
     }
-    if (!QStringLiteral("80.16.24.32.").contains(m_state.sClrCd))
+    if (!smoothFor(m_state.sClrCd))
         m_ikImg.ProcessObject().ConvertColor(16, 0, true, 128);
     m_ikImg.ProcessObject().Resize(roundHalfEven(dx), roundHalfEven(dy), -1);
     m_sel.ClearSelection(false);
@@ -168,7 +168,7 @@ void ImageEditController::JoinAcrossSelection(int direction)
     m_ikImg.DrawImage(m_state.nDspMd);
     // Marked changed also when the tool buttons, which do not pass through the Edit menu, did it.
     if (joined)
-        m_doc.SetDocState(2);
+        m_doc.SetDocState(DocState::Changed);
 }
 
 void ImageEditController::EmphasiseSelection(int kind)
@@ -199,7 +199,7 @@ void ImageEditController::EmphasiseSelection(int kind)
         callIfSet(m_ops.ConvertColourDepth, m_state.sClrCd.toInt(), true);
     if (done) {
         m_ikImg.DrawImage(m_state.nDspMd);
-        m_doc.SetDocState(2);
+        m_doc.SetDocState(DocState::Changed);
     }
     setBusy(false);
 }

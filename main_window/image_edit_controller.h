@@ -31,8 +31,9 @@ public:
     // The step of a "回転" caption: "左右反転", "上下反転", "右90度", "右180度", "左90度",
     // "左180度"; nothing for any other caption.
     static std::optional<Rotation> rotationOf(const QString& caption);
-    // Whether a turn smooths, from sClrCd: sClrCd occurs in "80.16.24.32." (a plain text search,
-    // so only "40" turns without smoothing).
+    // Whether the image can be smoothed at its depth, from sClrCd: sClrCd occurs in "80.16.24.32."
+    // (a plain text search, so only "40" turns without smoothing). A turn smooths only then; a
+    // shrink converts to 16 first otherwise.
     static bool smoothFor(const QString& sClrCd);
 
     // Turns or mirrors the image by the caption of a "回転" item (white corners), then refreshes.

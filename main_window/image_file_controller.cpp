@@ -1,5 +1,7 @@
 #include "main_window/image_file_controller.h"
 
+#include "imaging/display_mode.h"
+
 #include "environment/file_system.h"
 #include "environment/open_file_dialog.h"
 #include "imaging/imaging_control.h"
@@ -32,7 +34,7 @@ bool ImageFileController::drawLoaded(const QString& path)
         return false;
     m_ikImg.RefreshView();
     callIfSet(m_ops.UpdateColourChecks, 0);
-    m_doc.SetDocState(1);
+    m_doc.SetDocState(DocState::Unchanged);
     m_state.sCurFile = path;
     return true;
 }
@@ -64,10 +66,10 @@ bool ImageFileController::LoadImageFile(const QString& path)
 
 void ImageFileController::CloseImage()
 {
-    m_ikImg.DrawImage(0);
+    m_ikImg.DrawImage(DisplayMode::Nothing);
     m_state.sCurFile.clear();
     callIfSet(m_ops.ClearSelection, false);
-    m_doc.SetDocState(0);
+    m_doc.SetDocState(DocState::NoImage);
 }
 
 }  // namespace tavlo

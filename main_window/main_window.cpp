@@ -123,7 +123,7 @@ void fmMain::wireOperations()
     };
     m_ops.ClearSelection = [this](bool redraw) { m_selection->ClearSelection(redraw); };
     m_ops.EmphasiseSelection = [this](int kind) { m_edits->EmphasiseSelection(kind); };
-    m_ops.mnZoom_Click = [this](int index) { m_zoom->mnZoom_Click(index); };
+    m_ops.ZoomToItem = [this](int index) { m_zoom->ZoomToItem(index); };
     m_ops.SetBusy = [this](bool on) { m_busy->SetBusy(on); };
     m_ops.UpdateColourChecks = [this](int code) { m_colour->UpdateColourChecks(code); };
     m_ops.InitScanner = [this] { m_scan->InitScanner(); };
@@ -172,7 +172,7 @@ void fmMain::loadSequence()
     m_File1->setPattern(WorkFolderList::imagePattern());
     m_File1->setPath(m_state.sWrkFld);
     m_watch->setFolder(m_state.sWrkFld);
-    m_doc->SetDocState(0);
+    m_doc->SetDocState(DocState::NoImage);
     m_saved->RestoreState(ini);
     m_display->LayoutMainWindow();
     callIfSet(m_ops.InitScanner);

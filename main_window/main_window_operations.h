@@ -47,7 +47,7 @@ struct MainWindowOperations {
     std::function<void(bool redraw)> ClearSelection;   // 範囲のｸﾘｱ (false), before loads (true)
     std::function<void(int kind)> EmphasiseSelection;  // 強調(相対) 0, 強調(ﾏｰｶｰ) 1
     std::function<void(int index)> ApplyRegisteredSize;  // a registered size of 範囲
-    std::function<void(int index)> mnZoom_Click;       // ｽﾞｰﾑ
+    std::function<void(int index)> ZoomToItem;         // ｽﾞｰﾑ
 
     // View menu
     std::function<void(bool on)> SetScaleDisplay;      // ｽｹｰﾙ表示

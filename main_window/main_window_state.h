@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/display_mode.h"
+
 #include <QString>
 
 namespace tavlo {
@@ -9,7 +11,7 @@ namespace tavlo {
 struct MainWindowState {
     // Display mode handed to the view's DrawImage: 1 = scaled to the window ("ｽｹｰﾙ"),
     // 3 = actual size times the zoom factors ("実寸").
-    int nDspMd = 1;
+    int nDspMd = DisplayMode::Scaled;
     // After-scan colour reduction: the index of the checked "ｽｷｬﾝ後減色(&C)" item (0 = none).
     int iGenClr = 0;
     // After-scan printing: the index of the checked "ｽｷｬﾝ後印刷" item (0 = no printing).

@@ -5,17 +5,19 @@
 #include <QKeySequence>
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QMenuBar;
 
 namespace tavlo {
 
-// The main window's whole menu tree: the menu bar mnJb and every indexed item group, with the
-// captions, index gaps, separators, accelerators and initial states the program has always had.
+// The main window's whole menu tree: the menu bar mnJb and every indexed item group, built from the
+// captions, index gaps, separators, accelerators and initial states of main_window/menu_items.h.
 // Only structure lives here; what a click does is the CommandRouter's business. Every click on an
-// item, every opening of a submenu that is itself an item (mnEdt 0 "範囲", mnEdt 10 "ｽﾞｰﾑ", ...)
-// and every opening of a top-level menu arrives as clicked(index) of the item's group.
+// item, every opening of a submenu that is itself an item (mnEdt 0 "範囲", mnEdt 10 "ｽﾞｰﾑ", ...) and
+// every opening of a top-level menu arrives as clicked(index) of the item's group.
 class MenuTree : public QObject {
     Q_OBJECT
 public:
@@ -50,17 +52,15 @@ public:
     void removeRegisteredSizeItemsFrom(int index);
 
 private:
-    enum Flag { Plain = 0, Disabled = 1, Checkable = 2, Checked = 4, Hidden = 8 };
+    // Adds the group's items of main_window/menu_items.h to the menu; fillSubmenu fills the
+    // submenu of each item that holds one.
+    void addItems(QMenu* menu, MenuGroup& group,
+                  const std::function<void(int index, QMenu* submenu)>& fillSubmenu = {});
     QAction* addItem(QMenu* menu, MenuGroup& group, int index, const QString& caption,
-                     const QKeySequence& key = {}, int flags = Plain);
+                     const QKeySequence& key, int flags);
     QAction* addSeparator(QMenu* menu, MenuGroup& group, int index);
     QMenu* addSubmenu(QMenu* menu, MenuGroup& group, int index, const QString& caption,
-                      int flags = Plain);
-    void buildFile(QMenu* menu);
-    void buildScan(QMenu* menu);
-    void buildEdit(QMenu* menu);
-    void buildView(QMenu* menu);
-    void buildSettings(QMenu* menu);
+                      int flags);
 
     QMenu* m_top[5] = {};
     QMenu* m_rangeMenu = nullptr;

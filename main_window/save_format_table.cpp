@@ -1,6 +1,6 @@
 #include "main_window/save_format_table.h"
 
-#include "imaging/file_object.h"
+#include "imaging/codecs/image_format.h"
 
 namespace tavlo {
 namespace {
@@ -39,19 +39,19 @@ SaveFormatRule saveFormatRule(const QString& upperExt)
     const QString palettes = QStringLiteral("1.4.40.8.80.24.");
     SaveFormatRule rule;
     if (upperExt == QLatin1String("JPG") || upperExt == QLatin1String("JPEG"))
-        rule = {2, photo, 24, true, {}};
+        rule = {codecs::SaveCode::Jpeg, photo, 24, true, {}};
     else if (upperExt == QLatin1String("TIF") || upperExt == QLatin1String("TIFF"))
-        rule = {5, {}, 0, false, {}};
+        rule = {codecs::SaveCode::Tiff, {}, 0, false, {}};
     else if (upperExt == QLatin1String("PNG"))
-        rule = {12, palettes, 24, false, {}};
+        rule = {codecs::SaveCode::Png, palettes, 24, false, {}};
     else if (upperExt == QLatin1String("FPX"))
-        rule = {13, photo, 24, true, {}};
+        rule = {codecs::SaveCode::FlashPix, photo, 24, true, {}};
     else if (upperExt == QLatin1String("PCX"))
-        rule = {16, palettes, 24, false, {}};
+        rule = {codecs::SaveCode::Pcx, palettes, 24, false, {}};
     else if (upperExt == QLatin1String("GIF"))
-        rule = {4, QStringLiteral("1.4.40.8.80."), 8, false, {}};
+        rule = {codecs::SaveCode::Gif, QStringLiteral("1.4.40.8.80."), 8, false, {}};
     else if (upperExt == QLatin1String("JP2"))
-        rule = {FileObject::kSaveJpeg2000, {}, 0, false, {}};
+        rule = {codecs::SaveCode::Jpeg2000, {}, 0, false, {}};
     else if (upperExt == QLatin1String("J2K") || upperExt == QLatin1String("JPC"))
         rule.refusal = QStringLiteral("JPEG 2000 のｺｰﾄﾞｽﾄﾘｰﾑ形式(.j2k .jpc)では保存できません。"
                                       "JPEG 2000 で保存するときは .jp2 の名前にしてください");

@@ -34,7 +34,7 @@ void LowerCaseExt(QString& path);
 //   PNG, PCX             12, 16  "1.4.40.8.80.24."  -> 24
 //   FPX                  13  "80.24."          -> 24, quality 80 (the file object refuses it)
 //   GIF                  4   "1.4.40.8.80."    -> 8
-//   JP2                  FileObject::kSaveJpeg2000, every code as it is (the writer keeps greys
+//   JP2                  20, every code as it is (the writer keeps greys
 //                        grey and writes everything else as colour, losslessly)
 //   J2K, JPC             refused: the JPEG 2000 writer makes .jp2 box files, which programs that
 //                        go by these names do not take for bare code streams

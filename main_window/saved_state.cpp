@@ -1,5 +1,7 @@
 #include "main_window/saved_state.h"
 
+#include "imaging/display_mode.h"
+
 #include "environment/number_text.h"
 #include "environment/settings_store.h"
 #include "main_window/clickable_picture.h"
@@ -69,7 +71,8 @@ void SavedState::RestoreState(SettingsStore& store)
     m_window.setGeometry(WindowPlacement::place(stored, m_window.size(), screens, screen));
 
     store.GetGtx(u(UserSection));
-    m_state.nDspMd = store.vGtVal(u("ｽｹｰﾙ表示"), u("ｽｹｰﾙ")).text() == u("ｽｹｰﾙ") ? 1 : 3;
+    const bool scaled = store.vGtVal(u("ｽｹｰﾙ表示"), u("ｽｹｰﾙ")).text() == u("ｽｹｰﾙ");
+    m_state.nDspMd = scaled ? DisplayMode::Scaled : DisplayMode::ActualSize;
     m_strip.txPfx()->setText(store.vGtVal(u("保存ﾌｧｲﾙ"), QString()).text());
     m_state.bSvBmp = store.vGtVal(u("保存形式"), u("BMP")).text() == QLatin1String("BMP");
     m_strip.cbKak()->setCurrentIndex(m_state.bSvBmp ? 0 : 1);
@@ -87,8 +90,8 @@ void SavedState::RestoreState(SettingsStore& store)
 
     m_menus.mnGen.checkOnly(m_state.iGenClr);
     // A change of the box runs the scale display, which keeps the View menu's mark in step.
-    m_strip.chDsp()->setChecked(m_state.nDspMd == 1);
-    m_strip.imZoom()->setVisible(m_state.nDspMd == 3);
+    m_strip.chDsp()->setChecked(m_state.nDspMd == DisplayMode::Scaled);
+    m_strip.imZoom()->setVisible(m_state.nDspMd == DisplayMode::ActualSize);
 }
 
 bool SavedState::SaveState(SettingsStore& store)
@@ -108,7 +111,7 @@ bool SavedState::SaveState(SettingsStore& store)
     store.SetGtx();
 
     store.GetGtx(u(UserSection));
-    store.SetVal(u("ｽｹｰﾙ表示"), m_state.nDspMd == 1 ? u("ｽｹｰﾙ") : u("実寸"));
+    store.SetVal(u("ｽｹｰﾙ表示"), m_state.nDspMd == DisplayMode::Scaled ? u("ｽｹｰﾙ") : u("実寸"));
     store.SetVal(u("保存ﾌｧｲﾙ"), m_strip.txPfx()->text());
     store.SetVal(u("保存形式"), m_state.bSvBmp ? QStringLiteral("BMP") : QStringLiteral("TIF"));
     store.SetVal(u("ｽｷｬﾝ後減色"), qint16(m_state.iGenClr));

@@ -7,6 +7,7 @@
 #include "imaging/scan/scanner_object.h"
 #include "main_window/colour_depth_controller.h"
 #include "main_window/document_state.h"
+#include "main_window/main_window_log.h"
 #include "main_window/file_list_box.h"
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
@@ -89,7 +90,7 @@ void ScanController::AdvanceSequence()
 
 int ScanController::saveFormatCode() const
 {
-    return m_state.bSvBmp ? 0 : 5;
+    return m_state.bSvBmp ? codecs::SaveCode::Bmp : codecs::SaveCode::Tiff;
 }
 
 void ScanController::refreshList()
@@ -102,6 +103,7 @@ void ScanController::stopRun(const QString& text)
     // Stop the scanner first, so it reads no further page while the message waits for OK; the
     // page the message is about is painted at once.
     m_ikImg.ScannerObject().CancelAcquire();
+    qCWarning(lcWindow) << "scan stopped:" << text;
     releasePaints();
     userPrompt().message(programTitle(), text);
 }
@@ -124,7 +126,7 @@ void ScanController::SaveToWorkFolder()
             if (file.SaveFile(saveFormatCode(), m_ikImg.ImageHandle())) {
                 AdvanceSequence();
                 m_state.sCurFile = name;
-                m_doc.SetDocState(1);
+                m_doc.SetDocState(DocState::Unchanged);
             }
         }
         QCoreApplication::processEvents();
@@ -150,7 +152,7 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
         m_state.sCurFile.clear();
         callIfSet(m_ops.UpdateColourChecks, 0);
         m_ikImg.DrawImage(m_state.nDspMd);
-        m_doc.SetDocState(2);
+        m_doc.SetDocState(DocState::Changed);
         stopRun(m_seq.error() + kPageNotSaved);
         refreshList();
         return;
@@ -173,16 +175,16 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
     const QString reason =
         image ? m_writer.write(*image, name,
                                m_state.bSvBmp ? codecs::ImageFormat::Bmp : codecs::ImageFormat::Tiff)
-              : QStringLiteral("保存する画像がありません");
+              : FileObject::noImageReason();
     if (reason.isEmpty()) {
         AdvanceSequence();
         m_state.sCurFile = name;
-        m_doc.SetDocState(1);
+        m_doc.SetDocState(DocState::Unchanged);
     } else {
         // The page stays in the view without a file, marked changed, so it can be saved
         // elsewhere; the counter stays where it was.
         m_state.sCurFile.clear();
-        m_doc.SetDocState(2);
+        m_doc.SetDocState(DocState::Changed);
         stopRun(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') +
                 reason + kPageNotSaved);
     }

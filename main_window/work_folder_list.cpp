@@ -40,7 +40,7 @@ void WorkFolderList::OpenListedFile(const QString& path)
 {
     if (LoadImageFile && LoadImageFile(path))
         m_state.sCurFile = path;
-    m_doc.SetDocState(1);
+    m_doc.SetDocState(DocState::Unchanged);
 }
 
 void WorkFolderList::SyncListSelection()

@@ -1,5 +1,7 @@
 #include "main_window/zoom_resolution_controller.h"
 
+#include "imaging/display_mode.h"
+
 #include "dialogs/resolution_dialog.h"
 #include "environment/number_text.h"
 #include "imaging/imaging_control.h"
@@ -16,11 +18,11 @@ ZoomResolutionController::ZoomResolutionController(ImagingControl& ikImg, MenuTr
 {
 }
 
-void ZoomResolutionController::mnZoom_Click(int index)
+void ZoomResolutionController::ZoomToItem(int index)
 {
     // The factor is single precision, as it always was (" 60%" zooms by 0.6f).
     float factor = float(leadingNumber(m_menus.mnZoom.caption(index))) / 100.0f;
-    m_state.nDspMd = 3;
+    m_state.nDspMd = DisplayMode::ActualSize;
     if (factor == 0)
         factor = 1;
     m_ikImg.setZoomX(double(factor));
@@ -48,7 +50,7 @@ void ZoomResolutionController::SetImageResolution()
         m_ikImg.setYResolution(dpiY);
         m_ikImg.ApplyResolution();
     }
-    m_doc.SetDocState(2);
+    m_doc.SetDocState(DocState::Changed);
 }
 
 }  // namespace tavlo

@@ -16,9 +16,9 @@ public:
                              DocumentState& doc, QWidget* dialogParent);
 
     // Shows the image at the percentage of the "ｽﾞｰﾑ" item's caption (" 50%" is 0.5; a caption
-    // without a number is 1) in display mode 3, whatever mode was active; the scale-display box
-    // and the View menu's tick are left as they are.
-    void mnZoom_Click(int index);
+    // without a number is 1) in DisplayMode::ActualSize, whatever mode was active; the
+    // scale-display box and the View menu's tick are left as they are.
+    void ZoomToItem(int index);
 
     // Opens the resolution dialog on the image's resolution (72 where none is stored) and size and
     // applies the values it hands back. The image is marked changed also when the dialog was

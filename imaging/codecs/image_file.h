@@ -31,6 +31,11 @@ Decoded readImage(QIODevice& in, ImageFormat* format = nullptr);
 QString writeImageFile(const Image& image, const QString& path, ImageFormat format,
                        const WriteOptions& options = {});
 
+// The file object's save: the format of the save format code (image_format.h), JPEG 2000
+// included, written as writeImageFile writes. Returns "" on success, else the reason in Japanese.
+QString saveImageFile(const Image& image, const QString& path, int saveCode,
+                      const WriteOptions& options = {});
+
 // The encoding step alone, into a random-access device opened for reading and writing.
 QString writeImage(const Image& image, QIODevice& out, ImageFormat format,
                    const WriteOptions& options = {});

@@ -34,18 +34,47 @@ std::optional<ImageFormat> formatFromName(const QString& name)
     return std::nullopt;
 }
 
+namespace {
+
+struct SaveCodeEntry {
+    int code;
+    ImageFormat format;
+    bool writable;
+};
+
+// The save codes, their formats and whether the file object writes them.
+const SaveCodeEntry kSaveCodes[] = {
+    {SaveCode::Bmp, ImageFormat::Bmp, true},
+    {SaveCode::Jpeg, ImageFormat::Jpeg, true},
+    {SaveCode::Gif, ImageFormat::Gif, true},
+    {SaveCode::Tiff, ImageFormat::Tiff, true},
+    {SaveCode::Png, ImageFormat::Png, true},
+    {SaveCode::FlashPix, ImageFormat::FlashPix, false},
+    {SaveCode::Pcx, ImageFormat::Pcx, true},
+    {SaveCode::Jpeg2000, ImageFormat::Jpeg2000, true},
+};
+
+const SaveCodeEntry* saveCodeEntry(int code)
+{
+    for (const SaveCodeEntry& entry : kSaveCodes) {
+        if (entry.code == code)
+            return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 std::optional<ImageFormat> formatFromSaveCode(int code)
 {
-    switch (code) {
-    case 0: return ImageFormat::Bmp;
-    case 2: return ImageFormat::Jpeg;
-    case 4: return ImageFormat::Gif;
-    case 5: return ImageFormat::Tiff;
-    case 12: return ImageFormat::Png;
-    case 13: return ImageFormat::FlashPix;
-    case 16: return ImageFormat::Pcx;
-    default: return std::nullopt;
-    }
+    const SaveCodeEntry* entry = saveCodeEntry(code);
+    return entry ? std::optional(entry->format) : std::nullopt;
+}
+
+bool saveCodeWritable(int code)
+{
+    const SaveCodeEntry* entry = saveCodeEntry(code);
+    return entry && entry->writable;
 }
 
 bool formatWritable(ImageFormat format)

@@ -16,7 +16,7 @@ enum class ImageFormat {
     Gif,
     Tiff,
     Pcx,
-    Jpeg2000,  // a .jp2 box file or a bare .j2k / .jpc code stream; read only
+    Jpeg2000,  // a .jp2 box file or a bare .j2k / .jpc code stream; written as .jp2 by save code
     FlashPix,  // an OLE2 compound file; recognised, not read or written yet
 };
 
@@ -28,9 +28,20 @@ QString formatName(ImageFormat format);
 // TIFF. Nothing for anything else.
 std::optional<ImageFormat> formatFromName(const QString& name);
 
-// The save format codes of the control's file object: 0 BMP, 2 JPEG, 4 GIF, 5 TIFF, 12 PNG,
-// 13 FlashPix, 16 PCX. Nothing for any other number.
+// The save format codes of the control's file object: the control's classic numbers, and
+// Jpeg2000, this program's own (.jp2 boxes, lossless), which the classic numbers lack.
+struct SaveCode {
+    enum : int {
+        Bmp = 0, Jpeg = 2, Gif = 4, Tiff = 5, Png = 12, FlashPix = 13, Pcx = 16, Jpeg2000 = 20
+    };
+};
+
+// The format of a save format code; nothing for any other number.
 std::optional<ImageFormat> formatFromSaveCode(int code);
+
+// True for the save codes the file object writes (saveImageFile, image_file.h): those of the
+// formats formatWritable names, and JPEG 2000. False for FlashPix and unknown numbers.
+bool saveCodeWritable(int code);
 
 // What each format holds, and what is written for a colour-depth code it cannot hold: the nearest
 // code the format holds, losslessly wherever the format allows it; the image in memory is never
@@ -48,13 +59,16 @@ std::optional<ImageFormat> formatFromSaveCode(int code);
 //                                      otherwise 256 colours chosen for the image, dithered (8)
 //   JPEG    80 24                      40, and 1 with a grey palette -> 80 (same greys);
 //                                      4, 8, 16, 32, and 1 with colours -> 24 (same colours)
-//   JP2     read only                  writing is refused
+//   JP2     80 24                      40, and 1 with a grey palette -> 80; every other code -> 24
+//                                      (same colours, lossless); written only by save code
+//                                      (saveImageFile), the general writers refuse it
 //   FPX     not yet supported          writing is refused
 // Dots per inch are kept by every format except GIF, which has no place for them.
 // The writers of BMP, PCX, PNG, TIFF and JPEG convert row by row as they write (no second copy of
 // the image); the GIF palette is made first (format_fit.h).
 //
-// True for the formats the control can write today: BMP, JPEG, PNG, GIF, TIFF, PCX.
+// True for the formats the general writers (writeImage, writeImageFile) take: BMP, JPEG, PNG, GIF,
+// TIFF, PCX.
 bool formatWritable(ImageFormat format);
 
 }  // namespace tavlo::codecs

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/display_mode.h"
 #include "imaging/view/tile_renderer.h"
 #include "imaging/view/view_geometry.h"
 #include "imaging/view/view_overlay.h"
@@ -114,7 +115,7 @@ private:
     void cancelRefinement();
 
     CurrentImage& m_current;
-    int m_mode = 0;
+    int m_mode = DisplayMode::Nothing;
     double m_zoomX = 1.0;
     double m_zoomY = 1.0;
     ViewGeometry m_geometry;

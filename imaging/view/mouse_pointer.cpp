@@ -5,20 +5,20 @@ namespace tavlo {
 Qt::CursorShape cursorShapeForPointer(int code)
 {
     switch (code) {
-    case 1: return Qt::ArrowCursor;
-    case 2: return Qt::CrossCursor;
-    case 3: return Qt::IBeamCursor;
-    case 5:
-    case 15: return Qt::SizeAllCursor;
-    case 6: return Qt::SizeBDiagCursor;
-    case 7: return Qt::SizeVerCursor;
-    case 8: return Qt::SizeFDiagCursor;
-    case 9: return Qt::SizeHorCursor;
-    case 10: return Qt::UpArrowCursor;
-    case 11:
-    case 14: return Qt::WaitCursor;
-    case 12: return Qt::ForbiddenCursor;
-    case 13: return Qt::BusyCursor;
+    case PointerShape::Arrow: return Qt::ArrowCursor;
+    case PointerShape::Cross: return Qt::CrossCursor;
+    case PointerShape::IBeam: return Qt::IBeamCursor;
+    case PointerShape::SizePointer:
+    case PointerShape::SizeAll: return Qt::SizeAllCursor;
+    case PointerShape::SizeNeSw: return Qt::SizeBDiagCursor;
+    case PointerShape::SizeNS: return Qt::SizeVerCursor;
+    case PointerShape::SizeNwSe: return Qt::SizeFDiagCursor;
+    case PointerShape::SizeWE: return Qt::SizeHorCursor;
+    case PointerShape::UpArrow: return Qt::UpArrowCursor;
+    case PointerShape::Hourglass:
+    case PointerShape::WindowBusy: return Qt::WaitCursor;
+    case PointerShape::NotAllowed: return Qt::ForbiddenCursor;
+    case PointerShape::ArrowHourglass: return Qt::BusyCursor;
     default: return Qt::CrossCursor;
     }
 }

@@ -58,18 +58,18 @@ TEST_F(ClipboardCommands, APastedBitmapGets96DotsPerInchAndNoFile)
     EXPECT_EQ(shown().dpiX(), 96);
     EXPECT_EQ(shown().dpiY(), 96);
     EXPECT_EQ(w->state().sCurFile, QString());
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
     EXPECT_EQ(tickedCodes(), QList<int>{24});
     EXPECT_EQ(w->ikImg().SelRight(), 0);
     EXPECT_FALSE(w->busy().isBusy());
 
     // Nothing to paste: only the selection is cleared.
-    w->document().SetDocState(2);
+    w->document().SetDocState(DocState::Changed);
     select(1, 1, 3, 3);
     clipboard().setText(QStringLiteral("文字だけ"));
     paste();
     EXPECT_TRUE(sameColoursShifted(picture, shown(), 0, 0));
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
     EXPECT_EQ(w->ikImg().SelRight(), 0);
 
     // The after-scan reduction applies to pastes.
@@ -79,7 +79,7 @@ TEST_F(ClipboardCommands, APastedBitmapGets96DotsPerInchAndNoFile)
     EXPECT_EQ(shown().code(), ColourCode::Grey256);
     EXPECT_EQ(tickedCodes(), QList<int>{80});
     EXPECT_EQ(w->state().sClrCd, QStringLiteral("80"));
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
 }
 
 TEST_F(ClipboardCommands, AVectorPictureIsRenderedOnWhiteAndTrimmedByTwo)

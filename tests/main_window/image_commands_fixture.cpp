@@ -26,7 +26,7 @@ void ImageCommandsTest::show(Image image)
     w->ikImg().currentImage().replace(std::move(image));
     ASSERT_TRUE(w->ikImg().DrawImage(w->state().nDspMd));
     w->operations().UpdateColourChecks(0);
-    w->document().SetDocState(1);
+    w->document().SetDocState(DocState::Unchanged);
 }
 
 const Image& ImageCommandsTest::shown() const

@@ -35,7 +35,7 @@ TEST_F(Edits, EveryColourItemConvertsAndTicksItselfAndTicksFollowALoadedImage)
         EXPECT_EQ(int(shown().code()), codes[index - 1]);
         EXPECT_EQ(tickedCodes(), QList<int>{codes[index - 1]});
         EXPECT_EQ(w->state().sClrCd, QString::number(codes[index - 1]));
-        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_EQ(w->document().state(), DocState::Changed);
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
     }
     show(sampleImage(ColourCode::Mono, 4, 4));  // no item for 2 colours
@@ -66,7 +66,7 @@ TEST_F(Edits, RotationsMoveEveryPixelWhereTheCaptionSays)
                 EXPECT_EQ(out.pixelColour(x, y), in.pixelColour(p.x(), p.y())) << item;
             }
         }
-        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_EQ(w->document().state(), DocState::Changed);
     }
     // Turns are smoothed unless sClrCd is "40" (a text search in "80.16.24.32.").
     for (const char* code : {"1", "4", "8", "80", "16", "24", "32"})
@@ -85,7 +85,7 @@ TEST_F(Edits, TrimAndShrinkInItsThreeModesWorkOnTheSelectionAndClearIt)
     ASSERT_EQ(QSize(shown().width(), shown().height()), QSize(4, 3));
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 1));
     EXPECT_EQ(w->ikImg().SelRight(), 0);
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
 
     // Shrink item, selection, size of the 1000 x 500 image after it.
     const std::tuple<int, QRect, QSize> rows[] = {
@@ -154,7 +154,7 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
     w->strip().imBtn(9)->click();  // "Ctrl+Y 横方向に綴じこめます"
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 0));
     EXPECT_EQ(shown().width(), 7);
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
     show(in);
     select(0, 4, 9, 7);  // the last three rows
     w->operations().JoinAcrossSelection(0);
@@ -164,7 +164,7 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
     select(0, 0, 9, 7);
     w->operations().JoinAcrossSelection(1);
     EXPECT_TRUE(samePixels(shown(), in));
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
 }
 
 TEST_F(Edits, EmphasisChangesOnlyTheRectangleAndKeepsTheCode)
@@ -187,7 +187,7 @@ TEST_F(Edits, EmphasisChangesOnlyTheRectangleAndKeepsTheCode)
         w->operations().EmphasiseSelection(kind);
         EXPECT_TRUE(samePixels(shown(), emphasised(deep))) << kind;
         EXPECT_FALSE(samePixels(shown(), deep));
-        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_EQ(w->document().state(), DocState::Changed);
 
         // A 256-colour image works through 16 bits and comes back to 256 colours.
         const Image palette = distinctImage(ColourCode::Palette256, 9, 7);
@@ -242,7 +242,7 @@ TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
         w->menus().mnEdt.item(12)->trigger();
         EXPECT_EQ(shown().dpiX(), QLatin1String(button) == "cmOK0" ? 300 : 0);
         EXPECT_EQ(shown().dpiY(), shown().dpiX());
-        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_EQ(w->document().state(), DocState::Changed);
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
     }
 }

@@ -54,11 +54,11 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     EXPECT_NE(shown, 0u);
     EXPECT_EQ(w->ikImg().ImageWidth(), 9);
     EXPECT_EQ(w->state().sCurFile, good);
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
     EXPECT_FALSE(w->menus().mnFile.isEnabled(1));
 
     emit w->ikImg().ImageEdited();  // an edit made inside the view
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
     EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
 
     // The view still shows the good file's image; it must not pass for the bad or missing file.
@@ -66,13 +66,13 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     EXPECT_FALSE(w->imageFiles().LoadImageFile(userFolder() + QStringLiteral("/missing.bmp")));
     EXPECT_EQ(w->ikImg().ImageHandle(), shown);
     EXPECT_EQ(w->state().sCurFile, good);
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
     EXPECT_EQ(prompt.messages().size(), 1);  // the file object said why the bad file failed
 
     w->imageFiles().CloseImage();
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
     EXPECT_EQ(w->state().sCurFile, QString());
-    EXPECT_EQ(w->document().state(), 0);
+    EXPECT_EQ(w->document().state(), DocState::NoImage);
     EXPECT_FALSE(w->menus().mnClp.isEnabled(0));
 }
 
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
     w->strip().imBtn(7)->click();
     w->strip().imBtn(3)->click();
     EXPECT_EQ(desktop.opened, QList<QUrl>(2, QUrl::fromLocalFile(workFolder())));
-    EXPECT_EQ(w->document().state(), 0);
+    EXPECT_EQ(w->document().state(), DocState::NoImage);
     w->menus().mnJb.item(5)->trigger();
     EXPECT_EQ(desktop.opened.last(),
               QUrl::fromLocalFile(programFolder() + QStringLiteral("/help/tavlo.htm")));
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirstAndLeavesFoldersAndHiddenFi
     EXPECT_TRUE(QFile::exists(work.filePath("sub/inner.bmp")));
     EXPECT_EQ(w->File1().listCount(), 0);
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
-    EXPECT_EQ(w->document().state(), 0);
+    EXPECT_EQ(w->document().state(), DocState::NoImage);
     EXPECT_EQ(w->state().sCurFile, QString());
 }
 
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWrit
     EXPECT_TRUE(w->menus().mnDisp.isChecked(0));
     EXPECT_FALSE(w->strip().imZoom()->isVisibleTo(w.get()));
     EXPECT_EQ(w->strip().cbKak()->currentIndex(), 0);
-    EXPECT_EQ(w->document().state(), 0);
+    EXPECT_EQ(w->document().state(), DocState::NoImage);
     EXPECT_EQ(w->state().sWrkFld, workFolder());
     EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messages().join("|").toStdString();
 

@@ -2,6 +2,7 @@
 #include "main_window/document_state.h"
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 
 #include "tests/support/qt_printers.h"
@@ -22,29 +23,6 @@ QString argText(int v) { return QString::number(v); }
 QString argText(bool v) { return QLatin1String(v ? "true" : "false"); }
 QString argText(const QString& v) { return v; }
 
-// The menu tree as the program has always had it: each group's captions by index, "|" between
-// indexes, an empty caption for an index gap, "-" for a separator and a tab before an accelerator.
-const std::pair<const char*, const char*> Captions[] = {
-    {"mnJb", "ﾌｧｲﾙ(&F)|ｽｷｬﾝ|画像編集(&E)|表示(&D)|設定(&U)|ﾍﾙﾌﾟ(&H)"},
-    {"mnFile", "開く(&O)\tCtrl+O|上書き保存(&S)\tF8|名前を付けて保存|-|印刷設定|印刷(&P)\tCtrl+P|-|"
-               "作業ﾌｫﾙﾀﾞに保存\tCtrl+W|作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開く\tCtrl+E|"
-               "作業ﾌｫﾙﾀﾞを Pelmoで開く\tCtrl+A|-|作業ﾌｫﾙﾀﾞを空にする|-|ﾌｧｲﾙの詳細|-|終了(&X)"},
-    {"mnScan", "実行||-|ｿｰｽの選択"},
-    {"mnClp", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ\tCtrl+C|ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ・最小化|-|ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼付\tCtrl+V|-"},
-    {"mnEdt", "範囲|ﾄﾘﾐﾝｸﾞ\tCtrl+T|ﾘｻｲｽﾞ||綴じ込み|回転|-|色数|ﾂｰﾙﾊﾞｰを表示|-|ｽﾞｰﾑ|-|解像度"},
-    {"mnUsHn", "?"},
-    {"mnRng", "-|範囲の登録|範囲のｸﾘｱ|-|強調(相対)|強調(ﾏｰｶｰ)"},
-    {"mnResize", "横方向を基準に縮小|縦方向を基準に縮小|-|縦横比率を変えて縮小"},
-    {"mnCut", "縦方向|横方向"},
-    {"mnRotate", "左右反転|上下反転|-|右90度\tCtrl+R|右180度|左90度\tCtrl+L|左180度|-|詳細指定"},
-    {"mnColr", "|16色(4bit)|ｸﾞﾚｰ(4bit)|256色(8bit)|ｸﾞﾚｰ(8bit)|16bit|24bit|32bit"},
-    {"mnZoom", " 50%| 60%| 70%| 80%| 90%|100%|150%|200%|300%|500%|750%|1000%"},
-    {"mnDisp", "ｽｹｰﾙ表示||-|作業ﾌｫﾙﾀﾞを再表示"},
-    {"mnUsr", "ｽｷｬﾝ後減色(&C)|ｽｷｬﾝ後印刷"},
-    {"mnGen", "何もしない|16色(4bit)|ｸﾞﾚｰ(4bit)|256色(8bit)|ｸﾞﾚｰ(8bit)|16bit"},
-    {"mnPrn", "印刷しない|画像ｻｲｽﾞで印刷|用紙ｻｲｽﾞで印刷"},
-};
-
 // The real menu tree and a router over it whose every operation only writes its name and arguments into
 // a log, so a test sees exactly what a command reached.
 class MenusTest : public ::testing::Test {
@@ -59,7 +37,7 @@ protected:
         REC(TrimToSelection); REC(ShowMarkerToolBar); REC(HideImagingToolBar);
         REC(SetImageResolution); REC(ShrinkToSelection); REC(RotateFlip); REC(RotateByBaseLine);
         REC(JoinAcrossSelection); REC(ConvertColourDepth); REC(RefreshView); REC(RegisterRange);
-        REC(ClearSelection); REC(EmphasiseSelection); REC(ApplyRegisteredSize); REC(mnZoom_Click);
+        REC(ClearSelection); REC(EmphasiseSelection); REC(ApplyRegisteredSize); REC(ZoomToItem);
         REC(SetScaleDisplay); REC(RefreshWorkFolder); REC(ShowHelp);
 #undef REC
         router.ClipboardHasImage = [this] { return clipboardHasImage; };
@@ -109,20 +87,20 @@ protected:
 TEST_F(MenusTest, EveryItemHasItsCaptionIndexAcceleratorAndMark)
 {
     int groups = 0;
-    for (const auto& [name, captions] : Captions) {
+    for (const MenuGroupTexts& texts : menuTexts()) {
+        const char* name = texts.name;
         MenuGroup& g = group(QString::fromLatin1(name));
-        const QStringList expected = QString::fromUtf8(captions).split(QLatin1Char('|'));
         QList<int> indexes;
-        for (int i = 0; i < expected.size(); ++i) {
+        for (const MenuItemText& entry : texts.items) {
+            const int i = entry.index;
             SCOPED_TRACE(std::string(name) + " " + std::to_string(i));
-            if (expected[i].isEmpty())
-                continue;
             indexes.append(i);
             ASSERT_NE(g.item(i), nullptr);
-            const QString caption = expected[i].section(QLatin1Char('\t'), 0, 0);
+            const QString caption = QString::fromUtf8(entry.caption);
             EXPECT_EQ(g.caption(i), caption);
             EXPECT_EQ(g.item(i)->isSeparator(), caption == QLatin1String("-"));
-            EXPECT_EQ(g.item(i)->shortcut(), QKeySequence(expected[i].section(QLatin1Char('\t'), 1)));
+            EXPECT_EQ(g.item(i)->shortcut(), QKeySequence(QString::fromLatin1(entry.shortcut)));
+            EXPECT_EQ(g.item(i)->menu() != nullptr, (entry.flags & MenuItemText::Submenu) != 0);
         }
         EXPECT_EQ(g.indexes(), indexes) << name;  // the gaps are real
         ++groups;
@@ -166,8 +144,8 @@ TEST_F(MenusTest, SetDocStateEnablesExactlyTheImageCommands)
         {"mnEdt", 0},  {"mnEdt", 1},  {"mnEdt", 2},  {"mnEdt", 4},  {"mnEdt", 5},
         {"mnEdt", 7},  {"mnEdt", 8},  {"mnEdt", 12}};
     for (int state : {0, 1, 2, 0, 2, 1}) {
-        doc.SetDocState(state);
-        EXPECT_EQ(doc.state(), state);
+        doc.SetDocState(DocState(state));
+        EXPECT_EQ(doc.state(), DocState(state));
         for (MenuGroup* g : menus.groups()) {
             for (int i : g->indexes()) {
                 bool expected = imageCommands.count({g->name(), i}) ? state != 0 : true;
@@ -182,19 +160,19 @@ TEST_F(MenusTest, SetDocStateEnablesExactlyTheImageCommands)
 
     // Paste is not the document state's business: it keeps whatever the clipboard check set.
     menus.mnClp.setEnabled(3, false);
-    doc.SetDocState(1);
+    doc.SetDocState(DocState::Unchanged);
     EXPECT_FALSE(menus.mnClp.isEnabled(3));
 
     // Setting the field alone leaves every flag as it was.
-    doc.setStateField(2);
-    EXPECT_EQ(doc.state(), 2);
+    doc.setStateField(DocState::Changed);
+    EXPECT_EQ(doc.state(), DocState::Changed);
     EXPECT_FALSE(menus.mnFile.isEnabled(1));
 }
 
 // The window tests reach the other commands through their menu items and check what they do.
 TEST_F(MenusTest, TheRemainingMenuItemsReachTheirOperations)
 {
-    doc.SetDocState(2);  // everything enabled
+    doc.SetDocState(DocState::Changed);  // everything enabled
     const std::tuple<MenuGroup*, int, const char*> cases[] = {
         {&menus.mnFile, 4, "PrintImage(0)"},   {&menus.mnFile, 5, "PrintImage(1)"},
         {&menus.mnCut, 0, "JoinAcrossSelection(0)"}, {&menus.mnCut, 1, "JoinAcrossSelection(1)"},
@@ -231,51 +209,51 @@ TEST_F(MenusTest, ToolButtonsActAsTheirMenuItemsOnlyWhileTheseAreEnabled)
         {8, "JoinAcrossSelection(0)", true},  {9, "JoinAcrossSelection(1)", true},
         {10, nullptr, false}};
     for (int docState : {2, 0}) {
-        doc.SetDocState(docState);
+        doc.SetDocState(DocState(docState));
         for (const auto& [button, op, withoutImage] : buttons) {
             router.imBtn_Click(button);
             const bool acts = op && (docState == 2 || withoutImage);
             EXPECT_EQ(take(), acts ? QStringList{QString::fromLatin1(op)} : QStringList())
                 << button << " at " << docState;
         }
-        EXPECT_EQ(doc.state(), docState);
+        EXPECT_EQ(doc.state(), DocState(docState));
     }
     // A disabled item does nothing even when its handler is called directly.
     router.mnFile_Click(1);
     router.mnEdt_Click(1);
     router.mnClp_Click(0);
     EXPECT_TRUE(take().isEmpty());
-    EXPECT_EQ(doc.state(), 0);
+    EXPECT_EQ(doc.state(), DocState::NoImage);
 }
 
 TEST_F(MenusTest, EditCommandsMarkTheDocumentChanged)
 {
     // Opening "ｽﾞｰﾑ" is its click, and marks changed even without an image.
-    doc.SetDocState(0);
+    doc.SetDocState(DocState::NoImage);
     menus.mnEdt.item(10)->menu()->popup(QPoint(0, 0));
     menus.mnEdt.item(10)->menu()->hide();
-    EXPECT_EQ(doc.state(), 2);
+    EXPECT_EQ(doc.state(), DocState::Changed);
     EXPECT_TRUE(menus.mnFile.isEnabled(1));  // "上書き保存(&S)"
     EXPECT_TRUE(menus.mnClp.isEnabled(0));
 
     for (int index : {0, 1, 2, 4, 5, 7, 8, 10, 12}) {
-        doc.SetDocState(1);
+        doc.SetDocState(DocState::Unchanged);
         router.mnEdt_Click(index);
-        EXPECT_EQ(doc.state(), 2) << index;
+        EXPECT_EQ(doc.state(), DocState::Changed) << index;
         EXPECT_TRUE(menus.mnFile.isEnabled(1)) << index;
     }
 
     // Rotations set the state field only; the flags are not recomputed.
-    doc.SetDocState(1);
+    doc.SetDocState(DocState::Unchanged);
     router.mnRotate_Click(3);
-    EXPECT_EQ(doc.state(), 2);
+    EXPECT_EQ(doc.state(), DocState::Changed);
     EXPECT_FALSE(menus.mnFile.isEnabled(1));
-    doc.SetDocState(1);
+    doc.SetDocState(DocState::Unchanged);
     router.mnRotate_Click(8);  // the base-line dialog cancelled
-    EXPECT_EQ(doc.state(), 1);
+    EXPECT_EQ(doc.state(), DocState::Unchanged);
     baseLineConfirmed = true;
     router.mnRotate_Click(8);
-    EXPECT_EQ(doc.state(), 2);
+    EXPECT_EQ(doc.state(), DocState::Changed);
 }
 
 TEST_F(MenusTest, PasteFlagFollowsTheClipboardWhenAMenuOpens)

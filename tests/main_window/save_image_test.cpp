@@ -105,7 +105,7 @@ TEST_F(SaveImageTest, TheDialogAndWhatASaveAsLeavesAlone)
     saveAs(file(QStringLiteral("copy.png")));
     EXPECT_TRUE(QFile::exists(file(QStringLiteral("copy.png"))));
     EXPECT_EQ(w->state().sCurFile, file(QStringLiteral("scan-001.bmp")));
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
     EXPECT_FALSE(w->busy().isBusy());
 }
 
@@ -114,7 +114,7 @@ TEST_F(SaveImageTest, OverwriteSaveOfAJpegNameWritesJpegAtQuality80)
     show(sampleImage(ColourCode::Grey16, 16, 16));
     const QString name = file(QStringLiteral("x.jpeg"));
     w->state().sCurFile = name;
-    w->document().SetDocState(2);
+    w->document().SetDocState(DocState::Changed);
     w->ikImg().FileObject().setJpegQuality(10);
     w->menus().mnFile.item(1)->trigger();
     EXPECT_TRUE(prompt.shown.isEmpty());  // no dialog for a file of its own
@@ -156,7 +156,7 @@ TEST_F(SaveImageTest, UpperCaseExtensionsAreWrittenLowerUnlessTheFileExists)
     writeBmp(scan, 3, 3);
     ASSERT_TRUE(w->imageFiles().LoadImageFile(scan));
     w->ikImg().currentImage().replace(sampleImage(ColourCode::Rgb24, 5, 4));  // an edit
-    w->document().SetDocState(2);
+    w->document().SetDocState(DocState::Changed);
     prompt.shown.clear();
     w->menus().mnFile.item(1)->trigger();
     EXPECT_TRUE(prompt.shown.isEmpty());

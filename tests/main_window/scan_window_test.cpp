@@ -22,6 +22,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <optional>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -40,7 +41,7 @@ struct PageSeen {
     QString sCurFile;
     QString txPfx;
     bool listed = false;  // sCurFile's name is in File1
-    int docState = -1;
+    std::optional<DocState> docState;
     bool busy = false;
     bool paintHeld = false;
 };
@@ -161,7 +162,7 @@ protected:
         EXPECT_TRUE(prompt.messages()[0].endsWith(QStringLiteral("表示中の画像は保存されていません。")));
         ASSERT_NE(shown(), nullptr);
         EXPECT_EQ(w->state().sCurFile, QString());
-        EXPECT_EQ(w->document().state(), 2);
+        EXPECT_EQ(w->document().state(), DocState::Changed);
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
         EXPECT_TRUE(w->ikImg().updatesEnabled());
         EXPECT_FALSE(w->busy().isBusy());
@@ -208,7 +209,7 @@ TEST_F(ScanWindowTest, FlatbedPagesBecomeTheNextNumberedFilesWithTheirSizeCodeAn
         ASSERT_NE(shown(), nullptr);
         EXPECT_EQ(shown()->pixels(), file.pixels());
         EXPECT_EQ(w->state().sCurFile, work(QLatin1String(name)));
-        EXPECT_EQ(w->document().state(), 1);
+        EXPECT_EQ(w->document().state(), DocState::Unchanged);
         EXPECT_EQ(w->state().sClrCd, QString::number(int(file.code())));
         EXPECT_TRUE(listed().contains(QLatin1String(name)));
         // Busy while the page was handled; the first page of a run is painted at once, however
@@ -238,7 +239,7 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
         EXPECT_EQ(seen[k - 1].sCurFile, work(name));
         EXPECT_TRUE(seen[k - 1].listed) << k;
         EXPECT_EQ(seen[k - 1].txPfx, QStringLiteral("doc-%1").arg(k + 1, 3, 10, QLatin1Char('0')));
-        EXPECT_EQ(seen[k - 1].docState, 1) << k;
+        EXPECT_EQ(seen[k - 1].docState, DocState::Unchanged) << k;
         EXPECT_EQ(readBack(work(name)).code(), ColourCode::Grey256) << k;
     }
     EXPECT_EQ(workFiles(), expected);
@@ -291,14 +292,14 @@ TEST_F(ScanWindowTest, CancelledPagesAndSavesToTheWorkFolderFillGapsAndOverwrite
     EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-005.bmp")));
 
     // The page shown, as after an edit, saved: abc-006, and the field passes abc-007.
-    w->document().SetDocState(2);
+    w->document().SetDocState(DocState::Changed);
     w->router().mnFile_Click(7);  // "作業ﾌｫﾙﾀﾞに保存"
     const Image written = readBack(work(QStringLiteral("abc-006.bmp")));
     ASSERT_NE(shown(), nullptr);
     EXPECT_EQ(written.pixels(), shown()->pixels());
     EXPECT_EQ(written.dpiX(), 75);
     EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-006.bmp")));
-    EXPECT_EQ(w->document().state(), 1);
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
     EXPECT_TRUE(listed().contains(QStringLiteral("abc-006.bmp")));
     EXPECT_EQ(txPfx(), QStringLiteral("abc-008"));
     EXPECT_EQ(workFiles().size(), 7);
@@ -326,7 +327,7 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     ASSERT_NE(shown(), nullptr);
     EXPECT_EQ(shown()->code(), ColourCode::Grey256);
     EXPECT_EQ(w->state().sClrCd, QStringLiteral("80"));
-    EXPECT_EQ(w->document().state(), 1);  // the reduced page is what was written
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);  // the reduced page is what was written
     EXPECT_EQ(printed, QStringList{"2 80 0"});  // once, reduced already, before the file
 
     // A value above 8 (only an edited "User.xml" gives it) reduces nothing; the run goes on.
@@ -391,7 +392,7 @@ TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
     w->router().mnFile_Click(7);
     EXPECT_EQ(prompt.messages().size(), 2);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
-    EXPECT_EQ(w->document().state(), 2);
+    EXPECT_EQ(w->document().state(), DocState::Changed);
 }
 
 }  // namespace

@@ -74,12 +74,12 @@ TEST_F(WorkFolderListTest, ChoosingAFileOpensItUnlessTheListIsLockedOrTheFileIsG
     QFile::remove(dir.filePath("scan-001.bmp"));
     list.setListIndex(0);
     EXPECT_TRUE(loaded.isEmpty());
-    EXPECT_EQ(doc.state(), 0);
+    EXPECT_EQ(doc.state(), DocState::NoImage);
 
     list.setListIndex(1);
     EXPECT_EQ(loaded, QStringList{dir.filePath("scan-002.bmp")});
     EXPECT_EQ(state.sCurFile, dir.filePath("scan-002.bmp"));
-    EXPECT_EQ(doc.state(), 1);
+    EXPECT_EQ(doc.state(), DocState::Unchanged);
     EXPECT_TRUE(menus.mnFile.isEnabled(7));
 }
 

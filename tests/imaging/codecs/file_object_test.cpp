@@ -63,6 +63,28 @@ TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
                                                QStringLiteral("\rﾌｧｲﾙが途中で終わっています"));
 }
 
+// Each save code writes the format it names, JPEG 2000 (this program's own code) included.
+TEST_F(FileObjectTest, EverySaveCodeWritesItsFormat)
+{
+    const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Palette16, 9, 7));
+    const std::pair<int, codecs::ImageFormat> codes[] = {
+        {0, codecs::ImageFormat::Bmp},  {2, codecs::ImageFormat::Jpeg}, {4, codecs::ImageFormat::Gif},
+        {5, codecs::ImageFormat::Tiff}, {12, codecs::ImageFormat::Png}, {16, codecs::ImageFormat::Pcx},
+        {20, codecs::ImageFormat::Jpeg2000}};
+    for (const auto& [code, format] : codes) {
+        EXPECT_TRUE(FileObject::CanSave(code)) << code;
+        m_file.setFileName(path(QStringLiteral("page-%1").arg(code)));
+        ASSERT_TRUE(m_file.SaveFile(code, handle)) << code;
+        codecs::ImageFormat found = codecs::ImageFormat::Unknown;
+        EXPECT_TRUE(codecs::readImageFile(m_file.FileName(), &found).ok()) << code;
+        EXPECT_EQ(found, format) << code;
+    }
+    for (int code : {13, 1, 7, 21, -1})
+        EXPECT_FALSE(FileObject::CanSave(code)) << code;
+    ImageStore::instance().release(handle);
+    EXPECT_TRUE(m_prompt.messages().isEmpty());
+}
+
 TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
 {
     const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Rgb24, 4, 4));
