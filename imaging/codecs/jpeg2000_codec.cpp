@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/codec_reasons.h"
 #include "imaging/codecs/row_converter.h"
+#include "imaging/worker_threads.h"
 
 #include <openjpeg.h>
 
@@ -13,7 +14,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 namespace tavlo::codecs {
@@ -131,7 +131,7 @@ int decoderThreads()
 {
     if (!opj_has_thread_support())
         return 0;
-    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    return workerThreadCount(kCodecThreads);
 }
 
 // ---- the resolution box of a .jp2 file ----

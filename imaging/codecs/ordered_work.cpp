@@ -1,17 +1,17 @@
 #include "imaging/codecs/ordered_work.h"
 
+#include "imaging/worker_threads.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace tavlo::codecs {
 
 int OrderedWork::defaultThreads()
 {
-    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    return workerThreadCount(kCodecThreads);
 }
 
 bool OrderedWork::run(int count, int threads, const std::function<bool(int)>& produce,
@@ -57,22 +57,25 @@ bool OrderedWork::run(int count, int threads, const std::function<bool(int)>& pr
             wake.notify_all();
         }
     };
-    std::vector<std::thread> workers;
-    try {
-        for (int i = 0; i < threads; ++i)
-            workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // The system gave fewer threads; those that started do the work.
-    }
+    // The workers are helpers on the shared pool; a piece no worker has taken yet when the
+    // consumer needs it is produced on the calling thread, so the work finishes even when the
+    // pool has no thread free.
+    PoolHelpers helpers(threads, [&work](int) { work(); });
     bool ok = true;
     for (int index = 0; ok && index < count; ++index) {
-        if (workers.empty()) {
-            ok = produce(index);
-        } else {
+        bool here = false;
+        {
             std::unique_lock lock(mutex);
-            wake.wait(lock, [&] { return states[size_t(index)] != State::Waiting; });
-            ok = states[size_t(index)] == State::Done;
+            if (next == index) {
+                ++next;
+                here = true;
+            } else {
+                wake.wait(lock, [&] { return states[size_t(index)] != State::Waiting; });
+                ok = states[size_t(index)] == State::Done;
+            }
         }
+        if (here)
+            ok = produce(index);
         ok = ok && consume(index);
         {
             std::lock_guard lock(mutex);
@@ -86,8 +89,7 @@ bool OrderedWork::run(int count, int threads, const std::function<bool(int)>& pr
         stop = true;
     }
     wake.notify_all();
-    for (std::thread& worker : workers)
-        worker.join();
+    helpers.finish();
     return ok;
 }
 

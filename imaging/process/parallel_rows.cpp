@@ -1,15 +1,15 @@
 #include "imaging/process/parallel_rows.h"
 
+#include "imaging/worker_threads.h"
+
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <vector>
 
 namespace tavlo::process {
 
 int processThreadCount()
 {
-    static const int count = int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+    static const int count = workerThreadCount(kPixelLoopThreads);
     return count;
 }
 
@@ -38,13 +38,11 @@ void parallelRows(int rows, int bandRows,
             work(begin, std::min(rows, begin + bandRows), worker);
         }
     };
-    std::vector<std::thread> helpers;
-    helpers.reserve(threads - 1);
-    for (int i = 1; i < threads; ++i)
-        helpers.emplace_back(run, i);
+    // Helpers on the shared pool; the calling thread takes bands too and finishes alone when the
+    // pool has no thread free.
+    PoolHelpers helpers(threads - 1, run);
     run(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    helpers.finish();
 }
 
 }  // namespace tavlo::process

@@ -6,8 +6,9 @@
 
 namespace tavlo::process {
 
-// Runs work(begin, end) over the rows [0, rows) split into bands of bandRows rows, on up to as many
-// threads as the machine has cores (the calling thread is one of them). Bands are fixed by
+// Runs work(begin, end) over the rows [0, rows) split into bands of bandRows rows, on up to
+// processThreadCount() threads: the calling thread and helpers from the shared worker pool
+// (imaging/worker_threads.h). Bands are fixed by
 // bandRows alone, never by the number of threads, so an operation whose bands are independent
 // (error diffusion restarts at each band) gives the same pixels on every machine.
 // work must only write rows of its own band. Returns when every band is done.

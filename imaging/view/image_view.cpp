@@ -1,7 +1,9 @@
 #include "imaging/view/image_view.h"
 
 #include "imaging/current_image.h"
+#include "imaging/display_mode.h"
 #include "imaging/view/mouse_pointer.h"
+#include "imaging/worker_threads.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -76,14 +78,14 @@ ImageView::~ImageView()
 
 const Image* ImageView::shownImage() const
 {
-    if (m_mode == 0)
+    if (m_mode == DisplayMode::Nothing)
         return nullptr;
     return std::as_const(m_current).image();
 }
 
 void ImageView::showImage(int mode, double zoomX, double zoomY)
 {
-    const bool sameImage = m_current.handle() == m_layoutHandle && m_mode != 0;
+    const bool sameImage = m_current.handle() == m_layoutHandle && m_mode != DisplayMode::Nothing;
     m_mode = mode;
     m_zoomX = zoomX;
     m_zoomY = zoomY;
@@ -93,7 +95,7 @@ void ImageView::showImage(int mode, double zoomX, double zoomY)
 
 void ImageView::showNothing()
 {
-    m_mode = 0;
+    m_mode = DisplayMode::Nothing;
     m_overlay.clear();
     m_dragging = false;
     m_leftPressed = false;
@@ -126,7 +128,7 @@ ViewGeometry ImageView::computeGeometry(const Image& image) const
 {
     const QSize imageSize(image.width(), image.height());
     const QSize view = viewport()->size();
-    if (m_mode == 1) {
+    if (m_mode == DisplayMode::Scaled) {
         const double scale = ViewGeometry::fitScale(imageSize, view);
         const ViewGeometry sized(imageSize, scale, scale, QPoint());
         const QSize content = sized.contentSize();
@@ -162,13 +164,13 @@ void ImageView::layoutPicture(Anchor anchor)
     const bool keepTop = anchor == Anchor::Resize && before.origin().y() == 0;
     const QPointF centreImage = keepCentre ? before.toImage(oldCentre) : QPointF();
 
-    const Qt::ScrollBarPolicy policy = image && m_mode == 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    const Qt::ScrollBarPolicy policy = image && m_mode == DisplayMode::ActualSize ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     // Setting a policy lays the scroll bars out again even when it does not change.
     if (horizontalScrollBarPolicy() != policy)
         setHorizontalScrollBarPolicy(policy);
     if (verticalScrollBarPolicy() != policy)
         setVerticalScrollBarPolicy(policy);
-    if (!image || m_mode != 3) {
+    if (!image || m_mode != DisplayMode::ActualSize) {
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
     } else {
@@ -219,7 +221,7 @@ void ImageView::requestRefinement(const Image& image, const ViewGeometry& geomet
     const quint64 generation = m_refineGeneration;
     const QSize view = viewport()->size();
     QPointer<ImageView> self(this);
-    QThreadPool::globalInstance()->start([self, source = image, geometry, view, generation, cancel] {
+    workerPool().start([self, source = image, geometry, view, generation, cancel] {
         QImage tile(view, QImage::Format_RGB32);
         if (tile.isNull())
             return;
@@ -353,7 +355,7 @@ void ImageView::paintSelection(QPainter& painter, const ViewGeometry& geometry) 
 void ImageView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    layoutPicture(m_mode == 3 ? Anchor::Resize : Anchor::KeepScroll);
+    layoutPicture(m_mode == DisplayMode::ActualSize ? Anchor::Resize : Anchor::KeepScroll);
 }
 
 void ImageView::scrollContentsBy(int, int)
@@ -390,7 +392,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event)
     m_dragPos = pos;
     dragTo(pos);
     // Beyond the edge of a scrollable picture the view scrolls on while the button is held.
-    if (m_mode == 3 && !viewport()->rect().contains(pos))
+    if (m_mode == DisplayMode::ActualSize && !viewport()->rect().contains(pos))
         m_autoScroll.start();
     else
         m_autoScroll.stop();
