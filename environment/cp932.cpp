@@ -11,16 +11,16 @@ namespace {
 // One conversion descriptor for the length of a call.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~Converter()
     {
         if (valid())
-            iconv_close(cd_);
+            iconv_close(m_cd);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
 
     // Converts as much of [in, in + inLeft) as it can into out; returns errno of the stop (0 when
     // everything was converted).
@@ -31,7 +31,7 @@ public:
             char* dst = buffer;
             size_t dstLeft = sizeof buffer;
             char* src = const_cast<char*>(in);
-            const size_t rc = iconv(cd_, &src, &inLeft, &dst, &dstLeft);
+            const size_t rc = iconv(m_cd, &src, &inLeft, &dst, &dstLeft);
             const int error = rc == size_t(-1) ? errno : 0;
             in = src;
             out.append(buffer, qsizetype(sizeof buffer - dstLeft));
@@ -44,7 +44,7 @@ public:
     }
 
 private:
-    iconv_t cd_;
+    iconv_t m_cd;
 };
 
 // Length of the UTF-8 sequence that starts with lead (1 for a stray byte).

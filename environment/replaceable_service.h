@@ -9,15 +9,15 @@ class ReplaceableService {
 public:
     Service& get()
     {
-        if (installed_)
-            return *installed_;
+        if (m_installed)
+            return *m_installed;
         static Default fallback;
         return fallback;
     }
-    void install(Service* service) { installed_ = service; }
+    void install(Service* service) { m_installed = service; }
 
 private:
-    Service* installed_ = nullptr;
+    Service* m_installed = nullptr;
 };
 
 }  // namespace tavlo

@@ -39,11 +39,11 @@ QString SettingValue::text() const
     case Kind::Empty:
         return QString();
     case Kind::Text:
-        return std::get<QString>(value_);
+        return std::get<QString>(m_value);
     case Kind::Boolean:
-        return std::get<bool>(value_) ? QStringLiteral("True") : QStringLiteral("False");
+        return std::get<bool>(m_value) ? QStringLiteral("True") : QStringLiteral("False");
     case Kind::DateTime: {
-        const QDateTime& moment = std::get<QDateTime>(value_);
+        const QDateTime& moment = std::get<QDateTime>(m_value);
         const QDate date = moment.date();
         QString out = QStringLiteral("%1/%2/%3")
                           .arg(date.year(), 4, 10, QLatin1Char('0'))
@@ -58,11 +58,11 @@ QString SettingValue::text() const
         return out;
     }
     case Kind::Integer:
-        return QString::number(std::get<qint64>(value_));
+        return QString::number(std::get<qint64>(m_value));
     case Kind::Single:
-        return decimalText(std::get<float>(value_), 7);
+        return decimalText(std::get<float>(m_value), 7);
     case Kind::Double:
-        return decimalText(std::get<double>(value_), 15);
+        return decimalText(std::get<double>(m_value), 15);
     }
     return QString();
 }
@@ -71,15 +71,15 @@ double SettingValue::toDouble() const
 {
     switch (kind()) {
     case Kind::Integer:
-        return double(std::get<qint64>(value_));
+        return double(std::get<qint64>(m_value));
     case Kind::Single:
-        return double(std::get<float>(value_));
+        return double(std::get<float>(m_value));
     case Kind::Double:
-        return std::get<double>(value_);
+        return std::get<double>(m_value);
     case Kind::Boolean:
-        return std::get<bool>(value_) ? 1.0 : 0.0;
+        return std::get<bool>(m_value) ? 1.0 : 0.0;
     case Kind::Text:
-        return leadingNumber(std::get<QString>(value_));
+        return leadingNumber(std::get<QString>(m_value));
     case Kind::Empty:
     case Kind::DateTime:
         break;
@@ -91,10 +91,10 @@ bool SettingValue::toBool() const
 {
     switch (kind()) {
     case Kind::Boolean:
-        return std::get<bool>(value_);
+        return std::get<bool>(m_value);
     case Kind::Text: {
         bool ok = false;
-        const bool flag = parseBoolean(std::get<QString>(value_), &ok);
+        const bool flag = parseBoolean(std::get<QString>(m_value), &ok);
         return ok && flag;
     }
     default:
@@ -104,7 +104,7 @@ bool SettingValue::toBool() const
 
 QDateTime SettingValue::toDateTime() const
 {
-    return kind() == Kind::DateTime ? std::get<QDateTime>(value_) : QDateTime();
+    return kind() == Kind::DateTime ? std::get<QDateTime>(m_value) : QDateTime();
 }
 
 bool SettingValue::parseBoolean(const QString& text, bool* ok)

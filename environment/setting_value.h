@@ -16,19 +16,19 @@ public:
     enum class Kind { Empty, Text, Boolean, DateTime, Integer, Single, Double };
 
     SettingValue() = default;
-    SettingValue(const QString& text) : value_(text) {}
-    SettingValue(const char* utf8) : value_(QString::fromUtf8(utf8)) {}
-    SettingValue(bool flag) : value_(flag) {}
-    SettingValue(const QDateTime& moment) : value_(moment) {}
+    SettingValue(const QString& text) : m_value(text) {}
+    SettingValue(const char* utf8) : m_value(QString::fromUtf8(utf8)) {}
+    SettingValue(bool flag) : m_value(flag) {}
+    SettingValue(const QDateTime& moment) : m_value(moment) {}
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    SettingValue(T number) : value_(qint64(number))
+    SettingValue(T number) : m_value(qint64(number))
     {
     }
-    SettingValue(float number) : value_(number) {}
-    SettingValue(double number) : value_(number) {}
+    SettingValue(float number) : m_value(number) {}
+    SettingValue(double number) : m_value(number) {}
 
-    Kind kind() const { return Kind(value_.index()); }
+    Kind kind() const { return Kind(m_value.index()); }
     bool isEmpty() const { return kind() == Kind::Empty; }
     bool isNumber() const;
 
@@ -63,7 +63,7 @@ public:
     friend bool operator==(const SettingValue&, const SettingValue&) = default;
 
 private:
-    std::variant<std::monostate, QString, bool, QDateTime, qint64, float, double> value_;
+    std::variant<std::monostate, QString, bool, QDateTime, qint64, float, double> m_value;
 };
 
 }  // namespace tavlo

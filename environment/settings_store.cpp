@@ -1,11 +1,18 @@
 #include "environment/settings_store.h"
 
 #include "environment/cp932.h"
+#include "environment/desktop_entry.h"
+#include "environment/desktop_services.h"
+#include "environment/environment_log.h"
 #include "environment/file_system.h"
 #include "environment/number_text.h"
 #include "environment/process_values.h"
+#include "environment/shell_helpers.h"
 #include "environment/user_data_folder.h"
 #include "environment/user_prompt.h"
+
+#include <QDir>
+#include <QUrl>
 
 #include <memory>
 
@@ -42,7 +49,7 @@ std::unique_ptr<SettingsStore>& sharedStore()
 
 void SettingsStore::W_UserData(QWidget* nWhnd)
 {
-    ownerWindow_ = nWhnd;
+    m_ownerWindow = nWhnd;
     UserDataFolder::establish();
 }
 
@@ -66,21 +73,21 @@ bool SettingsStore::F_CreateFld(const QString& sFd)
 void SettingsStore::GetTxt(const QString& sFL, bool& bOk)
 {
     bOk = false;
-    text_.clear();
-    filePath_ = sFL;
+    m_text.clear();
+    m_filePath = sFL;
     // The second build of the program ("_dv") shares the ordinary build's settings.
-    const qsizetype dv = filePath_.indexOf(QLatin1String("_DV.xml"), 0, Qt::CaseInsensitive);
+    const qsizetype dv = m_filePath.indexOf(QLatin1String("_DV.xml"), 0, Qt::CaseInsensitive);
     if (dv >= 0)
-        filePath_.replace(dv, 7, QStringLiteral(".xml"));
+        m_filePath.replace(dv, 7, QStringLiteral(".xml"));
 
     FileSystem& files = fileSystem();
-    if (files.fileExists(filePath_)) {
-        const std::optional<QByteArray> bytes = files.readFile(filePath_);
+    if (files.fileExists(m_filePath)) {
+        const std::optional<QByteArray> bytes = files.readFile(m_filePath);
         if (!bytes)
             return;
         loadFileBytes(*bytes);
     } else {
-        if (!files.createEmptyFile(filePath_))
+        if (!files.createEmptyFile(m_filePath))
             return;
         loadFileBytes(QByteArray());
     }
@@ -91,20 +98,20 @@ void SettingsStore::loadFileBytes(const QByteArray& bytes)
 {
     // A file whose first line is empty counts as empty: the next save replaces it whole.
     const bool firstLineEmpty = bytes.isEmpty() || bytes.front() == '\r' || bytes.front() == '\n';
-    text_ = firstLineEmpty ? QString() : Cp932::decode(bytes);
-    if (text_.isEmpty())
-        text_ = MakTag(NewFile, rootName, QString(breakMark));
+    m_text = firstLineEmpty ? QString() : Cp932::decode(bytes);
+    if (m_text.isEmpty())
+        m_text = MakTag(NewFile, rootName, QString(breakMark));
 }
 
 QByteArray SettingsStore::fileBytes() const
 {
-    return Cp932::encode(text_);
+    return Cp932::encode(m_text);
 }
 
 void SettingsStore::GetGtx(const QString& sGp)
 {
-    sectionName_ = sGp;
-    sectionText_ = GetTag(WholeText, sGp);
+    m_sectionName = sGp;
+    m_sectionText = GetTag(WholeText, sGp);
 }
 
 SettingValue SettingsStore::vGtVal(const QString& sKy, const SettingValue& vDef)
@@ -131,52 +138,52 @@ SettingValue SettingsStore::vGtVal(const QString& sKy, const SettingValue& vDef)
 
 void SettingsStore::SetTxt(bool& bOk)
 {
-    if (filePath_.isEmpty())
+    if (m_filePath.isEmpty())
         return;
-    bOk = fileSystem().writeFileAtomically(filePath_, fileBytes());
+    bOk = fileSystem().writeFileAtomically(m_filePath, fileBytes());
 }
 
 void SettingsStore::SetGtx()
 {
-    if (text_.isEmpty())
-        text_ = MakTag(NewFile, rootName, QString(breakMark));
-    const qsizetype nameLength = sectionName_.size();
-    const qsizetype p = text_.indexOf(openTag(sectionName_));
+    if (m_text.isEmpty())
+        m_text = MakTag(NewFile, rootName, QString(breakMark));
+    const qsizetype nameLength = m_sectionName.size();
+    const qsizetype p = m_text.indexOf(openTag(m_sectionName));
     // The closing tag is looked for from the line feed after the opening tag on.
-    const qsizetype e = p >= 0 ? text_.indexOf(closeTag(sectionName_), p + nameLength + 3) : -1;
+    const qsizetype e = p >= 0 ? m_text.indexOf(closeTag(m_sectionName), p + nameLength + 3) : -1;
     if (p >= 0 && e >= 0) {
         // Keep the opening tag and its line break, replace the body and the closing indentation.
-        text_ = text_.left(p + nameLength + 4) + sectionText_ + sectionIndent + text_.mid(e);
+        m_text = m_text.left(p + nameLength + 4) + m_sectionText + sectionIndent + m_text.mid(e);
         return;
     }
     // A new section goes just before the root's closing tag, after every existing section.
-    const QString section = MakTag(Section, sectionName_, sectionText_);
-    const qsizetype r = text_.indexOf(rootClose);
+    const QString section = MakTag(Section, m_sectionName, m_sectionText);
+    const qsizetype r = m_text.indexOf(rootClose);
     if (r >= 0) {
-        text_ = text_.left(r) + section + text_.mid(r);
+        m_text = m_text.left(r) + section + m_text.mid(r);
         return;
     }
     // A text without the root's closing tag gets the section at its end, and the closing tag.
-    if (!text_.endsWith(QLatin1Char('\n')))
-        text_ += crlf;
-    text_ += section + rootClose;
+    if (!m_text.endsWith(QLatin1Char('\n')))
+        m_text += crlf;
+    m_text += section + rootClose;
 }
 
 void SettingsStore::SetVal(const QString& sKy, const SettingValue& vVL)
 {
     const qsizetype keyLength = sKy.size();
-    const qsizetype a = sectionText_.indexOf(openTag(sKy));
-    const qsizetype e = a >= 0 ? sectionText_.indexOf(closeTag(sKy), a + keyLength + 2) : -1;
+    const qsizetype a = m_sectionText.indexOf(openTag(sKy));
+    const qsizetype e = a >= 0 ? m_sectionText.indexOf(closeTag(sKy), a + keyLength + 2) : -1;
     if (a >= 0 && e >= 0) {
-        sectionText_ = sectionText_.left(a + keyLength + 2) + vVL.text() + sectionText_.mid(e);
+        m_sectionText = m_sectionText.left(a + keyLength + 2) + vVL.text() + m_sectionText.mid(e);
         return;
     }
-    sectionText_ += MakTag(Item, sKy, vVL);
+    m_sectionText += MakTag(Item, sKy, vVL);
 }
 
 QString SettingsStore::GetTag(TagScope mode, const QString& name)
 {
-    const QString& scope = mode == WholeText ? text_ : sectionText_;
+    const QString& scope = mode == WholeText ? m_text : m_sectionText;
     if (scope.isEmpty())
         return QString();
     const qsizetype b = scope.indexOf(openTag(name));
@@ -219,7 +226,7 @@ void SettingsStore::showDamage(const QString& name) const
 {
     userPrompt().message(programTitle(),
                          QLatin1Char('<') + name + QStringLiteral("> の設定が読み込めません\r") +
-                             QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + filePath_ +
+                             QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + m_filePath +
                              QStringLiteral(") が破損しています"));
 }
 
@@ -238,6 +245,73 @@ void releaseSettingsStore()
 bool settingsStoreExists()
 {
     return sharedStore() != nullptr;
+}
+
+// --- Shell helpers ---------------------------------------------------------------------------
+// The shell helpers of the settings store: they hand work to the desktop through the
+// DesktopServices seam and never wait for the program the desktop starts.
+//
+// Where the program once wrote a shell shortcut and asked the shell to open that shortcut, it
+// writes a freedesktop desktop entry of the same name and target and then opens the target
+// itself: a desktop opens a ".desktop" file in a text editor rather than following it.
+
+void SettingsStore::W_Help(const QString& sJob)
+{
+    // A failing step ends the operation silently; nothing is opened after it.
+    if (processValues().userDataFolder.isEmpty())
+        return;
+    const QString target = helpBaseUrl() + helpPageName(sJob);
+    if (!DesktopEntry::writeLink(helpEntryPath(), processValues().programName + QStringLiteral("_help"), target)) {
+        qCWarning(lcEnvironment) << "W_Help: desktop entry not written:" << helpEntryPath();
+        return;
+    }
+    desktopServices().openUrl(QUrl(target));
+}
+
+void SettingsStore::W_HtmView(const QString& sUrl)
+{
+    // The sub folder "Wrk" is not made here: without it the entry cannot be written and nothing
+    // opens.
+    if (processValues().userDataFolder.isEmpty())
+        return;
+    if (!DesktopEntry::writeLink(htmViewEntryPath(), QStringLiteral("htm_view"), sUrl)) {
+        qCWarning(lcEnvironment) << "W_HtmView: desktop entry not written:" << htmViewEntryPath();
+        return;
+    }
+    desktopServices().openUrl(QUrl::fromUserInput(sUrl));
+}
+
+void SettingsStore::W_SendTo()
+{
+    const QString folder = FsGtSpFld(9);
+    if (folder.isEmpty())
+        return;
+    // The desktop's own entry folder may not have been made yet on a fresh account.
+    if (!QDir().mkpath(folder)) {
+        qCWarning(lcEnvironment) << "W_SendTo: folder not made:" << folder;
+        return;
+    }
+    const ProcessValues& pv = processValues();
+    const QString executable = programFolder() + pv.programName;
+    if (!DesktopEntry::writeApplication(sendToEntryPath(), pv.programName, executable)) {
+        qCWarning(lcEnvironment) << "W_SendTo: desktop entry not written:" << sendToEntryPath();
+        return;
+    }
+    userPrompt().message(programTitle(), executable + QString::fromUtf8(" のｼｮｰﾄｶｯﾄを ") + folder +
+                                             QString::fromUtf8(" に作成しました"));
+}
+
+void SettingsStore::W_ExpFd(const QString& sFld, bool bOpn)
+{
+    if (sFld.isEmpty())
+        return;
+    if (bOpn) {
+        desktopServices().openUrl(QUrl::fromLocalFile(sFld));
+        return;
+    }
+    EnsureFileSystem();
+    if (fileSystem().folderExists(sFld))
+        desktopServices().openUrl(QUrl::fromLocalFile(sFld));
 }
 
 }  // namespace tavlo

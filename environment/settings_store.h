@@ -45,7 +45,7 @@ public:
     // ~/.local/share/Hollin/<program name>/.
     void W_UserData(QWidget* nWhnd);
 
-    // --- Shell helpers (shell_helpers.cpp) ------------------------------------------------
+    // --- Shell helpers (names in shell_helpers.h) ----------------------------------------
     // Each hands work to the desktop through desktopServices() and never waits for it. W_Help,
     // W_HtmView and W_SendTo first write a desktop entry (the shortcut of this desktop, see
     // shell_helpers.h for the names) and swallow every failure silently: nothing is opened or
@@ -82,7 +82,7 @@ public:
     bool F_CreateFld(const QString& sFd);
 
     // The owner window given to W_UserData: parent of shell requests.
-    QWidget* ownerWindow() const { return ownerWindow_; }
+    QWidget* ownerWindow() const { return m_ownerWindow; }
 
     // --- Settings file ---------------------------------------------------------------------
 
@@ -123,11 +123,11 @@ public:
     // --- Inspection ------------------------------------------------------------------------
 
     // The settings file after the "_dv.xml" mapping; "" until GetTxt ran.
-    const QString& filePath() const { return filePath_; }
+    const QString& filePath() const { return m_filePath; }
     // The whole text in memory.
-    const QString& text() const { return text_; }
+    const QString& text() const { return m_text; }
     // The working copy of the current section's body.
-    const QString& sectionText() const { return sectionText_; }
+    const QString& sectionText() const { return m_sectionText; }
 
     // Makes the file's bytes the text, as GetTxt does after reading them: code page 932, and an
     // empty file or one whose first line is empty gives the skeleton of a new file.
@@ -149,11 +149,11 @@ private:
 
     void showDamage(const QString& name) const;
 
-    QPointer<QWidget> ownerWindow_;
-    QString filePath_;
-    QString text_;
-    QString sectionText_;
-    QString sectionName_;
+    QPointer<QWidget> m_ownerWindow;
+    QString m_filePath;
+    QString m_text;
+    QString m_sectionText;
+    QString m_sectionName;
 };
 
 // The shared settings store, created on first use.

@@ -5,7 +5,7 @@
 namespace tavlo {
 
 // Names used by the shell helpers of the settings store (SettingsStore::W_Help, W_HtmView,
-// W_SendTo, W_ExpFd, defined in shell_helpers.cpp).
+// W_SendTo, W_ExpFd).
 
 // The help base: the file:// URL of the help folder that ships beside the executable
 // (program folder + "help/"), ending in "/".

@@ -13,16 +13,16 @@ QString keyOf(const QString& programName)
 }  // namespace
 
 ToolPathStore::ToolPathStore()
-    : fileName_(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("HollinTools"))
+    : m_fileName(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("HollinTools"))
                     .fileName())
 {
 }
 
-ToolPathStore::ToolPathStore(const QString& fileName) : fileName_(fileName) {}
+ToolPathStore::ToolPathStore(const QString& fileName) : m_fileName(fileName) {}
 
 QString ToolPathStore::read(const QString& programName, bool* ok) const
 {
-    const QSettings settings(fileName_, QSettings::IniFormat);
+    const QSettings settings(m_fileName, QSettings::IniFormat);
     if (ok)
         *ok = settings.status() == QSettings::NoError;
     return settings.value(keyOf(programName)).toString();
@@ -30,7 +30,7 @@ QString ToolPathStore::read(const QString& programName, bool* ok) const
 
 bool ToolPathStore::write(const QString& programName, const QString& path)
 {
-    QSettings settings(fileName_, QSettings::IniFormat);
+    QSettings settings(m_fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return false;
     settings.setValue(keyOf(programName), path);
@@ -40,7 +40,7 @@ bool ToolPathStore::write(const QString& programName, const QString& path)
 
 QString ToolPathStore::fileName() const
 {
-    return fileName_;
+    return m_fileName;
 }
 
 }  // namespace tavlo

@@ -25,7 +25,7 @@ public:
     QString fileName() const;
 
 private:
-    QString fileName_;
+    QString m_fileName;
 };
 
 }  // namespace tavlo
