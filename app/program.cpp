@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/app_log.h"
 #include "environment/busy_pointer.h"
 #include "environment/file_system.h"
 #include "environment/process_values.h"
@@ -56,6 +57,7 @@ QWidget* StartProgram(const MainWindowFactory& createMainWindow)
     const QString executable = QCoreApplication::applicationFilePath();
     values.programName = programNameFromExecutable(executable);
     values.programFolderPath = QFileInfo(executable).absolutePath() + QLatin1Char('/');
+    qCInfo(lcApp) << "start" << executable;
 
     QWidget* window = nullptr;
     {
@@ -74,6 +76,7 @@ QWidget* StartProgram(const MainWindowFactory& createMainWindow)
 void EndProgram()
 {
     processValues().ending = true;
+    qCInfo(lcApp) << "end";
     for (const QPointer<QWidget>& window : windowsInCreationOrder()) {
         if (window)
             window->close();

@@ -1,5 +1,7 @@
 #include "dialogs/qt_printer_resolution_source.h"
 
+#include "dialogs/dialogs_log.h"
+
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -23,8 +25,10 @@ std::optional<PrinterResolution> QtPrinterResolutionSource::choosePrinter(QWidge
     PrinterResolution chosen;
     chosen.name = printer.printerName();
     // Without a print system (no CUPS) the only "printer" Qt offers is its PDF writer.
-    if (chosen.name.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat)
+    if (chosen.name.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat) {
+        qCInfo(lcDialogs) << "no print system: the resolution is the PDF writer's";
         chosen.name = QStringLiteral("PDF");
+    }
     chosen.horizontal = printer.logicalDpiX();
     chosen.vertical = printer.logicalDpiY();
     return chosen;

@@ -12,10 +12,10 @@ class QWidget;
 
 namespace tavlo::scan {
 
-// The questions the scanner object asks the user, behind one seam so that tests and unattended
-// runs answer them without a person: QtScanDialogs shows real dialogs, PresetScanDialogs answers
-// from preset values. Messages do not go through here but through userPrompt().
-// All calls come on the user-interface thread.
+// The questions the scanner object asks the user, behind one seam so that tests and unattended runs
+// answer them without a person: QtScanDialogs shows real dialogs, the tests' PresetScanDialogs
+// (tests/support) answers from preset values. Messages do not go through here but through
+// userPrompt(). All calls come on the user-interface thread.
 class ScanDialogs {
 public:
     virtual ~ScanDialogs() = default;

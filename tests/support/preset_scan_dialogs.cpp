@@ -1,4 +1,4 @@
-#include "imaging/scan/preset_scan_dialogs.h"
+#include "tests/support/preset_scan_dialogs.h"
 
 #include "imaging/scan/paper_size.h"
 

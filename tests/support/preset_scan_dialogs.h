@@ -7,8 +7,8 @@
 
 namespace tavlo::scan {
 
-// Answers every scanner question from preset values, without a window: for tests, benchmarks and
-// unattended runs. It records what it was asked, so a test can check the device list, the options
+// The tests' scanner dialogs: answers every scanner question from preset values, without a
+// window. It records what it was asked, so a test can check the device list, the options
 // and the progress a run showed.
 class PresetScanDialogs : public ScanDialogs {
 public:

@@ -2,7 +2,7 @@
 
 // SANE's test backend as the scanning tests use it (SANE_CONFIG_DIR points at the project's sane/
 // folder), answered by preset dialogs.
-#include "imaging/scan/preset_scan_dialogs.h"
+#include "tests/support/preset_scan_dialogs.h"
 
 #include <dlfcn.h>
 
