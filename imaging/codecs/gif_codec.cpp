@@ -1,6 +1,7 @@
 #include "imaging/codecs/gif_codec.h"
 
 #include "imaging/codecs/codec_reasons.h"
+#include "imaging/codecs/read_fully.h"
 #include "imaging/codecs/own_codec_reasons.h"
 
 #include <gif_lib.h>
@@ -21,13 +22,7 @@ struct GifIo {
 int readFromDevice(GifFileType* gif, GifByteType* data, int length)
 {
     auto* io = static_cast<GifIo*>(gif->UserData);
-    int done = 0;
-    while (done < length) {
-        const qint64 n = io->device->read(reinterpret_cast<char*>(data) + done, length - done);
-        if (n <= 0)
-            break;
-        done += int(n);
-    }
+    const int done = int(readFully(*io->device, data, length));
     if (done < length)
         io->shortRead = true;
     return done;
