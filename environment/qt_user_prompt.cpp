@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tavlo {
 namespace {
@@ -61,6 +62,25 @@ bool QtUserPrompt::confirm(const QString& title, const QString& text)
     return QMessageBox::question(QApplication::activeWindow(), title, shown(text),
                                  QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+int QtUserPrompt::choose(const QString& title, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, title, shown(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons) {
+        const bool last = added.size() == buttons.size() - 1;
+        added.append(box.addButton(caption, last ? QMessageBox::RejectRole
+                                                 : QMessageBox::AcceptRole));
+    }
+    if (!added.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+        box.setEscapeButton(added.last());
+    }
+    box.exec();
+    const qsizetype chosen = added.indexOf(box.clickedButton());
+    return int(chosen < 0 ? buttons.size() - 1 : chosen);
 }
 
 QString QtUserPrompt::openFileName(const FileDialogRequest& request)

@@ -9,6 +9,7 @@ class QtUserPrompt : public UserPrompt {
 public:
     void message(const QString& title, const QString& text) override;
     bool confirm(const QString& title, const QString& text) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
     QString saveFileName(const FileDialogRequest& request) override;
 

@@ -32,6 +32,11 @@ public:
     // A message box with OK and Cancel; true when the user chose OK.
     virtual bool confirm(const QString& title, const QString& text) = 0;
 
+    // A question answered by one of the buttons (captions as given, the first the default); the
+    // last one is the cancel, which Escape and the close box choose too. Returns the index of
+    // the chosen button in buttons.
+    virtual int choose(const QString& title, const QString& text, const QStringList& buttons) = 0;
+
     // A file dialog; the chosen full path, or "" when the user cancelled.
     virtual QString openFileName(const FileDialogRequest& request) = 0;
     virtual QString saveFileName(const FileDialogRequest& request) = 0;

@@ -82,6 +82,11 @@ public:
         message(title, text);
         return false;
     }
+    int choose(const QString& title, const QString& text, const QStringList& buttons) override
+    {
+        message(title, text);
+        return int(buttons.size()) - 1;
+    }
     QString openFileName(const FileDialogRequest&) override { return QString(); }
     QString saveFileName(const FileDialogRequest&) override { return QString(); }
 };

@@ -14,16 +14,26 @@ RecordingPrompt::~RecordingPrompt()
 
 void RecordingPrompt::message(const QString& title, const QString& text)
 {
-    shown.append({QStringLiteral("message"), title, text, {}});
+    shown.append({QStringLiteral("message"), title, text, {}, {}});
 }
 
 bool RecordingPrompt::confirm(const QString& title, const QString& text)
 {
-    shown.append({QStringLiteral("confirm"), title, text, {}});
+    shown.append({QStringLiteral("confirm"), title, text, {}, {}});
     if (confirmAnswers.empty())
         return false;
     const bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();
+    return answer;
+}
+
+int RecordingPrompt::choose(const QString& title, const QString& text, const QStringList& buttons)
+{
+    shown.append({QStringLiteral("choose"), title, text, {}, buttons});
+    if (chooseAnswers.empty())
+        return int(buttons.size()) - 1;
+    const int answer = chooseAnswers.front();
+    chooseAnswers.pop_front();
     return answer;
 }
 
@@ -39,7 +49,7 @@ QString RecordingPrompt::saveFileName(const FileDialogRequest& request)
 
 QString RecordingPrompt::fileAnswer(const QString& kind, const FileDialogRequest& request)
 {
-    shown.append({kind, request.title, request.title, request});
+    shown.append({kind, request.title, request.title, request, {}});
     if (fileAnswers.empty())
         return QString();
     const QString answer = fileAnswers.front();
@@ -52,6 +62,16 @@ QStringList RecordingPrompt::messages() const
     QStringList texts;
     for (const Shown& s : shown) {
         if (s.kind == QLatin1String("message"))
+            texts.append(s.text);
+    }
+    return texts;
+}
+
+QStringList RecordingPrompt::questions() const
+{
+    QStringList texts;
+    for (const Shown& s : shown) {
+        if (s.kind == QLatin1String("confirm") || s.kind == QLatin1String("choose"))
             texts.append(s.text);
     }
     return texts;

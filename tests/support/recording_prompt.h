@@ -10,15 +10,16 @@
 namespace tavlo::test {
 
 // A UserPrompt that records every message and answers from queues the test fills. It installs
-// itself for its lifetime. Unanswered questions get Cancel and unanswered dialogs "" (a cancel),
+// itself for its lifetime. Unanswered questions get Cancel (the last button of a choice) and unanswered dialogs "" (a cancel),
 // so a test never waits for a person.
 class RecordingPrompt : public UserPrompt {
 public:
     struct Shown {
-        QString kind;  // "message", "confirm", "open", "save"
+        QString kind;  // "message", "confirm", "choose", "open", "save"
         QString title;
         QString text;  // message text, or the dialog title
         FileDialogRequest request;
+        QStringList buttons;  // of a "choose"
     };
 
     RecordingPrompt();
@@ -26,15 +27,19 @@ public:
 
     void message(const QString& title, const QString& text) override;
     bool confirm(const QString& title, const QString& text) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
     QString saveFileName(const FileDialogRequest& request) override;
 
     std::deque<bool> confirmAnswers;
+    std::deque<int> chooseAnswers;  // button indexes; unanswered: the last button (cancel)
     std::deque<QString> fileAnswers;
     QList<Shown> shown;
 
     // The texts of the message boxes shown so far, in order.
     QStringList messages() const;
+    // The texts of the questions shown so far (confirm and choose), in order.
+    QStringList questions() const;
 
 private:
     QString fileAnswer(const QString& kind, const FileDialogRequest& request);
