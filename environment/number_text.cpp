@@ -8,7 +8,10 @@
 
 namespace tavlo {
 
-double leadingNumber(const QString& text)
+namespace {
+
+// The text of the leading number ("-12.5e1"), or "" when the text does not start with one.
+std::string leadingNumberText(const QString& text)
 {
     // Collect the characters that may form the number, dropping the ignored blanks first.
     std::string compact;
@@ -38,7 +41,7 @@ double leadingNumber(const QString& text)
         }
     }
     if (!digits)
-        return 0.0;
+        return std::string();
     // An exponent counts only when at least one digit follows it.
     if (i < compact.size() && (compact[i] == 'e' || compact[i] == 'E')) {
         size_t j = i + 1;
@@ -53,6 +56,21 @@ double leadingNumber(const QString& text)
         if (expDigits)
             number += exponent;
     }
+    return number;
+}
+
+}  // namespace
+
+bool hasLeadingNumber(const QString& text)
+{
+    return !leadingNumberText(text).empty();
+}
+
+double leadingNumber(const QString& text)
+{
+    const std::string number = leadingNumberText(text);
+    if (number.empty())
+        return 0.0;
     const double value = std::strtod(number.c_str(), nullptr);
     return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
                                                      : std::numeric_limits<double>::lowest());

@@ -10,6 +10,9 @@ namespace tavlo {
 // "12abc" -> 12, "abc" -> 0, " - 1 2.5e1x" -> -125.
 double leadingNumber(const QString& text);
 
+// Whether the text starts with a number as leadingNumber reads it ("0" does, "abc" and "" do not).
+bool hasLeadingNumber(const QString& text);
+
 // Rounds to the nearest integer with halves going to the even neighbour (0.5 -> 0, 1.5 -> 2,
 // 2.5 -> 2, -0.5 -> 0). Values beyond the 32-bit range are clamped to it.
 int roundHalfEven(double value);

@@ -29,6 +29,14 @@ QString WorkFileSequence::pathFor(const QString& prefix, int number) const
            m_extension;
 }
 
+QString WorkFileSequence::noFreeNumber(const QString& prefix)
+{
+    m_error = QStringLiteral("作業ﾌｫﾙﾀﾞに「%1-」で始まる連番の空きがありません(上限 %2)。")
+                  .arg(prefix)
+                  .arg(kMaxNumber);
+    return QString();
+}
+
 int WorkFileSequence::firstFree(const QString& prefix, int from) const
 {
     for (int n = std::max(from, 1); n <= kMaxNumber; ++n) {
@@ -60,13 +68,14 @@ QString WorkFileSequence::NextWorkFileName(const QString& prefixText, int extens
         return refuse(QStringLiteral("保存ﾌｧｲﾙ名「%1」に使えない文字 / が含まれています。").arg(prefix));
 
     int number = 0;
-    if (dash < 0) {
-        // No number given (also an empty field): the first free one.
+    const bool typed = dash >= 0 && hasLeadingNumber(prefixText.mid(dash + 1));
+    if (!typed) {
+        // No number given (also an empty field, or a word after the dash): the first free one.
         number = firstFree(prefix, 1);
-        if (number == 0)
-            return refuse(QStringLiteral("作業ﾌｫﾙﾀﾞに「%1-」で始まる連番の空きがありません(上限 %2)。")
-                              .arg(prefix)
-                              .arg(kMaxNumber));
+        if (number == 0) {
+            refuse(QString());
+            return noFreeNumber(prefix);
+        }
     } else {
         // The number typed after the first dash selects that file, rounded halves to even.
         const double typed = leadingNumber(prefixText.mid(dash + 1));
@@ -82,7 +91,23 @@ QString WorkFileSequence::NextWorkFileName(const QString& prefixText, int extens
     m_prefix = prefix;
     m_number = number;
     m_bmp = bmp;
+    m_typed = typed;
     return pathFor(m_prefix, m_number);
+}
+
+QString WorkFileSequence::TakeFirstFree()
+{
+    m_error.clear();
+    const int free = firstFree(m_prefix, m_number);
+    if (free == 0)
+        return noFreeNumber(m_prefix);
+    m_number = free;
+    return pathFor(m_prefix, m_number);
+}
+
+QString WorkFileSequence::fieldText() const
+{
+    return m_prefix + QLatin1Char('-') + formatNumber(m_number);
 }
 
 QString WorkFileSequence::AdvanceSequence()
@@ -97,7 +122,7 @@ QString WorkFileSequence::AdvanceSequence()
         return m_prefix + QLatin1Char('-') + QString::number(kMaxNumber + 1);
     }
     m_number = next;
-    return m_prefix + QLatin1Char('-') + formatNumber(m_number);
+    return fieldText();
 }
 
 }  // namespace tavlo

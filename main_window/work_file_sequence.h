@@ -14,9 +14,11 @@ namespace tavlo {
 // saveAsBmp() (bSvBmp), rewritten by every NextWorkFileName.
 //
 // Rules beyond the plain numbering, so that the counter never overwrites a page by itself:
-//  - Without a number in the field (an empty field or a prefix without "-"), the first number
-//    from 1 whose file does not exist is taken; past 999 the search goes on up to 32767.
-//  - A number typed after the first "-" selects that file, existing or not (the user asked).
+//  - Without a number in the field (an empty field, a prefix without "-", or nothing numeric after
+//    the first "-": "my-scan", "abc-"), the first number from 1 whose file does not exist is
+//    taken; past 999 the search goes on up to 32767.
+//  - A number typed after the first "-" selects that file, existing or not; numberTyped() says so,
+//    and the window asks before it writes over an existing file (the re-scan of one page).
 //  - After a write, AdvanceSequence moves to the next number whose file does not exist yet, so
 //    filling a gap never lines the next page up against a file that is already there.
 //  - The number never passes 32767 and is never 0 or negative (0, a negative number or no number
@@ -42,6 +44,17 @@ public:
     // prefix-32768 so that the next name computation refuses it, and error() says why.
     QString AdvanceSequence();
 
+    // After 次の空き番号: moves the name NextWorkFileName gave to the first number from its own
+    // whose file does not exist and returns that path; "" (error() says why) when none is free up
+    // to 32767. fieldText() then shows it in the prefix field.
+    QString TakeFirstFree();
+
+    // The prefix field's text for the present name ("abc-008").
+    QString fieldText() const;
+
+    // Whether the last name's number was typed after the dash (rather than found free).
+    bool numberTyped() const { return m_typed; }
+
     const QString& prefix() const { return m_prefix; }
     int number() const { return m_number; }
     bool saveAsBmp() const { return m_bmp; }
@@ -54,11 +67,13 @@ private:
     QString pathFor(const QString& prefix, int number) const;
     bool exists(const QString& path) const;
     int firstFree(const QString& prefix, int from) const;  // 0 when none up to kMaxNumber
+    QString noFreeNumber(const QString& prefix);          // sets error(), returns ""
 
     ExistsFunction m_exists;
     QString m_prefix;
     int m_number = 1;
     bool m_bmp = true;
+    bool m_typed = false;
     QString m_folder;     // of the last name given
     QString m_extension;  // of the last name given
     QString m_error;

@@ -57,6 +57,11 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
         {"1.2.3", 1.2}, {"+-1", 0}, {"１２", 0}};  // full-width digits are not read
     for (const auto& [text, number] : cases)
         EXPECT_DOUBLE_EQ(leadingNumber(QString::fromUtf8(text)), number) << text;
+    // A text that reads as 0 without holding a number is told apart from "0".
+    for (const char* text : {"0", " -.0", "-5x"})
+        EXPECT_TRUE(hasLeadingNumber(QString::fromUtf8(text))) << text;
+    for (const char* text : {"", " ", "x0", "+-1", "-", ".", "１２"})
+        EXPECT_FALSE(hasLeadingNumber(QString::fromUtf8(text))) << text;
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheRangeIsKept)

@@ -58,18 +58,26 @@ TEST_F(WorkFileSequenceTest, AnEmptyFieldStartsAtOneAndNeverOverwrites)
 
 TEST_F(WorkFileSequenceTest, ATypedNumberSelectsThatFileRoundedHalvesToEven)
 {
+    touch(QStringLiteral("abc-001.bmp"));
     touch(QStringLiteral("abc-007.bmp"));
-    const std::pair<const char*, const char*> cases[] = {
-        {"abc-7", "abc-007.bmp"},  // the user's number, even though the file exists
-        {"abc-0", "abc-001.bmp"},    {"abc-x", "abc-001.bmp"},   {"abc-", "abc-001.bmp"},
-        {"abc--5", "abc-001.bmp"},   {"abc-2.5", "abc-002.bmp"}, {"abc-3.5", "abc-004.bmp"},
-        {"abc- 12", "abc-012.bmp"},  {"abc-12xyz", "abc-012.bmp"},
-        {"abc-1234", "abc-1234.bmp"},
-        {"my-scan-5", "my-001.bmp"},  // the first dash splits
-        {"-5", "-005.bmp"},
+    // Typed after the first dash, and whether the number was typed (the window asks before it
+    // writes over an existing file) or found free.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"abc-7", "abc-007.bmp", true},  // the user's number, even though the file exists
+        {"abc-0", "abc-001.bmp", true},    {"abc--5", "abc-001.bmp", true},
+        {"abc-2.5", "abc-002.bmp", true},  {"abc-3.5", "abc-004.bmp", true},
+        {"abc- 12", "abc-012.bmp", true},  {"abc-12xyz", "abc-012.bmp", true},
+        {"abc-.5e1", "abc-005.bmp", true}, {"abc-1234", "abc-1234.bmp", true},
+        // No number after the dash: the first free one, never abc-001 by default.
+        {"abc-x", "abc-002.bmp", false},   {"abc-", "abc-002.bmp", false},
+        {"abc-x7", "abc-002.bmp", false},  {"abc- -", "abc-002.bmp", false},
+        {"my-scan-5", "my-001.bmp", false},  // the first dash splits
+        {"-5", "-005.bmp", true},
     };
-    for (const auto& [typed, name] : cases)
+    for (const auto& [typed, name, numberTyped] : cases) {
         EXPECT_EQ(next(QString::fromUtf8(typed)), path(QString::fromUtf8(name))) << typed;
+        EXPECT_EQ(sequence.numberTyped(), numberTyped) << typed;
+    }
     EXPECT_EQ(sequence.prefix(), QString());
     EXPECT_EQ(sequence.number(), 5);
 }
