@@ -30,6 +30,8 @@ void ClipboardController::setBusy(bool on)
 
 void ClipboardController::PasteFromClipboard()
 {
+    if (!mayReplaceImage(m_ops))
+        return;
     setBusy(true);
     m_sel.ClearSelection(true);
     if (m_ikImg.LoadFromClipboard() && m_ikImg.ImageHandle() != 0) {
@@ -52,7 +54,11 @@ void ClipboardController::PasteFromClipboard()
         }
         const bool drawn = m_ikImg.DrawImage(m_state.nDspMd);
         m_state.sCurFile.clear();
-        m_doc.SetDocState(drawn ? DocState::Unchanged : DocState::NoImage);
+        // A pasted image is in no file: replacing it asks first.
+        if (drawn)
+            m_doc.ImageWithoutFile();
+        else
+            m_doc.SetDocState(DocState::NoImage);
         callIfSet(m_ops.UpdateColourChecks, 0);
     }
     setBusy(false);

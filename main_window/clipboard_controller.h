@@ -18,8 +18,9 @@ public:
     // Makes the clipboard's picture the current image. The selection is cleared first. A vector
     // (SVG) picture is rendered at 24 bits on white and loses 2 pixels at its right and bottom
     // edges; every pasted image gets 96 dots per inch and the after-scan colour reduction
-    // (iGenClr). It has no file (sCurFile ""); document state 1 when drawn. Nothing else changes
-    // when the clipboard holds no picture.
+    // (iGenClr). It has no file (sCurFile ""); document state 1 when drawn, its pixels unsaved.
+    // Nothing else changes when the clipboard holds no picture. An unsaved image shown before is
+    // asked about first ("変更を保存しますか?"); ｷｬﾝｾﾙ pastes nothing.
     void PasteFromClipboard();
 
     // Copies the image, or only the selected rectangle, to the clipboard at 96 dots per inch.

@@ -41,7 +41,7 @@ bool ColourDepthController::ConvertColourDepth(int code, bool quiet)
     else
         done = process.ConvertColor(code, 0, dither, 128);
     if (!quiet) {
-        m_doc.SetDocState(DocState::Changed);
+        m_doc.ImageEdited();
         UpdateColourChecks(done ? code : 0);
     }
     return done;

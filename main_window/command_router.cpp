@@ -126,12 +126,11 @@ void CommandRouter::mnRotate_Click(int index)
     const QString caption = m_menus.mnRotate.caption(index);
     if (caption.isEmpty() || caption == QLatin1String("-"))
         return;
-    if (caption != QString::fromUtf8("詳細指定")) {
+    // A fixed turn marks the image changed itself (it is also reached by Ctrl+R and Ctrl+L).
+    if (caption != QString::fromUtf8("詳細指定"))
         callIfSet(m_ops.RotateFlip, caption);
-        m_doc.setStateField(DocState::Changed);
-    } else if (m_ops.RotateByBaseLine && m_ops.RotateByBaseLine()) {
-        m_doc.setStateField(DocState::Changed);
-    }
+    else if (m_ops.RotateByBaseLine && m_ops.RotateByBaseLine())
+        m_doc.ImageEdited();
 }
 
 void CommandRouter::mnCut_Click(int index)
@@ -229,7 +228,7 @@ void CommandRouter::ikImg_ImageMouseUp(int button, int /*shift*/, int /*x*/, int
 
 void CommandRouter::ikImg_ImageEdited()
 {
-    m_doc.SetDocState(DocState::Changed);
+    m_doc.ImageEdited();
 }
 
 void CommandRouter::ikImg_ToolBarVisibleChanged(bool visible)

@@ -8,6 +8,8 @@ namespace tavlo {
 void DocumentState::SetDocState(DocState state)
 {
     m_state = state;
+    if (state == DocState::NoImage)
+        m_unsaved = false;
     m_menus.mnFile.setEnabled(FileItem::Overwrite, state == DocState::Changed);
     const bool hasImage = state != DocState::NoImage;
     for (int i : {FileItem::SaveAs, FileItem::Print, FileItem::SaveToWorkFolder})
@@ -17,6 +19,24 @@ void DocumentState::SetDocState(DocState state)
     for (int i : {EdtItem::Range, EdtItem::Trim, EdtItem::Resize, EdtItem::Join, EdtItem::Rotate,
                   EdtItem::Colours, EdtItem::ToolBar, EdtItem::Resolution})
         m_menus.mnEdt.setEnabled(i, hasImage);
+}
+
+void DocumentState::ImageEdited()
+{
+    m_unsaved = true;
+    SetDocState(DocState::Changed);
+}
+
+void DocumentState::ImageWithoutFile()
+{
+    SetDocState(DocState::Unchanged);
+    m_unsaved = true;
+}
+
+void DocumentState::ImageMatchesFile()
+{
+    m_unsaved = false;
+    SetDocState(DocState::Unchanged);
 }
 
 }  // namespace tavlo

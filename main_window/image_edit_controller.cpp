@@ -67,9 +67,13 @@ void ImageEditController::RotateFlip(const QString& caption)
     setBusy(true);
     ProcessObject& process = m_ikImg.ProcessObject();
     process.setRectMode(1);
-    process.RotateImage(rotation->angle, rotation->mirrorLeftRight, rotation->mirrorTopBottom,
-                        smoothFor(m_state.sClrCd), 255, 255, 255, false);
+    const bool turned =
+        process.RotateImage(rotation->angle, rotation->mirrorLeftRight, rotation->mirrorTopBottom,
+                            smoothFor(m_state.sClrCd), 255, 255, 255, false);
     m_ikImg.RefreshView();
+    // Also when the turn came by its shortcut, which opens no submenu.
+    if (turned)
+        m_doc.ImageEdited();
     setBusy(false);
 }
 
@@ -81,10 +85,13 @@ void ImageEditController::TrimToSelection()
     setBusy(true);
     setRect(m_ikImg, s.left, s.top, s.right, s.bottom);
     m_sel.ClearSelection(false);
-    m_ikImg.ProcessObject().Trim();
+    const bool trimmed = m_ikImg.ProcessObject().Trim();
     m_ikImg.DrawImage(m_state.nDspMd);
     m_ikImg.RefreshView();
-    m_doc.SetDocState(DocState::Changed);
+    if (trimmed)
+        m_doc.ImageEdited();
+    else
+        m_doc.SetDocState(DocState::Changed);
     setBusy(false);
 }
 
@@ -105,12 +112,15 @@ void ImageEditController::ShrinkToSelection(int mode)
         else if (mode == 1)
             dx = dy / height * width;
     }
+    bool changed = false;
     if (!smoothFor(m_state.sClrCd))
-        m_ikImg.ProcessObject().ConvertColor(16, 0, true, 128);
-    m_ikImg.ProcessObject().Resize(roundHalfEven(dx), roundHalfEven(dy), -1);
+        changed = m_ikImg.ProcessObject().ConvertColor(16, 0, true, 128);
+    changed = m_ikImg.ProcessObject().Resize(roundHalfEven(dx), roundHalfEven(dy), -1) || changed;
     m_sel.ClearSelection(false);
     m_ikImg.DrawImage(m_state.nDspMd);
     m_ikImg.RefreshView();
+    if (changed)
+        m_doc.ImageEdited();
     setBusy(false);
 }
 
@@ -168,7 +178,7 @@ void ImageEditController::JoinAcrossSelection(int direction)
     m_ikImg.DrawImage(m_state.nDspMd);
     // Marked changed also when the tool buttons, which do not pass through the Edit menu, did it.
     if (joined)
-        m_doc.SetDocState(DocState::Changed);
+        m_doc.ImageEdited();
 }
 
 void ImageEditController::EmphasiseSelection(int kind)
@@ -176,30 +186,28 @@ void ImageEditController::EmphasiseSelection(int kind)
     const Selection s = m_sel.GetSelection();
     if (!s.present)
         return;
-    const bool deep = QStringLiteral(".16.24.32.").contains(QLatin1Char('.') + m_state.sClrCd +
-                                                             QLatin1Char('.'));
     setBusy(true);
     const QPolygon region({QPoint(s.left, s.top), QPoint(s.right, s.top),
                            QPoint(s.right, s.bottom), QPoint(s.left, s.bottom)});
-    if (!deep)
-        callIfSet(m_ops.ConvertColourDepth, 16, true);
+    // In place at the image's own code, as the join works: a round trip through 16 bits would
+    // give a palette image a new palette and so change pixels far outside the rectangle.
     ProcessObject& process = m_ikImg.ProcessObject();
     bool done = false;
     if (kind == 0) {
         process.setRectMode(0);
         process.setRectSelect(2);
-        process.EmphasizeRelativeFill(region, 4, 55, 55, 55);
-        done = process.EmphasizeRelativeAdjust(region, 4, -100);
+        done = process.EmphasizeRelativeFill(region, 4, 55, 55, 55);
+        done = process.EmphasizeRelativeAdjust(region, 4, -100) || done;
     } else {
         process.setRectMode(1);
         process.setRectSelect(2);
         done = process.EmphasizeMarker(region, 4, 0, 0, -1);
     }
-    if (!deep)
-        callIfSet(m_ops.ConvertColourDepth, m_state.sClrCd.toInt(), true);
     if (done) {
+        // A grey image that took coloured entries is a colour palette image now (40 to 4).
+        callIfSet(m_ops.UpdateColourChecks, 0);
         m_ikImg.DrawImage(m_state.nDspMd);
-        m_doc.SetDocState(DocState::Changed);
+        m_doc.ImageEdited();
     }
     setBusy(false);
 }

@@ -39,6 +39,8 @@ public:
     // Turns or mirrors the image by the caption of a "回転" item (white corners), then refreshes.
     void RotateFlip(const QString& caption);
 
+    // Every command that changes pixels marks the image changed (DocumentState::ImageEdited).
+
     // Keeps only the selected rectangle; the selection is cleared and the image marked changed.
     void TrimToSelection();
 
@@ -58,8 +60,8 @@ public:
     void JoinAcrossSelection(int direction);
 
     // Emphasises the selected rectangle: kind 0 the relative emphasis (lightened and flattened),
-    // 1 the marker (highlighter yellow). Images below 16 bits work through 16 bits and return to
-    // the code of sClrCd afterwards.
+    // 1 the marker (highlighter yellow). The image is emphasised at its own code, so no pixel
+    // outside the rectangle changes (process/emphasis.h says how each code takes the colours).
     void EmphasiseSelection(int kind);
 
 private:

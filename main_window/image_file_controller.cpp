@@ -34,13 +34,15 @@ bool ImageFileController::drawLoaded(const QString& path)
         return false;
     m_ikImg.RefreshView();
     callIfSet(m_ops.UpdateColourChecks, 0);
-    m_doc.SetDocState(DocState::Unchanged);
+    m_doc.ImageMatchesFile();
     m_state.sCurFile = path;
     return true;
 }
 
 void ImageFileController::OpenImageFile()
 {
+    if (!mayReplaceImage(m_ops))
+        return;
     callIfSet(m_ops.SetBusy, true);
     callIfSet(m_ops.ClearSelection, true);
     const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), QString());

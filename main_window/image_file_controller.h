@@ -20,12 +20,14 @@ public:
     static QString openTitle();
     static QString openFilter();
 
-    // Asks for a file and loads it. Cancel loads nothing; a file that cannot be read leaves the
+    // Asks for a file and loads it, after "変更を保存しますか?" when the image shown is unsaved
+    // (ｷｬﾝｾﾙ there opens nothing). Cancel loads nothing; a file that cannot be read leaves the
     // view, the current file and the document state as they were (the file object has told the
     // user why).
     void OpenImageFile();
 
-    // Loads the file at path into the view; true when it was loaded and drawn. The loaded file
+    // Loads the file at path into the view; true when it was loaded and drawn. The caller has
+    // asked about unsaved changes. The loaded file
     // becomes the current file, document state 1. A missing file, or one that cannot be read,
     // changes nothing but the cleared selection: the view keeps showing the image it had, so it
     // must not be taken for the file that failed (a later overwrite would put that image into

@@ -3,6 +3,7 @@
 #include "environment/process_values.h"
 #include "environment/user_prompt.h"
 #include "imaging/imaging_control.h"
+#include "main_window/document_state.h"
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
 #include "main_window/save_format_table.h"
@@ -12,15 +13,15 @@
 namespace tavlo {
 
 ImageSaveController::ImageSaveController(ImagingControl& ikImg, MainWindowState& state,
-                                         MainWindowOperations& ops)
-    : m_ikImg(ikImg), m_state(state), m_ops(ops)
+                                         DocumentState& doc, MainWindowOperations& ops)
+    : m_ikImg(ikImg), m_state(state), m_doc(doc), m_ops(ops)
 {
 }
 
-void ImageSaveController::SaveImage(bool saveAs)
+bool ImageSaveController::SaveImage(bool saveAs)
 {
     if (m_ikImg.ImageHandle() == 0)
-        return;
+        return false;
     callIfSet(m_ops.ClearMarkerShape);
     callIfSet(m_ops.SetBusy, true);
     FileObject& file = m_ikImg.FileObject();
@@ -32,12 +33,16 @@ void ImageSaveController::SaveImage(bool saveAs)
         chosen = file.ShowSaveDialog();
         given = file.FileName();
     }
+    bool written = false;
     if (chosen) {
         const QString name = nameToWrite(given);
         if (!name.isEmpty())
-            write(name);
+            written = write(name);
     }
+    if (written)
+        m_doc.ImageSaved();
     callIfSet(m_ops.SetBusy, false);
+    return written;
 }
 
 QString ImageSaveController::nameToWrite(const QString& given) const
@@ -69,28 +74,35 @@ void ImageSaveController::tellNotSaved(const QString& name, const QString& reaso
                                              name + QLatin1Char('\r') + reason);
 }
 
-void ImageSaveController::write(const QString& name)
+bool ImageSaveController::write(const QString& name)
 {
     FileObject& file = m_ikImg.FileObject();
     file.setFileName(name);
     const SaveFormatRule rule = saveFormatRule(FileExtOf(name));
     if (!rule.refusal.isEmpty()) {
         tellNotSaved(name, rule.refusal);
-        return;
+        return false;
     }
     // A format the file object cannot write yet (FlashPix) is refused by it with its reason,
     // before the image is converted for nothing.
+    bool converted = false;
     if (FileObject::CanSave(rule.formatCode) && !rule.allowedCodes.isEmpty() &&
         !rule.allowedCodes.contains(m_state.sClrCd)) {
         if (!m_ikImg.ProcessObject().ConvertColor(rule.conversionTarget, 0, true, 50)) {
             tellNotSaved(name, QStringLiteral("保存する形式の色数に変換できませんでした"));
-            return;
+            return false;
         }
         m_ikImg.RefreshView();  // the view shows the image as it is saved
+        converted = true;
     }
     if (rule.jpegQuality)
         file.setJpegQuality(80);
-    file.SaveFile(rule.formatCode, m_ikImg.ImageHandle());
+    if (file.SaveFile(rule.formatCode, m_ikImg.ImageHandle()))
+        return true;
+    // The converted pixels are in no file now.
+    if (converted)
+        m_doc.ImageEdited();
+    return false;
 }
 
 }  // namespace tavlo

@@ -4,6 +4,7 @@
 
 namespace tavlo {
 
+class DocumentState;
 class ImagingControl;
 struct MainWindowOperations;
 struct MainWindowState;
@@ -14,14 +15,18 @@ struct MainWindowState;
 // with a complete file) and tells the user why when it cannot.
 //
 // Saving changes neither sCurFile nor the document state: after a save as, overwrite-save still
-// writes the file the image came from.
+// writes the file the image came from. A written file holds the pixels, so the image no longer
+// counts as unsaved (DocumentState::ImageSaved); a conversion for a format whose file was then not
+// written leaves the image changed.
 class ImageSaveController {
 public:
-    ImageSaveController(ImagingControl& ikImg, MainWindowState& state, MainWindowOperations& ops);
+    ImageSaveController(ImagingControl& ikImg, MainWindowState& state, DocumentState& doc,
+                        MainWindowOperations& ops);
 
     // saveAs false: writes to sCurFile, or asks for a name when the image has no file; true:
-    // always asks. Nothing happens without an image or when the dialog is cancelled.
-    void SaveImage(bool saveAs);
+    // always asks. Nothing happens without an image or when the dialog is cancelled. True when
+    // the file was written.
+    bool SaveImage(bool saveAs);
 
     // The save dialog's formats.
     static QString saveFilter() { return QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;GIF"); }
@@ -29,11 +34,12 @@ public:
 private:
     // The name to write for a chosen or current name, or "" when the user declined.
     QString nameToWrite(const QString& given) const;
-    void write(const QString& name);
+    bool write(const QString& name);
     static void tellNotSaved(const QString& name, const QString& reason);
 
     ImagingControl& m_ikImg;
     MainWindowState& m_state;
+    DocumentState& m_doc;
     MainWindowOperations& m_ops;
 };
 

@@ -24,6 +24,7 @@
 #include "main_window/selection_controller.h"
 #include "main_window/tool_icons.h"
 #include "main_window/tool_strip.h"
+#include "main_window/unsaved_changes_question.h"
 #include "main_window/view_layout.h"
 #include "main_window/work_folder_commands.h"
 #include "main_window/work_folder_list.h"
@@ -74,7 +75,8 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_busy = std::make_unique<BusyState>(*m_ikImg);
     m_colour = std::make_unique<ColourDepthController>(*m_ikImg, *m_menus, *m_doc, m_state);
     m_selection = std::make_unique<SelectionController>(*m_ikImg);
-    m_saving = std::make_unique<ImageSaveController>(*m_ikImg, m_state, m_ops);
+    m_saving = std::make_unique<ImageSaveController>(*m_ikImg, m_state, *m_doc, m_ops);
+    m_unsaved = std::make_unique<UnsavedChangesQuestion>(*m_doc);
     m_edits = std::make_unique<ImageEditController>(*m_ikImg, *m_ikImg2, *m_selection, m_state,
                                                     *m_doc, m_ops);
     m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection,
@@ -104,6 +106,9 @@ void fmMain::wireOperations()
     m_ops.OpenWorkFolderInEditor = [this] { m_workFolder->OpenWorkFolderInEditor(); };
     m_ops.EmptyWorkFolder = [this] { m_workFolder->EmptyWorkFolder(); };
     m_ops.SaveStateAndQuit = [this] { SaveStateAndQuit(); };
+    m_ops.AskToSaveChanges = [this](bool saveElsewhere) {
+        return m_unsaved->AskToSaveChanges(saveElsewhere);
+    };
     m_ops.MinimiseWindow = [this] { showMinimized(); };
     m_ops.RefreshView = [this] { m_ikImg->RefreshView(); };
     m_ops.SetScaleDisplay = [this](bool on) { m_display->SetScaleDisplay(on); };
@@ -137,6 +142,9 @@ void fmMain::wireOperations()
     m_list->LoadImageFile = [this](const QString& path) { return m_files->LoadImageFile(path); };
     m_list->CheckFileExists = [](const QString& path) { return CheckFileExists(path); };
     m_workFolder->CloseImage = [this] { m_files->CloseImage(); };
+    m_workFolder->AskToSaveChanges = m_ops.AskToSaveChanges;
+    m_list->AskToSaveChanges = m_ops.AskToSaveChanges;
+    m_unsaved->SaveImage = [this](bool saveAs) { m_saving->SaveImage(saveAs); };
 }
 
 void fmMain::connectControls()
@@ -180,7 +188,7 @@ void fmMain::loadSequence()
 
 void fmMain::SaveStateAndQuit()
 {
-    if (m_quitting)
+    if (m_quitting || !mayReplaceImage(m_ops))
         return;
     m_quitting = true;
     m_saved->SaveState(yIni());
@@ -195,7 +203,7 @@ bool fmMain::closeRequested(CloseReason reason)
     if (reason != CloseReason::UserFrame || m_quitting || processValues().ending)
         return false;
     SaveStateAndQuit();
-    return true;
+    return m_quitting;
 }
 
 void fmMain::closeEvent(QCloseEvent* event)
@@ -205,7 +213,12 @@ void fmMain::closeEvent(QCloseEvent* event)
     CloseReason reason = CloseReason::Program;
     if (event->spontaneous())
         reason = qApp->isSavingSession() ? CloseReason::Session : CloseReason::UserFrame;
-    closeRequested(reason);
+    const bool usersOwn = reason == CloseReason::UserFrame && !m_quitting && !processValues().ending;
+    // The user's close that ended at ｷｬﾝｾﾙ of "変更を保存しますか?" keeps the window.
+    if (!closeRequested(reason) && usersOwn) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -27,6 +27,7 @@ class SavedState;
 class ScanController;
 class SelectionController;
 class ToolStrip;
+class UnsavedChangesQuestion;
 class ZoomResolutionController;
 class WorkFolderCommands;
 class WorkFolderList;
@@ -49,6 +50,7 @@ class WorkFolderList;
 //   ClipboardController  paste, copy and the image report
 //   ZoomResolutionController  "ｽﾞｰﾑ" and "解像度"
 //   BusyState            the busy pointer (SetBusy)
+//   UnsavedChangesQuestion  "変更を保存しますか?" before an unsaved image is replaced or dropped
 //   ScanController       scanning and the numbered work files (StartScan, SaveToWorkFolder)
 //   WorkFolderList       choosing a listed file, SyncListSelection
 //   FolderWatch          the five-second watch and the file-system watcher
@@ -69,13 +71,16 @@ public:
     // without it the window just closes.
     std::function<void()> endProgram;
 
-    // Writes the window's place and the user's options into "User.xml" and ends the program.
+    // Writes the window's place and the user's options into "User.xml" and ends the program,
+    // after "変更を保存しますか?" when the image shown is unsaved (ｷｬﾝｾﾙ, or a save that did not
+    // happen, keeps the program running).
     void SaveStateAndQuit();
 
     // Why a close was asked for.
     enum class CloseReason { UserFrame, Program, Session };
     // The close rule: only a close by the user through the window frame saves (and ends the
-    // program); any other close lets the window go without saving. True when it saved.
+    // program); any other close lets the window go without saving. True when it saved; false
+    // also when the user kept the window at the unsaved-changes question.
     bool closeRequested(CloseReason reason);
 
     // The window's parts, for the controllers of later work and for tests.
@@ -132,6 +137,7 @@ private:
     std::unique_ptr<ColourDepthController> m_colour;
     std::unique_ptr<SelectionController> m_selection;
     std::unique_ptr<ImageSaveController> m_saving;
+    std::unique_ptr<UnsavedChangesQuestion> m_unsaved;
     std::unique_ptr<ImageEditController> m_edits;
     std::unique_ptr<ClipboardController> m_clipboard;
     std::unique_ptr<ZoomResolutionController> m_zoom;

@@ -61,10 +61,19 @@ struct MainWindowOperations {
 
     // Shared by several operations
     std::function<void(bool on)> SetBusy;              // the busy pointer
+    // Before the image is replaced or dropped: "変更を保存しますか?" when its pixels are in no
+    // file; false when the command must not go on (UnsavedChangesQuestion).
+    std::function<bool(bool saveElsewhere)> AskToSaveChanges;
     std::function<void(int code)> UpdateColourChecks;  // the 色数 ticks; 0 = from the image
     std::function<void()> ClearMarkerShape;            // drops the marker tool bar's unfixed marks
     std::function<void(const QString& list)> BuildRangeMenu;  // registered sizes into 範囲
 };
+
+// Whether a command that replaces the image may go on; yes when nobody asks.
+inline bool mayReplaceImage(const MainWindowOperations& ops, bool saveElsewhere = false)
+{
+    return !ops.AskToSaveChanges || ops.AskToSaveChanges(saveElsewhere);
+}
 
 // Calls a slot when it is filled; an empty slot does nothing.
 template <typename Slot, typename... Args>

@@ -14,6 +14,7 @@
 #include "main_window/tool_strip.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -60,6 +61,11 @@ void ScanController::StartScan()
     // running scan's busy pointer either.
     if (scanner.isAcquiring())
         return;
+    // The run replaces the image shown; its first page goes to the number in txPfx.
+    if (!mayReplaceImage(m_ops))
+        return;
+    if (QString first = NextWorkFileName(); !first.isEmpty() && !settleTypedNumber(first))
+        return;
     callIfSet(m_ops.SetBusy, true);
     callIfSet(m_ops.ClearSelection, false);
     scanner.setAcquireOption(false);
@@ -86,6 +92,30 @@ QString ScanController::NextWorkFileName()
 void ScanController::AdvanceSequence()
 {
     m_strip.txPfx()->setText(m_seq.AdvanceSequence());
+}
+
+bool ScanController::settleTypedNumber(QString& name)
+{
+    if (!m_seq.numberTyped() || !QFileInfo::exists(name))
+        return true;
+    const QString question =
+        QFileInfo(name).fileName() + QStringLiteral(" は既にあります。上書きしますか?");
+    const QStringList buttons = {QStringLiteral("上書き"), QStringLiteral("次の空き番号"),
+                                 QStringLiteral("ｷｬﾝｾﾙ")};
+    switch (userPrompt().choose(programTitle(), question, buttons)) {
+    case 0:
+        return true;
+    case 1:
+        name = m_seq.TakeFirstFree();
+        if (name.isEmpty()) {
+            userPrompt().message(programTitle(), m_seq.error());
+            return false;
+        }
+        m_strip.txPfx()->setText(m_seq.fieldText());
+        return true;
+    default:
+        return false;
+    }
 }
 
 int ScanController::saveFormatCode() const
@@ -116,17 +146,17 @@ void ScanController::SaveToWorkFolder()
     callIfSet(m_ops.SetBusy, true);
     if (m_ikImg.ImageHandle() != 0) {
         QScopedValueRollback<bool> writing(m_writing, true);
-        const QString name = NextWorkFileName();
+        QString name = NextWorkFileName();
         if (name.isEmpty()) {
             userPrompt().message(programTitle(), m_seq.error());
-        } else {
+        } else if (settleTypedNumber(name)) {
             FileObject& file = m_ikImg.FileObject();
             file.setFileName(name);
             // The file object tells the user which file failed and why.
             if (file.SaveFile(saveFormatCode(), m_ikImg.ImageHandle())) {
                 AdvanceSequence();
                 m_state.sCurFile = name;
-                m_doc.SetDocState(DocState::Unchanged);
+                m_doc.ImageMatchesFile();
             }
         }
         QCoreApplication::processEvents();
@@ -152,7 +182,7 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
         m_state.sCurFile.clear();
         callIfSet(m_ops.UpdateColourChecks, 0);
         m_ikImg.DrawImage(m_state.nDspMd);
-        m_doc.SetDocState(DocState::Changed);
+        m_doc.ImageEdited();  // in no file: quitting or replacing it asks first
         stopRun(m_seq.error() + kPageNotSaved);
         refreshList();
         return;
@@ -179,12 +209,12 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
     if (reason.isEmpty()) {
         AdvanceSequence();
         m_state.sCurFile = name;
-        m_doc.SetDocState(DocState::Unchanged);
+        m_doc.ImageMatchesFile();
     } else {
         // The page stays in the view without a file, marked changed, so it can be saved
-        // elsewhere; the counter stays where it was.
+        // elsewhere (and is asked about before anything replaces it); the counter stays.
         m_state.sCurFile.clear();
-        m_doc.SetDocState(DocState::Changed);
+        m_doc.ImageEdited();
         stopRun(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') +
                 reason + kPageNotSaved);
     }

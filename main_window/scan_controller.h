@@ -64,7 +64,9 @@ public:
     void InitScanner();
 
     // "実行": clears the selection and runs the scanner (its settings dialog, then the pages);
-    // returns when the run has ended. The busy pointer shows meanwhile.
+    // returns when the run has ended. The busy pointer shows meanwhile. First an unsaved image
+    // is asked about ("変更を保存しますか?") and a typed number that names an existing file
+    // (settleTypedNumber); ｷｬﾝｾﾙ in either starts nothing.
     void StartScan();
 
     // "ｿｰｽの選択": the scanner's device choice.
@@ -73,6 +75,7 @@ public:
     // "作業ﾌｫﾙﾀﾞに保存": writes the current image under the next work-file name; written, the
     // counter advances, the image's file is that name and it is unchanged. A failure is told by
     // the file object (file and reason) and changes neither the counter nor the document state.
+    // A typed number that names an existing file is asked about first (settleTypedNumber).
     void SaveToWorkFolder();
 
     // The scanner's event: one scanned page (see the class comment).
@@ -96,6 +99,11 @@ public:
     static constexpr int kPaintIntervalMs = 250;
 
 private:
+    // A number typed into txPfx that names an existing work file (the way to scan page 7 again is
+    // to type "abc-7") is written over only after "abc-007.bmp は既にあります。上書きしますか?":
+    // 上書き keeps name, 次の空き番号 moves it and txPfx to the first free number from it,
+    // ｷｬﾝｾﾙ (false) writes nothing. Asked once per run: later pages take free numbers.
+    bool settleTypedNumber(QString& name);
     int saveFormatCode() const;
     void stopRun(const QString& text);
     void refreshList();

@@ -9,6 +9,7 @@
 #include "main_window/main_window_state.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 
 namespace tavlo {
@@ -26,6 +27,11 @@ QString WorkFolderCommands::emptyConfirmation()
 void WorkFolderCommands::EmptyWorkFolder()
 {
     if (!userPrompt().confirm(programTitle(), emptyConfirmation()))
+        return;
+    const bool fileGoes = !m_state.sCurFile.isEmpty() &&
+                          QFileInfo(m_state.sCurFile).absolutePath() ==
+                              QDir(m_state.sWrkFld).absolutePath();
+    if (AskToSaveChanges && !AskToSaveChanges(fileGoes))
         return;
     const QDir work(processValues().userDataFolder + QStringLiteral("Temp"));
     if (!processValues().userDataFolder.isEmpty() && work.exists()) {

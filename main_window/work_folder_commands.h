@@ -17,10 +17,14 @@ public:
 
     // Empties the view (CloseImage).
     std::function<void()> CloseImage;
+    // "変更を保存しますか?" before the image is closed; false when the user kept it
+    // (UnsavedChangesQuestion; saveElsewhere: its own file is about to be deleted).
+    std::function<bool(bool saveElsewhere)> AskToSaveChanges;
 
-    // After the user confirmed, deletes every file of the work folder (sub folders and hidden
-    // files stay; a file that cannot be deleted is passed over), refreshes the list and closes
-    // the image. Cancel deletes nothing and keeps the image.
+    // After the user confirmed, and answered about an unsaved image (保存 asks for a name when the
+    // image's file lies in the work folder, which is about to be emptied), deletes every file of
+    // the work folder (sub folders and hidden files stay; a file that cannot be deleted is passed
+    // over), refreshes the list and closes the image. Cancel deletes nothing and keeps the image.
     void EmptyWorkFolder();
 
     // Shows the work folder in the file manager.

@@ -32,15 +32,33 @@ void WorkFolderList::File1_Click()
     if (name.isEmpty())
         return;
     const QString path = m_list.path() + QLatin1Char('/') + name;
-    if (CheckFileExists && CheckFileExists(path))
-        OpenListedFile(path);
+    if (!CheckFileExists || !CheckFileExists(path))
+        return;
+    if (AskToSaveChanges && !AskToSaveChanges(false)) {
+        selectCurrentFile();
+        return;
+    }
+    OpenListedFile(path);
 }
 
 void WorkFolderList::OpenListedFile(const QString& path)
 {
-    if (LoadImageFile && LoadImageFile(path))
+    if (LoadImageFile && LoadImageFile(path)) {
         m_state.sCurFile = path;
-    m_doc.SetDocState(DocState::Unchanged);
+        m_doc.ImageMatchesFile();
+    } else {
+        // The view still shows the image it had, edited or not, or nothing: its state stays.
+        selectCurrentFile();
+    }
+}
+
+void WorkFolderList::selectCurrentFile()
+{
+    const bool wasLocked = m_state.bLstLock;
+    m_state.bLstLock = true;
+    m_list.setListIndex(-1);
+    SyncListSelection();
+    m_state.bLstLock = wasLocked;
 }
 
 void WorkFolderList::SyncListSelection()

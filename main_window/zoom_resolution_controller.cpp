@@ -49,8 +49,10 @@ void ZoomResolutionController::SetImageResolution()
         m_ikImg.setXResolution(dpiX);
         m_ikImg.setYResolution(dpiY);
         m_ikImg.ApplyResolution();
+        m_doc.ImageEdited();
+    } else {
+        m_doc.SetDocState(DocState::Changed);
     }
-    m_doc.SetDocState(DocState::Changed);
 }
 
 }  // namespace tavlo

@@ -59,10 +59,13 @@ TEST_F(ClipboardCommands, APastedBitmapGets96DotsPerInchAndNoFile)
     EXPECT_EQ(shown().dpiY(), 96);
     EXPECT_EQ(w->state().sCurFile, QString());
     EXPECT_EQ(w->document().state(), DocState::Unchanged);
+    EXPECT_TRUE(w->document().hasUnsavedPixels());  // in no file
     EXPECT_EQ(tickedCodes(), QList<int>{24});
     EXPECT_EQ(w->ikImg().SelRight(), 0);
     EXPECT_FALSE(w->busy().isBusy());
 
+    // The pasted image is in no file: each paste below is answered 破棄 first.
+    prompt.chooseAnswers = {1, 1};
     // Nothing to paste: only the selection is cleared.
     w->document().SetDocState(DocState::Changed);
     select(1, 1, 3, 3);
@@ -80,6 +83,7 @@ TEST_F(ClipboardCommands, APastedBitmapGets96DotsPerInchAndNoFile)
     EXPECT_EQ(tickedCodes(), QList<int>{80});
     EXPECT_EQ(w->state().sClrCd, QStringLiteral("80"));
     EXPECT_EQ(w->document().state(), DocState::Unchanged);
+    EXPECT_EQ(prompt.questions().size(), 2);
 }
 
 TEST_F(ClipboardCommands, AVectorPictureIsRenderedOnWhiteAndTrimmedByTwo)

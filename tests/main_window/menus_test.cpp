@@ -162,11 +162,6 @@ TEST_F(MenusTest, SetDocStateEnablesExactlyTheImageCommands)
     menus.mnClp.setEnabled(3, false);
     doc.SetDocState(DocState::Unchanged);
     EXPECT_FALSE(menus.mnClp.isEnabled(3));
-
-    // Setting the field alone leaves every flag as it was.
-    doc.setStateField(DocState::Changed);
-    EXPECT_EQ(doc.state(), DocState::Changed);
-    EXPECT_FALSE(menus.mnFile.isEnabled(1));
 }
 
 // The window tests reach the other commands through their menu items and check what they do.
@@ -236,24 +231,34 @@ TEST_F(MenusTest, EditCommandsMarkTheDocumentChanged)
     EXPECT_TRUE(menus.mnFile.isEnabled(1));  // "上書き保存(&S)"
     EXPECT_TRUE(menus.mnClp.isEnabled(0));
 
+    // Opening a submenu changes no pixel: nothing counts as unsaved.
     for (int index : {0, 1, 2, 4, 5, 7, 8, 10, 12}) {
         doc.SetDocState(DocState::Unchanged);
         router.mnEdt_Click(index);
         EXPECT_EQ(doc.state(), DocState::Changed) << index;
         EXPECT_TRUE(menus.mnFile.isEnabled(1)) << index;
+        EXPECT_FALSE(doc.hasUnsavedPixels()) << index;
     }
 
-    // Rotations set the state field only; the flags are not recomputed.
-    doc.SetDocState(DocState::Unchanged);
-    router.mnRotate_Click(3);
-    EXPECT_EQ(doc.state(), DocState::Changed);
-    EXPECT_FALSE(menus.mnFile.isEnabled(1));
+    // The base-line dialog's OK and an edit inside the view (the marker tool bar) are edits with
+    // their enabled flags, so F8 saves them.
     doc.SetDocState(DocState::Unchanged);
     router.mnRotate_Click(8);  // the base-line dialog cancelled
     EXPECT_EQ(doc.state(), DocState::Unchanged);
+    EXPECT_FALSE(doc.hasUnsavedPixels());
     baseLineConfirmed = true;
     router.mnRotate_Click(8);
     EXPECT_EQ(doc.state(), DocState::Changed);
+    EXPECT_TRUE(menus.mnFile.isEnabled(1));
+    EXPECT_TRUE(doc.hasUnsavedPixels());
+    doc.ImageMatchesFile();
+    EXPECT_FALSE(doc.hasUnsavedPixels());
+    router.ikImg_ImageEdited();
+    EXPECT_EQ(doc.state(), DocState::Changed);
+    EXPECT_TRUE(menus.mnFile.isEnabled(1));
+    EXPECT_TRUE(doc.hasUnsavedPixels());
+    doc.SetDocState(DocState::NoImage);  // no image: nothing left to save
+    EXPECT_FALSE(doc.hasUnsavedPixels());
 }
 
 TEST_F(MenusTest, PasteFlagFollowsTheClipboardWhenAMenuOpens)

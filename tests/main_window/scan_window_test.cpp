@@ -163,6 +163,7 @@ protected:
         ASSERT_NE(shown(), nullptr);
         EXPECT_EQ(w->state().sCurFile, QString());
         EXPECT_EQ(w->document().state(), DocState::Changed);
+        EXPECT_TRUE(w->document().hasUnsavedPixels());
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));  // "上書き保存(&S)"
         EXPECT_TRUE(w->ikImg().updatesEnabled());
         EXPECT_FALSE(w->busy().isBusy());
@@ -393,6 +394,101 @@ TEST_F(ScanWindowTest, TheCounterStopsAt32767WithTheLastPageKeptInTheView)
     EXPECT_EQ(prompt.messages().size(), 2);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("abc-32767.bmp")});
     EXPECT_EQ(w->document().state(), DocState::Changed);
+
+    // The page is in no file: quitting asks, and ｷｬﾝｾﾙ keeps the program and the page.
+    w->router().mnFile_Click(15);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("変更を保存しますか?")});
+    EXPECT_EQ(ended, 0);
+    EXPECT_NE(shown(), nullptr);
+}
+
+// The first dash splits the field; when no number follows it, the next name is the first free
+// one, as for a prefix without a dash: "my-scan" never lands on my-001.bmp.
+TEST_F(ScanWindowTest, APrefixWithADashButNoNumberTakesTheFirstFreeNumber)
+{
+    writeFile(work(QStringLiteral("my-001.bmp")), "someone's page");
+    preset(dialogs, kFlatbed, QStringLiteral("Gray"), 8, 50);
+    setTxPfx(QStringLiteral("my-scan"));
+    scan();
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("my-002.bmp")));
+    EXPECT_EQ(txPfx(), QStringLiteral("my-003"));
+    for (const char* typed : {"my-", "my-x", "my- "}) {
+        setTxPfx(QLatin1String(typed));
+        w->router().mnFile_Click(7);  // "作業ﾌｫﾙﾀﾞに保存"
+    }
+    EXPECT_EQ(workFiles(), (QStringList{"my-001.bmp", "my-002.bmp", "my-003.bmp", "my-004.bmp",
+                                        "my-005.bmp"}));
+    EXPECT_EQ(readFile(work(QStringLiteral("my-001.bmp"))), QByteArray("someone's page"));
+    EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+// Typing "abc-7" is how page 7 is scanned again: with abc-007.bmp there, the run (or the save)
+// asks once, and each answer does what it says. Later pages of the run take free numbers.
+TEST_F(ScanWindowTest, ATypedNumberThatNamesAPageAsksBeforeTheRunOrTheSave)
+{
+    writeFile(work(QStringLiteral("abc-007.bmp")), "page 7");
+    writeFile(work(QStringLiteral("abc-008.bmp")), "page 8");
+    preset(dialogs, kFlatbed, QStringLiteral("Gray"), 8, 50);
+    const QString question = QStringLiteral("abc-007.bmp は既にあります。上書きしますか?");
+
+    setTxPfx(QStringLiteral("abc-7"));
+    scan();  // ｷｬﾝｾﾙ: no run
+    EXPECT_TRUE(seen.isEmpty());
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown[0].kind, QStringLiteral("choose"));
+    EXPECT_EQ(prompt.shown[0].text, question);
+    EXPECT_EQ(prompt.shown[0].buttons, (QStringList{"上書き", "次の空き番号", "ｷｬﾝｾﾙ"}));
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-7"));
+
+    prompt.chooseAnswers = {1};  // 次の空き番号
+    scan();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].sCurFile, work(QStringLiteral("abc-009.bmp")));
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-010"));
+
+    setTxPfx(QStringLiteral("abc-7"));
+    prompt.chooseAnswers = {0};  // 上書き
+    scan();
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[1].sCurFile, work(QStringLiteral("abc-007.bmp")));
+    EXPECT_EQ(readBack(work(QStringLiteral("abc-007.bmp"))).pixels(), shown()->pixels());
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-010"));  // past 8 and 9, which exist
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-008.bmp"))), QByteArray("page 8"));
+
+    // "作業ﾌｫﾙﾀﾞに保存" asks the same: ｷｬﾝｾﾙ, 次の空き番号, 上書き.
+    setTxPfx(QStringLiteral("abc-8"));
+    w->router().mnFile_Click(7);
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-008.bmp"))), QByteArray("page 8"));
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-007.bmp")));
+    prompt.chooseAnswers = {1, 0};
+    w->router().mnFile_Click(7);
+    EXPECT_EQ(w->state().sCurFile, work(QStringLiteral("abc-010.bmp")));
+    EXPECT_EQ(readFile(work(QStringLiteral("abc-008.bmp"))), QByteArray("page 8"));
+    setTxPfx(QStringLiteral("abc-8"));
+    w->router().mnFile_Click(7);
+    EXPECT_EQ(readBack(work(QStringLiteral("abc-008.bmp"))).pixels(), shown()->pixels());
+    EXPECT_EQ(txPfx(), QStringLiteral("abc-011"));
+    EXPECT_EQ(prompt.questions().size(), 6);
+    EXPECT_TRUE(noMessages());
+}
+
+// A run replaces the image shown: an edited page is asked about first.
+TEST_F(ScanWindowTest, ARunAfterAnEditAsksAboutTheEditedPage)
+{
+    preset(dialogs, kFlatbed, QStringLiteral("Gray"), 8, 50);
+    setTxPfx(QStringLiteral("p"));
+    scan();
+    ASSERT_EQ(seen.size(), 1);
+    const QByteArray written = readFile(work(QStringLiteral("p-001.bmp")));
+    w->menus().mnRotate.item(3)->trigger();  // "右90度"
+    scan();                                  // ｷｬﾝｾﾙ
+    EXPECT_EQ(seen.size(), 1);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("変更を保存しますか?")});
+    prompt.chooseAnswers = {1};  // 破棄
+    scan();
+    EXPECT_EQ(seen.size(), 2);
+    EXPECT_EQ(readFile(work(QStringLiteral("p-001.bmp"))), written);
+    EXPECT_FALSE(w->document().hasUnsavedPixels());
 }
 
 }  // namespace
