@@ -90,8 +90,6 @@ void ImageEditController::TrimToSelection()
     m_ikImg.RefreshView();
     if (trimmed)
         m_doc.ImageEdited();
-    else
-        m_doc.SetDocState(DocState::Changed);
     setBusy(false);
 }
 

@@ -213,7 +213,8 @@ void fmMain::closeEvent(QCloseEvent* event)
     CloseReason reason = CloseReason::Program;
     if (event->spontaneous())
         reason = qApp->isSavingSession() ? CloseReason::Session : CloseReason::UserFrame;
-    const bool usersOwn = reason == CloseReason::UserFrame && !m_quitting && !processValues().ending;
+    const bool usersOwn =
+        reason == CloseReason::UserFrame && !m_quitting && !processValues().ending;
     // The user's close that ended at ｷｬﾝｾﾙ of "変更を保存しますか?" keeps the window.
     if (!closeRequested(reason) && usersOwn) {
         event->ignore();
