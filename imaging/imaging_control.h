@@ -4,7 +4,7 @@
 #include "imaging/current_image.h"
 #include "imaging/file_object.h"
 #include "imaging/process/process_object.h"
-#include "imaging/view/drawing_object.h"
+#include "imaging/print/printer_object.h"
 
 #include <QWidget>
 
@@ -111,9 +111,9 @@ public:
     bool ToolBarHiddenFlag() const { return m_toolBarHidden; }
     void setToolBarHiddenFlag(bool hidden) { m_toolBarHidden = hidden; }
 
-    // The drawing object (the drawing calls of the control's PrinterObject) and the view's drawing
-    // surface it draws on.
-    DrawingObject& PrinterObject() { return m_drawing; }
+    // The printer object: printing (imaging/print/printer_object.h) and the drawing calls it
+    // shares with the view's drawing surface ViewDC.
+    tavlo::PrinterObject& PrinterObject() { return m_printer; }
     ViewOverlay* ViewDC();
 
     // Clipboard: LoadFromClipboard makes the clipboard's picture the current image (a bitmap, kind
@@ -136,6 +136,9 @@ public:
     // Only one scanner object of the process can use SANE: the main window's view owns it.
     tavlo::scan::ScannerObject& ScannerObject();
 
+    // The sub-objects of other parts of the control (ShapeObject) are members constructed with
+    // m_current; they go below m_process.
+
 signals:
     void ImageMouseUp(int button, int shift, int x, int y);
     void ImageClicked(int x, int y);
@@ -149,7 +152,7 @@ private:
     void imageReplaced();
 
     CurrentImage m_current;
-    DrawingObject m_drawing;
+    tavlo::PrinterObject m_printer;
     tavlo::VectorObject m_vector{m_current};
     tavlo::FileObject m_file{m_current};
     tavlo::ProcessObject m_process{m_current};
