@@ -5,6 +5,7 @@
 #include "main_window/main_window_state.h"
 #include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
+#include "main_window/print_controller.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -52,8 +53,8 @@ void CommandRouter::mnFile_Click(int index)
     case FileItem::Open: callIfSet(m_ops.OpenImageFile); break;
     case FileItem::Overwrite: callIfSet(m_ops.SaveImage, false); break;
     case FileItem::SaveAs: callIfSet(m_ops.SaveImage, true); break;
-    case FileItem::PrintSetup: callIfSet(m_ops.PrintImage, 0); break;
-    case FileItem::Print: callIfSet(m_ops.PrintImage, 1); break;
+    case FileItem::PrintSetup: callIfSet(m_ops.PrintImage, PrintSetup); break;
+    case FileItem::Print: callIfSet(m_ops.PrintImage, PrintAtImageSize); break;
     case FileItem::SaveToWorkFolder: callIfSet(m_ops.SaveToWorkFolder); break;
     case FileItem::ExploreWorkFolder: callIfSet(m_ops.ExploreWorkFolder); break;
     case FileItem::OpenInEditor: callIfSet(m_ops.OpenWorkFolderInEditor); break;

@@ -20,6 +20,7 @@
 #include "main_window/image_save_controller.h"
 #include "main_window/menu_tree.h"
 #include "main_window/saved_state.h"
+#include "main_window/print_controller.h"
 #include "main_window/scan_controller.h"
 #include "main_window/selection_controller.h"
 #include "main_window/tool_icons.h"
@@ -84,6 +85,7 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_zoom = std::make_unique<ZoomResolutionController>(*m_ikImg, *m_menus, m_state, *m_doc, this);
     m_scan = std::make_unique<ScanController>(*this, *m_ikImg, *m_File1, *m_strip, m_state, *m_doc,
                                               m_ops);
+    m_printing = std::make_unique<PrintController>(*this, *m_ikImg);
     m_list = std::make_unique<WorkFolderList>(*m_File1, m_state, *m_doc);
     m_workFolder = std::make_unique<WorkFolderCommands>(*m_File1, m_state);
 
@@ -135,6 +137,9 @@ void fmMain::wireOperations()
     m_ops.StartScan = [this] { m_scan->StartScan(); };
     m_ops.SelectScanSource = [this] { m_scan->SelectScanSource(); };
     m_ops.SaveToWorkFolder = [this] { m_scan->SaveToWorkFolder(); };
+    m_ops.PrintImage = [this](int mode) { m_printing->PrintImage(mode); };
+    m_ops.BeginScanPrinting = [this] { m_printing->BeginScanRun(); };
+    m_ops.PrintScannedPage = [this](int mode) { m_printing->PrintScannedPage(mode); };
 
     m_router->ClipboardHasImage = [] { return ClipboardHasImage(); };
     m_display->SyncListSelection = [this] { m_list->SyncListSelection(); };

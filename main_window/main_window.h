@@ -23,6 +23,7 @@ class ImageFileController;
 class ImageSaveController;
 class ImagingControl;
 class MenuTree;
+class PrintController;
 class SavedState;
 class ScanController;
 class SelectionController;
@@ -52,6 +53,7 @@ class WorkFolderList;
 //   BusyState            the busy pointer (SetBusy)
 //   UnsavedChangesQuestion  "変更を保存しますか?" before an unsaved image is replaced or dropped
 //   ScanController       scanning and the numbered work files (StartScan, SaveToWorkFolder)
+//   PrintController      "印刷設定", "印刷(&P)" and the after-scan printing (PrintImage)
 //   WorkFolderList       choosing a listed file, SyncListSelection
 //   FolderWatch          the five-second watch and the file-system watcher
 //   WorkFolderCommands   emptying, exploring, opening in the companion editor
@@ -103,6 +105,7 @@ public:
     ZoomResolutionController& zoomResolution() { return *m_zoom; }
     BusyState& busy() { return *m_busy; }
     ScanController& scanning() { return *m_scan; }
+    PrintController& printing() { return *m_printing; }
     WorkFolderList& workFolderList() { return *m_list; }
     WorkFolderCommands& workFolder() { return *m_workFolder; }
     FolderWatch& watch() { return *m_watch; }
@@ -142,6 +145,7 @@ private:
     std::unique_ptr<ClipboardController> m_clipboard;
     std::unique_ptr<ZoomResolutionController> m_zoom;
     std::unique_ptr<ScanController> m_scan;
+    std::unique_ptr<PrintController> m_printing;
     std::unique_ptr<WorkFolderList> m_list;
     std::unique_ptr<WorkFolderCommands> m_workFolder;
     bool m_quitting = false;

@@ -28,6 +28,8 @@ struct MainWindowOperations {
     // Scan menu
     std::function<void()> StartScan;                   // 実行
     std::function<void()> SelectScanSource;            // ｿｰｽの選択
+    std::function<void()> BeginScanPrinting;           // a run starts: ｽｷｬﾝ後印刷 asks afresh
+    std::function<void(int mode)> PrintScannedPage;    // ｽｷｬﾝ後印刷: iPrnMd 1, 2
 
     // Edit menu
     std::function<void()> CopyImageToClipboard;        // ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ (・最小化)
