@@ -70,6 +70,7 @@ void ScanController::StartScan()
     callIfSet(m_ops.ClearSelection, false);
     scanner.setAcquireOption(false);
     m_lastPaint.invalidate();  // the run's first page paints at once
+    callIfSet(m_ops.BeginScanPrinting);
     int pages = 0;
     int showProgress = 1;
     scanner.AcquireImages(pages, showProgress);
@@ -197,7 +198,7 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
         callIfSet(m_ops.UpdateColourChecks, 0);
     }
     if (m_state.iPrnMd > 0)
-        callIfSet(m_ops.PrintImage, m_state.iPrnMd);
+        callIfSet(m_ops.PrintScannedPage, m_state.iPrnMd);
 
     // Drawn before it is written, so the window paints the page while the disk works.
     m_ikImg.DrawImage(m_state.nDspMd);

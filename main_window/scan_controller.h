@@ -35,7 +35,8 @@ struct MainWindowState;
 //      why, the run stops and the page stays in the view, marked changed;
 //   3. the after-scan reduction iGenClr (none for 0 and for values above 8, which only an edited
 //      "User.xml" gives), then pending events run;
-//   4. the after-scan printing (iPrnMd > 0) through PrintImage;
+//   4. the after-scan printing (iPrnMd > 0) through PrintScannedPage, which queues the page for
+//      the printer's own thread and returns;
 //   5. the page is written as BMP or TIFF on a writing thread, the window serving its events
 //      meanwhile (WorkFileWriter): into a temporary file, synced, renamed only when complete;
 //   6. written: txPfx shows the next free number, the page is drawn, it is the current file and

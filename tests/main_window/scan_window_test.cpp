@@ -4,6 +4,7 @@
 #include "imaging/image_store.h"
 #include "imaging/imaging_control.h"
 #include "imaging/scan/scanner_memory.h"
+#include "imaging/print/print_spooler.h"
 #include "imaging/scan/scanner_object.h"
 #include "main_window/busy_state.h"
 #include "main_window/command_router.h"
@@ -15,6 +16,7 @@
 
 #include "tests/imaging/scan/sane_test_device.h"
 #include "tests/main_window/main_window_fixture.h"
+#include "tests/support/recording_printer.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -316,7 +318,7 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     w->router().mnGen_Click(4);
     w->router().mnPrn_Click(2);
     QStringList printed;  // mode, sClrCd and whether the file was there yet
-    w->operations().PrintImage = [&](int mode) {
+    w->operations().PrintScannedPage = [&](int mode) {
         printed << QStringLiteral("%1 %2 %3").arg(mode).arg(w->state().sClrCd)
                        .arg(QFileInfo::exists(work("g-001.bmp")));
     };
@@ -489,6 +491,42 @@ TEST_F(ScanWindowTest, ARunAfterAnEditAsksAboutTheEditedPage)
     EXPECT_EQ(seen.size(), 2);
     EXPECT_EQ(readFile(work(QStringLiteral("p-001.bmp"))), written);
     EXPECT_FALSE(w->document().hasUnsavedPixels());
+}
+
+// "画像ｻｲｽﾞで印刷" prints every page of a feeder run as a job of its own, asking for the printer
+// once; cancelling that question scans and saves every page without asking again.
+TEST_F(ScanWindowTest, TheAfterScanPrintingPrintsEachPageAndACancelAsksOnce)
+{
+    RecordingPrinter printer;
+    QTemporaryDir out;
+    printer.pdfFile = out.filePath(QStringLiteral("scan.pdf"));
+    w->router().mnPrn_Click(1);
+    setTxPfx(QStringLiteral("p"));
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
+    onPage = [this](int page) {
+        if (page == 3)
+            scanner().CancelAcquire();
+    };
+    scan();
+    w->ikImg().PrinterObject().spooler().waitUntilPendingBelow(1);
+
+    EXPECT_EQ(workFiles(), (QStringList{"p-001.bmp", "p-002.bmp", "p-003.bmp"}));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"scan (2).pdf", "scan (3).pdf", "scan.pdf"}));
+    for (const QString& name : QDir(out.path()).entryList(QDir::Files))
+        EXPECT_EQ(readPdf(out.filePath(name)).images.size(), 1) << name.toStdString();
+    EXPECT_EQ(printer.dialogs, 1);
+    EXPECT_TRUE(noMessages());
+
+    // The next run asks again when the choice is gone, and a Cancel holds for the whole run.
+    QFile::remove(userFolder() + QStringLiteral("/IkPrn.Ik"));
+    printer.accept = false;
+    seen.clear();
+    scan();
+    EXPECT_EQ(workFiles().size(), 6);
+    EXPECT_EQ(printer.dialogs, 2);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(noMessages());
 }
 
 }  // namespace
