@@ -5,17 +5,23 @@
 //
 //   tavlo_scan_window_bench --folder DIR [--dpi 300] [--mode Color]
 //                           [--source "Automatic Document Feeder"] [--tif] [--hidden] [--trace]
+//                           [--print]
 //
 // DIR becomes the user data folder; the work files go to DIR/Temp. The run's time goes from the
 // command to the end of the run (the last page written). The window is shown (offscreen unless
 // QT_QPA_PLATFORM says otherwise) with the real progress dialog, so paints count as they would;
-// --hidden leaves it hidden, to show what the paints cost.
+// --hidden leaves it hidden, to show what the paints cost. --print scans with "画像ｻｲｽﾞで印刷",
+// each page printed to a PDF file in DIR/print (A4, no margins); the run then ends when the last
+// PDF file is complete.
 // SANE_CONFIG_DIR defaults to the project's sane/ folder.
+#include "bench/print/pdf_printer.h"
 #include "bench/scan/scan_bench_support.h"
 #include "environment/process_values.h"
 #include "imaging/imaging_control.h"
+#include "imaging/print/print_spooler.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
+#include "main_window/command_router.h"
 #include "main_window/main_window.h"
 #include "main_window/tool_strip.h"
 
@@ -51,6 +57,7 @@ int main(int argc, char** argv)
     bench::addScanOptions(parser);
     parser.addOption({QStringLiteral("tif"), QStringLiteral("TIFF work files instead of BMP")});
     parser.addOption({QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
+    parser.addOption({QStringLiteral("print"), QStringLiteral("print each page to a PDF file")});
     parser.process(app);
     const QString folder = QDir(parser.value(QStringLiteral("folder"))).absolutePath();
     if (!parser.isSet(QStringLiteral("folder")) || !QDir().mkpath(folder)) {
@@ -84,6 +91,13 @@ int main(int argc, char** argv)
     scanner.setMemory(ScannerMemory(programDir.filePath(QStringLiteral("scanner.ini"))));
     window.strip().txPfx()->setText(QStringLiteral("bench"));
     window.strip().cbKak()->setCurrentIndex(parser.isSet(QStringLiteral("tif")) ? 1 : 0);
+    const bool print = parser.isSet(QStringLiteral("print"));
+    const QString printFolder = folder + QStringLiteral("/print");
+    bench::PdfPrinter printer(printFolder + QStringLiteral("/page.pdf"));
+    if (print) {
+        QDir().mkpath(printFolder);
+        window.router().mnPrn_Click(1);  // "ｽｷｬﾝ後印刷" > "画像ｻｲｽﾞで印刷"
+    }
 
     QElapsedTimer loopClock;
     loopClock.start();
@@ -111,20 +125,22 @@ int main(int argc, char** argv)
     stalls.start();
     run.start();
     window.operations().StartScan();
+    window.ikImg().PrinterObject().spooler().waitUntilPendingBelow(1);
     const double seconds = run.nsecsElapsed() / 1e9;
     stalls.stop();
 
     const QString prefix = parser.isSet(QStringLiteral("tif")) ? QStringLiteral("bench-*.tif")
                                                                 : QStringLiteral("bench-*.bmp");
     const int written = int(QDir(folder + QStringLiteral("/Temp")).entryList({prefix}, QDir::Files).size());
-    if (prompt.messages > 0 || written != pages || pages == 0) {
+    const int printed = print ? int(QDir(printFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size()) : 0;
+    if (prompt.messages > 0 || written != pages || pages == 0 || (print && printed != pages)) {
         std::fprintf(stderr, "scan failed: %d pages, %d files, %s\n", pages, written,
                      qPrintable(scanner.lastMessage()));
         return 1;
     }
-    std::printf("pages=%d written=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
+    std::printf("pages=%d written=%d printed=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
                 "longest_page_gap_ms=%.2f\n",
-                pages, written, seconds, written / seconds * 60.0, stalls.longestMs(),
+                pages, written, printed, seconds, written / seconds * 60.0, stalls.longestMs(),
                 longestPageGapMs);
     window.hide();
     return 0;

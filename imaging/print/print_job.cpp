@@ -1,9 +1,9 @@
 #include "imaging/print/print_job.h"
 
 #include "environment/atomic_file.h"
+#include "imaging/print/pdf_image_writer.h"
 
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace tavlo {
@@ -35,20 +35,15 @@ QString paintPages(QPagedPaintDevice& device, const PrintJob& job, const QString
     return {};
 }
 
+// A PDF file is written by our own writer: the image objects keep the images' codes and colours
+// and are deflated on several threads (Qt's PDF engine turns every palette into 24-bit colour and
+// deflates on one thread).
 QString renderToPdf(const PrintJob& job)
 {
     AtomicFile file(job.settings.pdfFile);
     if (!file.open())
         return file.error();
-    QString reason;
-    {
-        QPdfWriter writer(&file.device());
-        writer.setTitle(job.docName);
-        writer.setCreator(QStringLiteral("Tavlo"));
-        writer.setResolution(job.resolution);
-        writer.setPageLayout(job.layout);
-        reason = paintPages(writer, job, QStringLiteral("PDFﾌｧｲﾙを作れませんでした。"));
-    }
+    const QString reason = writePdfImages(file.device(), job);
     if (!reason.isEmpty())
         return reason;
     if (!file.commit())

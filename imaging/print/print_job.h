@@ -43,10 +43,11 @@ struct PrintJob {
 };
 
 // Renders the job and sends it: to the print queue, or to the PDF file through AtomicFile (a job
-// that fails leaves no file and whatever was there before untouched). Each image is drawn into its
-// rectangle in the device's own coordinates with lossless image rendering, so the PDF carries the
-// image's own pixels at their own resolution: nothing is resampled on the way to the printer,
-// and a 1-bit page stays sharp black and white.
+// that fails leaves no file and whatever was there before untouched). The image keeps its own
+// pixels at their own resolution either way: for a print queue it is drawn into its rectangle in
+// the device's own coordinates with lossless image rendering (the print system gets the pixels,
+// not a copy resampled to the page), a PDF file holds it as it is (writePdfImages); a 1-bit page
+// stays sharp black and white.
 // "" when the job was handed over completely, otherwise the reason in Japanese.
 // Any thread; the job must not be shared.
 QString renderPrintJob(PrintJob& job);
