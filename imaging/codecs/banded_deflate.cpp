@@ -143,6 +143,18 @@ private:
 
 }  // namespace
 
+BandedDeflate::Settings BandedDeflate::Settings::forScans()
+{
+    Settings settings;
+    settings.level = 6;
+    settings.strategy = Z_FILTERED;
+    settings.goodLength = 4;
+    settings.maxLazy = 8;
+    settings.niceLength = 32;
+    settings.maxChain = 256;
+    return settings;
+}
+
 bool BandedDeflate::compress(int width, int height, int bytesPerPixel, const RowSource& source,
                              const Settings& settings, const Sink& sink)
 {

@@ -26,6 +26,10 @@ public:
         int maxChain = 0;
         int threads = 0;   // 0: one per processor, at most 4
         int bandBytes = 1 << 20;  // unfiltered bytes per band (whole rows)
+
+        // Level 6 with filtered-data strategy and a shortened match search: on the noise of a
+        // scanned page nearly as small as the full search at a fraction of its time.
+        static Settings forScans();
     };
 
     // Row y of the picture as PNG stores it before filtering (R, G, B or grey bytes). Called

@@ -138,14 +138,9 @@ QString writeBanded(png_structp png, png_infop info, const WriteJob& job, const 
         }
         return pending.size() < kChunkBytes || flush();
     };
-    BandedDeflate::Settings settings;
-    settings.level = 6;
-    settings.strategy = Z_FILTERED;
-    settings.goodLength = 4;
-    settings.maxLazy = 8;
-    settings.niceLength = 32;
-    settings.maxChain = 256;
-    if (!BandedDeflate::compress(width, job.height, job.bandedBytesPerPixel, source, settings, sink) || !flush() ||
+    if (!BandedDeflate::compress(width, job.height, job.bandedBytesPerPixel, source,
+                                 BandedDeflate::Settings::forScans(), sink) ||
+        !flush() ||
         !writeChunk(png, "IEND", nullptr, 0))
         return outOfMemory ? reasons::outOfMemory() : failed();
     return QString();

@@ -5,8 +5,6 @@
 
 #include <QIODevice>
 
-#include <zlib.h>
-
 #include <cstring>
 #include <vector>
 
@@ -120,13 +118,10 @@ bool writeImage(PdfFile& pdf, int object, const Image& image)
     case ColourCode::Palette16:
     case ColourCode::Grey16:
     case ColourCode::Palette256:
-        space = indexedSpace(image.palette());
-        source = [&image, width](int y, uchar* out) {
-            std::memcpy(out, image.scanLine(y), size_t(width));
-        };
-        break;
     case ColourCode::Grey256:
-        space = "/DeviceGray";
+        // One byte per pixel: an index into the palette, or for 80 the grey level itself.
+        space = image.code() == ColourCode::Grey256 ? QByteArray("/DeviceGray")
+                                                    : indexedSpace(image.palette());
         source = [&image, width](int y, uchar* out) {
             std::memcpy(out, image.scanLine(y), size_t(width));
         };
@@ -152,15 +147,8 @@ bool writeImage(PdfFile& pdf, int object, const Image& image)
     if (!pdf.begin(object) || !pdf.write(head))
         return false;
     const qint64 start = pdf.offset();
-    codecs::BandedDeflate::Settings settings;
-    settings.level = 6;
-    settings.strategy = Z_FILTERED;
-    settings.goodLength = 4;
-    settings.maxLazy = 8;
-    settings.niceLength = 32;
-    settings.maxChain = 256;
     const bool deflated = codecs::BandedDeflate::compress(
-        filterWidth, height, bytesPerPixel, source, settings,
+        filterWidth, height, bytesPerPixel, source, codecs::BandedDeflate::Settings::forScans(),
         [&pdf](const uchar* data, std::size_t size) {
             return pdf.write(reinterpret_cast<const char*>(data), qint64(size));
         });
