@@ -147,8 +147,13 @@ bool writeImage(PdfFile& pdf, int object, const Image& image)
     if (!pdf.begin(object) || !pdf.write(head))
         return false;
     const qint64 start = pdf.offset();
+    // A shorter match search than a PNG file's: a print is made once and read once, so time
+    // counts more than the last percent (on the A4 colour test page: 35 % less time for a file
+    // 6 % larger, still smaller than img2pdf's).
+    codecs::BandedDeflate::Settings settings = codecs::BandedDeflate::Settings::forScans();
+    settings.maxChain = 96;
     const bool deflated = codecs::BandedDeflate::compress(
-        filterWidth, height, bytesPerPixel, source, codecs::BandedDeflate::Settings::forScans(),
+        filterWidth, height, bytesPerPixel, source, settings,
         [&pdf](const uchar* data, std::size_t size) {
             return pdf.write(reinterpret_cast<const char*>(data), qint64(size));
         });
