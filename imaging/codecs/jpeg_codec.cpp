@@ -246,6 +246,63 @@ bool readRows(Decompressor& d, RowsJob& job)
     return true;
 }
 
+// Decodes every scan of the file at an eighth of its size, which still reads all of its coded
+// data (so damage and a missing end show) but skips most of the transform work. Rows go to one
+// scratch row of the caller's, wide enough for the scaled width.
+bool skimRows(Decompressor& d, const JpegHeader& header, std::vector<JSAMPLE>& scratch, int& linesRead)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    if (setjmp(d.errors.jump))
+        return false;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 8;
+    cinfo.dct_method = JDCT_IFAST;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.out_color_space = header.colours == Colours::Grey   ? JCS_GRAYSCALE
+                            : header.colours == Colours::Cmyk ? JCS_CMYK
+                                                              : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    if (scratch.size() < size_t(cinfo.output_width) * size_t(cinfo.output_components))
+        ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
+    JSAMPROW row = scratch.data();
+    while (cinfo.output_scanline < cinfo.output_height) {
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            break;
+    }
+    linesRead = int(cinfo.output_scanline);
+    return true;
+}
+
+// Dots per inch of the stored pixels (from the JFIF density, else from EXIF) and the EXIF
+// orientation; both 0 and 1 when the file says nothing.
+void storedResolution(const JpegHeader& header, int& dpiX, int& dpiY, int& orientation)
+{
+    dpiX = dpiY = 0;
+    if (header.jfif && header.densityUnit == 1) {
+        dpiX = header.densityX;
+        dpiY = header.densityY;
+    } else if (header.jfif && header.densityUnit == 2) {
+        dpiX = int((qint64(header.densityX) * 254 + 50) / 100);
+        dpiY = int((qint64(header.densityY) * 254 + 50) / 100);
+    }
+    orientation = 1;
+    if (header.exif) {
+        const ExifFacts facts = ExifFacts::parse(header.exif, header.exifSize);
+        orientation = facts.orientation;
+        if (dpiX == 0 && dpiY == 0) {
+            dpiX = facts.dpiX();
+            dpiY = facts.dpiY();
+        }
+    }
+}
+
+// The file ended early when rows are missing, or when the decoder had to fill in data after
+// reaching the end (a warning), or when the scans of a progressive file stopped at the end.
+bool endedEarly(const Decompressor& d, const JpegHeader& header, int linesRead, int height)
+{
+    return linesRead < height || (d.source.endInserted && (d.errors.warnings > 0 || header.progressive));
+}
+
 QString headerFailure(const Decompressor& d)
 {
     if (d.source.endInserted)
@@ -427,29 +484,11 @@ Decoded readJpeg(QIODevice& in)
     job.cmykRow = cmykRow.data();
     if (!readRows(*d, job))
         return Decoded::failure(headerFailure(*d));
-    // The file ended early when rows are missing, or when the decoder had to fill in data after
-    // reaching the end (a warning), or when the scans of a progressive file stopped at the end.
-    if (job.linesRead < header.height ||
-        (d->source.endInserted && (d->errors.warnings > 0 || header.progressive)))
+    if (endedEarly(*d, header, job.linesRead, header.height))
         return Decoded::failure(reasons::truncated());
 
-    int dpiX = 0, dpiY = 0;
-    if (header.jfif && header.densityUnit == 1) {
-        dpiX = header.densityX;
-        dpiY = header.densityY;
-    } else if (header.jfif && header.densityUnit == 2) {
-        dpiX = int((qint64(header.densityX) * 254 + 50) / 100);
-        dpiY = int((qint64(header.densityY) * 254 + 50) / 100);
-    }
-    int orientation = 1;
-    if (header.exif) {
-        const ExifFacts facts = ExifFacts::parse(header.exif, header.exifSize);
-        orientation = facts.orientation;
-        if (dpiX == 0 && dpiY == 0) {
-            dpiX = facts.dpiX();
-            dpiY = facts.dpiY();
-        }
-    }
+    int dpiX = 0, dpiY = 0, orientation = 1;
+    storedResolution(header, dpiX, dpiY, orientation);
     d.reset();
     if (orientation != 1) {
         pixels = orientUpright(pixels, orientation);
@@ -464,6 +503,38 @@ Decoded readJpeg(QIODevice& in)
         return Decoded::failure(reasons::damaged());
     image.setDpi(dpiX, dpiY);
     return {image, QString()};
+}
+
+QString checkJpeg(QIODevice& in, JpegFacts& facts)
+{
+    unsigned char start[3] = {};
+    if (in.peek(reinterpret_cast<char*>(start), 3) < 2 || start[0] != 0xff || start[1] != 0xd8)
+        return reasons::notThisFormat("JPEG");
+    auto d = std::make_unique<Decompressor>();
+    initErrors(d->errors);
+    JpegHeader header;
+    if (!readHeader(*d, &in, header))
+        return headerFailure(*d);
+    if (!Image::sizeAllowed(header.width, header.height,
+                            header.colours == Colours::Grey ? ColourCode::Grey256 : ColourCode::Rgb24))
+        return reasons::tooLarge(header.width, header.height);
+    std::vector<JSAMPLE> scratch;
+    try {
+        scratch.resize(size_t(header.width / 8 + 2) * 4);
+    } catch (const std::bad_alloc&) {
+        return reasons::outOfMemory();
+    }
+    int linesRead = 0;
+    if (!skimRows(*d, header, scratch, linesRead))
+        return headerFailure(*d);
+    if (endedEarly(*d, header, linesRead, int(d->cinfo.output_height)))
+        return reasons::truncated();
+    facts.width = header.width;
+    facts.height = header.height;
+    facts.components = header.colours == Colours::Grey ? 1 : header.colours == Colours::Cmyk ? 4 : 3;
+    facts.adobeCmyk = header.colours == Colours::Cmyk && header.adobe;
+    storedResolution(header, facts.dpiX, facts.dpiY, facts.orientation);
+    return QString();
 }
 
 QString writeJpeg(const Image& image, QIODevice& out, int quality)

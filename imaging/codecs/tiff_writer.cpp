@@ -253,4 +253,26 @@ QString writeTiff(const Image& image, QIODevice& out)
     return QString();
 }
 
+QByteArray encodeGroup4(const Image& image, int blackIndex)
+{
+    if (image.isNull() || image.code() != ColourCode::Mono)
+        return QByteArray();
+    WriteSettings s;
+    s.bitsPerSample = 1;
+    s.compression = COMPRESSION_CCITTFAX4;
+    s.photometric = PHOTOMETRIC_MINISWHITE;
+    const qint64 rowBytes = (qint64(image.width()) + 7) / 8;
+    // The coder writes 1 bits as black runs.
+    const uchar flip = blackIndex == 0 ? 0xff : 0x00;
+    const RowPacker pack = [&](int y, uchar* row) {
+        const uchar* in = image.scanLine(y);
+        for (qint64 i = 0; i < rowBytes; ++i)
+            row[i] = in[i] ^ flip;
+    };
+    std::vector<uchar> coded;
+    if (!encodeStrip(image.width(), 0, image.height(), rowBytes, s, pack, coded))
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char*>(coded.data()), qsizetype(coded.size()));
+}
+
 }  // namespace tavlo::codecs

@@ -1,55 +1,14 @@
 #include "imaging/codecs/image_file.h"
 #include "tests/support/test_images.h"
+#include "tests/tools/tavlo_image_fixture.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace tavlo {
 namespace {
-
-using codecs::ImageFormat;
-
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-class TavloImage : public ::testing::Test {
-protected:
-    QString path(const QString& name) const { return m_folder.filePath(name); }
-
-    // Runs the tavlo-image built beside this test program with the words of the command line;
-    // "@name" stands for a file in the test's folder.
-    Outcome run(const QString& commandLine) const
-    {
-        QStringList arguments = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        for (QString& argument : arguments) {
-            if (argument.startsWith(QLatin1Char('@')))
-                argument = path(argument.mid(1));
-        }
-        QProcess process;
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tavlo-image"), arguments);
-        Outcome outcome;
-        if (!process.waitForFinished(60000))
-            return outcome;
-        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        outcome.out = QString::fromUtf8(process.readAllStandardOutput());
-        outcome.err = QString::fromUtf8(process.readAllStandardError());
-        return outcome;
-    }
-
-    void save(const Image& image, const QString& name, ImageFormat format = ImageFormat::Bmp) const
-    {
-        ASSERT_EQ(codecs::writeImageFile(image, path(name), format), QString());
-    }
-
-    QTemporaryDir m_folder;
-};
 
 TEST_F(TavloImage, InfoPrintsOneLinePerFileAndFailsForAnyUnreadableOne)
 {

@@ -1,10 +1,12 @@
 #include "imaging/codecs/exif_facts.h"
 #include "imaging/codecs/jpeg_codec.h"
+#include "tests/support/exif_segment.h"
 #include "tests/support/test_images.h"
+
+#include <QBuffer>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <vector>
 
 namespace tavlo::codecs {
@@ -21,41 +23,6 @@ bool near(QRgb a, QRgb b, int tolerance)
 QByteArray jpeg(const Image& image, int quality = 90)
 {
     return encode([quality](const Image& i, QIODevice& d) { return writeJpeg(i, d, quality); }, image);
-}
-
-// An EXIF block (APP1 payload) holding the orientation and, when dpi > 0, the resolution in inches.
-std::vector<unsigned char> exifBlock(int orientation, bool bigEndian, int dpiX = 0, int dpiY = 0)
-{
-    std::vector<unsigned char> b = {'E', 'x', 'i', 'f', 0, 0};
-    auto put = [&](std::uint32_t v, int size) {
-        for (int i = 0; i < size; ++i)
-            b.push_back(uchar(v >> 8 * (bigEndian ? size - 1 - i : i)));
-    };
-    b.push_back(bigEndian ? 'M' : 'I');
-    b.push_back(bigEndian ? 'M' : 'I');
-    put(42, 2), put(8, 4);
-    const unsigned entries = dpiX > 0 ? 4 : 1;
-    put(entries, 2);
-    put(0x0112, 2), put(3, 2), put(1, 4), put(unsigned(orientation), 2), put(0, 2);
-    const std::uint32_t values = 8 + 2 + entries * 12 + 4;
-    if (dpiX > 0) {
-        put(0x011a, 2), put(5, 2), put(1, 4), put(values, 4);
-        put(0x011b, 2), put(5, 2), put(1, 4), put(values + 8, 4);
-        put(0x0128, 2), put(3, 2), put(1, 4), put(2, 2), put(0, 2);
-    }
-    put(0, 4);
-    if (dpiX > 0)
-        put(std::uint32_t(dpiX) * 10, 4), put(10, 4), put(std::uint32_t(dpiY), 4), put(1, 4);
-    return b;
-}
-
-// The file with the EXIF block as an APP1 segment right after the start of image.
-QByteArray withExif(const QByteArray& file, const std::vector<unsigned char>& block)
-{
-    QByteArray segment("\xff\xe1", 2);
-    segment.append(char((block.size() + 2) >> 8)).append(char((block.size() + 2) & 0xff));
-    segment.append(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
-    return file.left(2) + segment + file.mid(2);
 }
 
 // Our files start with a JFIF segment: its density unit and densities set.
@@ -156,6 +123,56 @@ TEST(JpegWrite, QualityChangesTheFileAndIsClamped)
     // A file that lacks only its end marker is whole.
     const QByteArray whole = jpeg(image);
     EXPECT_TRUE(decode(whole.left(whole.size() - 2)).ok());
+}
+
+// checkJpeg reads without decoding in full: it must accept exactly the files readJpeg reads, with
+// the same reason for the others, and report the stored size and dots per inch readJpeg finds.
+TEST(JpegCheck, AcceptsWhatReadJpegReadsAndTellsTheStoredLayout)
+{
+    Image colour = sampleImage(ColourCode::Rgb24, 113, 157, Look{PaletteKind::Usual, Pattern::Smooth});
+    colour.setDpi(300, 150);
+    const QByteArray plain = jpeg(colour);
+    const QByteArray grey = jpeg(sampleImage(ColourCode::Grey256, 17, 9));
+    const QByteArray progressive = testData(QStringLiteral("jpeg/progressive.jpg"));
+    const QByteArray turned = withExif(withDensity(plain, 0, 1, 1), exifBlock(6, false, 72, 96));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int components;
+        bool adobeCmyk;
+        int orientation;
+    };
+    const Case cases[] = {
+        {"baseline", plain, 3, false, 1},
+        {"grey", grey, 1, false, 1},
+        {"progressive", progressive, 3, false, 1},
+        {"cmyk", testData(QStringLiteral("jpeg/cmyk.jpg")), 4, false, 1},
+        {"cmyk adobe", testData(QStringLiteral("jpeg/cmyk_adobe.jpg")), 4, true, 1},
+        {"exif turned", turned, 3, false, 6},
+        {"no end marker", plain.left(plain.size() - 2), 3, false, 1},
+        {"cut in the data", plain.left(plain.size() / 2), 0, false, 0},
+        {"progressive cut", progressive.left(progressive.size() * 3 / 4), 0, false, 0},
+        {"header only", plain.left(200), 0, false, 0},
+        {"not a jpeg", QByteArray("BM not a jpeg at all"), 0, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Decoded decoded = decode(readJpeg, c.bytes);
+        QBuffer buffer;
+        buffer.setData(c.bytes);
+        buffer.open(QIODevice::ReadOnly);
+        JpegFacts facts;
+        const QString reason = checkJpeg(buffer, facts);
+        EXPECT_EQ(reason, decoded.error);
+        if (!decoded.ok())
+            continue;
+        const bool quarter = c.orientation >= 5;
+        EXPECT_EQ(QSize(facts.width, facts.height), quarter ? sizeOf(decoded.image).transposed() : sizeOf(decoded.image));
+        EXPECT_EQ(QSize(facts.dpiX, facts.dpiY), quarter ? dpiOf(decoded.image).transposed() : dpiOf(decoded.image));
+        EXPECT_EQ(facts.components, c.components);
+        EXPECT_EQ(facts.adobeCmyk, c.adobeCmyk);
+        EXPECT_EQ(facts.orientation, c.orientation);
+    }
 }
 
 }  // namespace
