@@ -249,7 +249,8 @@ bool readRows(Decompressor& d, RowsJob& job)
 // Decodes every scan of the file at an eighth of its size, which still reads all of its coded
 // data (so damage and a missing end show) but skips most of the transform work. Rows go to one
 // scratch row of the caller's, wide enough for the scaled width.
-bool skimRows(Decompressor& d, const JpegHeader& header, std::vector<JSAMPLE>& scratch, int& linesRead)
+bool skimRows(Decompressor& d, const JpegHeader& header, std::vector<JSAMPLE>& scratch,
+              int& linesRead)
 {
     jpeg_decompress_struct& cinfo = d.cinfo;
     if (setjmp(d.errors.jump))
@@ -300,7 +301,8 @@ void storedResolution(const JpegHeader& header, int& dpiX, int& dpiY, int& orien
 // reaching the end (a warning), or when the scans of a progressive file stopped at the end.
 bool endedEarly(const Decompressor& d, const JpegHeader& header, int linesRead, int height)
 {
-    return linesRead < height || (d.source.endInserted && (d.errors.warnings > 0 || header.progressive));
+    return linesRead < height ||
+           (d.source.endInserted && (d.errors.warnings > 0 || header.progressive));
 }
 
 QString headerFailure(const Decompressor& d)
@@ -516,7 +518,8 @@ QString checkJpeg(QIODevice& in, JpegFacts& facts)
     if (!readHeader(*d, &in, header))
         return headerFailure(*d);
     if (!Image::sizeAllowed(header.width, header.height,
-                            header.colours == Colours::Grey ? ColourCode::Grey256 : ColourCode::Rgb24))
+                            header.colours == Colours::Grey ? ColourCode::Grey256
+                                                            : ColourCode::Rgb24))
         return reasons::tooLarge(header.width, header.height);
     std::vector<JSAMPLE> scratch;
     try {
@@ -531,7 +534,9 @@ QString checkJpeg(QIODevice& in, JpegFacts& facts)
         return reasons::truncated();
     facts.width = header.width;
     facts.height = header.height;
-    facts.components = header.colours == Colours::Grey ? 1 : header.colours == Colours::Cmyk ? 4 : 3;
+    facts.components = header.colours == Colours::Grey   ? 1
+                       : header.colours == Colours::Cmyk ? 4
+                                                         : 3;
     facts.adobeCmyk = header.colours == Colours::Cmyk && header.adobe;
     storedResolution(header, facts.dpiX, facts.dpiY, facts.orientation);
     return QString();

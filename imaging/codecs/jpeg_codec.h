@@ -26,13 +26,13 @@ Decoded readJpeg(QIODevice& in);
 
 // What a JPEG file holds, for passing its bytes on unchanged (a page of a PDF document).
 struct JpegFacts {
-    int width = 0;   // as stored, before the orientation is applied
+    int width = 0;  // as stored, before the orientation is applied
     int height = 0;
     int components = 3;      // 1 grey, 3 colour (YCbCr or RGB), 4 CMYK or YCCK
     bool adobeCmyk = false;  // CMYK stored inverted, as Adobe's encoders do
     int dpiX = 0;            // of the stored pixels, found as readJpeg finds them; 0 = none
     int dpiY = 0;
-    int orientation = 1;     // EXIF orientation 1..8 (exif_facts.h)
+    int orientation = 1;  // EXIF orientation 1..8 (exif_facts.h)
 };
 
 // Reads the header and all the coded data (decoded at an eighth of the size, which is several

@@ -29,9 +29,9 @@ Decoded readTiff(QIODevice& in);
 QString writeTiff(const Image& image, QIODevice& out);
 
 // The pixels of a 1-bit image as one block of CCITT Group 4 (ITU-T T.6) code, bits most
-// significant first, rows not byte-aligned, ending in the end-of-block code: what a PDF CCITTFaxDecode
-// filter with K = -1 reads. Pixels whose palette index is blackIndex (0 or 1) are coded as black
-// runs, the others as white. Empty when the image is not 1-bit or memory runs out.
+// significant first, rows not byte-aligned, ending in the end-of-block code: what a PDF
+// CCITTFaxDecode filter with K = -1 reads. Pixels whose palette index is blackIndex (0 or 1) are
+// coded as black runs, the others as white. Empty when the image is not 1-bit or memory runs out.
 QByteArray encodeGroup4(const Image& image, int blackIndex);
 
 }  // namespace tavlo::codecs

@@ -12,7 +12,7 @@ struct Paper {
 };
 
 constexpr Paper kPapers[] = {
-    {"A3", 297, 420}, {"A4", 210, 297}, {"A5", 148, 210}, {"B4", 257, 364},
+    {"A3", 297, 420}, {"A4", 210, 297},         {"A5", 148, 210},        {"B4", 257, 364},
     {"B5", 182, 257}, {"Letter", 215.9, 279.4}, {"Legal", 215.9, 355.6},
 };
 
@@ -22,7 +22,8 @@ constexpr double kPointsPerMm = 72.0 / 25.4;
 
 QSizeF physicalSize(int width, int height, int dpiX, int dpiY, int orientation)
 {
-    const QSizeF stored(width * 72.0 / (dpiX > 0 ? dpiX : 72), height * 72.0 / (dpiY > 0 ? dpiY : 72));
+    const QSizeF stored(width * 72.0 / (dpiX > 0 ? dpiX : 72),
+                        height * 72.0 / (dpiY > 0 ? dpiY : 72));
     return orientation >= 5 && orientation <= 8 ? stored.transposed() : stored;
 }
 
@@ -50,7 +51,8 @@ PagePlacement placePicture(const QSizeF& picture, const std::optional<QSizeF>& p
     QSizeF page = *paper;
     if (picture.width() > picture.height())
         page.transpose();
-    const double scale = std::min({1.0, page.width() / picture.width(), page.height() / picture.height()});
+    const double scale =
+        std::min({1.0, page.width() / picture.width(), page.height() / picture.height()});
     const QSizeF shown = picture * scale;
     const QPointF corner((page.width() - shown.width()) / 2, (page.height() - shown.height()) / 2);
     return {page, QRectF(corner, shown)};

@@ -21,7 +21,7 @@ using Object = QPDFObjectHandle;
 // The end of qpdf's output: the device. A refused write stops the writer by an exception.
 class DevicePipeline : public Pipeline {
 public:
-    explicit DevicePipeline(QIODevice& device) : Pipeline("device", nullptr), m_device(device) {}
+    explicit DevicePipeline(QIODevice& device) : Pipeline("device", nullptr), m_device(device) { }
 
     void write(unsigned char const* data, size_t size) override
     {
@@ -30,7 +30,7 @@ public:
             throw std::runtime_error("write failed");
         }
     }
-    void finish() override {}
+    void finish() override { }
 
     bool failed = false;
 
@@ -67,11 +67,13 @@ Object imageObject(QPDF& pdf, PdfImage& image)
     dict.replaceKey("/Height", Object::newInteger(image.height));
     dict.replaceKey("/BitsPerComponent", Object::newInteger(image.bitsPerComponent));
     if (image.colours == PdfImage::Colours::Indexed) {
-        const int entries = int(image.palette.size()) / (image.paletteBase == PdfImage::Colours::Grey ? 1 : 3);
-        dict.replaceKey("/ColorSpace",
-                        Object::newArray({Object::newName("/Indexed"), colourSpace(image.paletteBase),
-                                          Object::newInteger(entries - 1),
-                                          Object::newString(image.palette.toStdString())}));
+        const int entries =
+            int(image.palette.size()) / (image.paletteBase == PdfImage::Colours::Grey ? 1 : 3);
+        dict.replaceKey(
+            "/ColorSpace",
+            Object::newArray({Object::newName("/Indexed"), colourSpace(image.paletteBase),
+                              Object::newInteger(entries - 1),
+                              Object::newString(image.palette.toStdString())}));
     } else {
         dict.replaceKey("/ColorSpace", colourSpace(image.colours));
     }
@@ -114,7 +116,8 @@ Object imageObject(QPDF& pdf, PdfImage& image)
 
 Object rectangle(const QSizeF& size)
 {
-    return Object::newArray({Object::newInteger(0), Object::newInteger(0), Object::newReal(number(size.width())),
+    return Object::newArray({Object::newInteger(0), Object::newInteger(0),
+                             Object::newReal(number(size.width())),
                              Object::newReal(number(size.height()))});
 }
 
@@ -133,7 +136,8 @@ QString PdfDocument::write(QIODevice& out)
         pdf.emptyPDF();
         QPDFPageDocumentHelper pages(pdf);
         for (Page& page : m_pages) {
-            const std::array<double, 6> m = imageMatrix(page.placement.image, page.image.orientation);
+            const std::array<double, 6> m =
+                imageMatrix(page.placement.image, page.image.orientation);
             std::string content = "q";
             for (double value : m)
                 content += ' ' + number(value);
@@ -167,7 +171,8 @@ QString PdfDocument::write(QIODevice& out)
     } catch (const std::exception& e) {
         if (device.failed)
             return codecs::reasons::writeFailed();
-        return codecs::reasons::encodeFailed("PDF") + QStringLiteral(": ") + QString::fromStdString(e.what());
+        return codecs::reasons::encodeFailed("PDF") + QStringLiteral(": ") +
+               QString::fromStdString(e.what());
     }
     return QString();
 }
@@ -179,7 +184,9 @@ QString pdfDate(const QDateTime& time)
     if (offset == 0)
         return text + QLatin1Char('Z');
     text += offset < 0 ? QLatin1Char('-') : QLatin1Char('+');
-    return text + QStringLiteral("%1'%2'").arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0')).arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
+    return text + QStringLiteral("%1'%2'")
+                      .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+                      .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace tavlo::pdf

@@ -8,9 +8,9 @@ namespace tavlo::pdf {
 // Made by pdf_image_encoder.h (from an Image) or by page_image_reader.h (a JPEG file's own bytes).
 struct PdfImage {
     enum class Filter {
-        Flate,           // zlib; with the PNG predictors when `predicted`
-        Group4,          // CCITT Group 4, K = -1; a decoded 0 bit is the first colour (black)
-        Dct,             // a whole JPEG file
+        Flate,   // zlib; with the PNG predictors when `predicted`
+        Group4,  // CCITT Group 4, K = -1; a decoded 0 bit is the first colour (black)
+        Dct,     // a whole JPEG file
     };
     enum class Colours { Grey, Rgb, Cmyk, Indexed };
 

@@ -54,7 +54,9 @@ bool deflatePredicted(const Image& image, PdfImage& out)
     const bool grey = image.code() == ColourCode::Grey256;
     BandedDeflate::RowSource source;
     if (grey)
-        source = [&image, width](int y, uchar* row) { std::memcpy(row, image.scanLine(y), size_t(width)); };
+        source = [&image, width](int y, uchar* row) {
+            std::memcpy(row, image.scanLine(y), size_t(width));
+        };
     else
         source = [&converter](int y, uchar* row) { converter.rgb(y, row); };
     QByteArray& data = out.data;
@@ -67,7 +69,8 @@ bool deflatePredicted(const Image& image, PdfImage& out)
         return true;
     };
     out.predicted = true;
-    return BandedDeflate::compress(width, image.height(), grey ? 1 : 3, source, pageSettings(), sink);
+    return BandedDeflate::compress(width, image.height(), grey ? 1 : 3, source, pageSettings(),
+                                   sink);
 }
 
 // Palette indices and 4-bit grey levels: plain deflate of the packed rows. The PNG filters only
@@ -92,7 +95,8 @@ bool deflateRows(int rowBytes, int height, PackRow packRow, QByteArray& out)
                 status = deflate(&z, flush);
                 if (status == Z_STREAM_ERROR)
                     return false;
-                out.append(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size() - z.avail_out));
+                out.append(reinterpret_cast<const char*>(buffer.data()),
+                           qsizetype(buffer.size() - z.avail_out));
             } while (z.avail_out == 0);
             return flush != Z_FINISH || status == Z_STREAM_END;
         };
@@ -119,7 +123,8 @@ bool deflateNibbles(const Image& image, const uchar* levels, PdfImage& out)
                            const uchar* in = image.scanLine(y);
                            for (int x = 0; x < width; x += 2) {
                                const uchar first = levels ? levels[in[x]] : in[x];
-                               const uchar second = x + 1 < width ? (levels ? levels[in[x + 1]] : in[x + 1]) : 0;
+                               const uchar second =
+                                   x + 1 < width ? (levels ? levels[in[x + 1]] : in[x + 1]) : 0;
                                row[x / 2] = uchar((first << 4) | second);
                            }
                        },
@@ -187,9 +192,10 @@ QString encodePdfImage(const Image& image, PdfImage& out)
     case ColourCode::Palette256:
         out.colours = PdfImage::Colours::Indexed;
         out.palette = paletteBytes(palette, false);
-        ok = deflateRows(image.width(), image.height(),
-                         [&](int y, uchar* row) { std::memcpy(row, image.scanLine(y), size_t(image.width())); },
-                         out.data);
+        ok = deflateRows(
+            image.width(), image.height(),
+            [&](int y, uchar* row) { std::memcpy(row, image.scanLine(y), size_t(image.width())); },
+            out.data);
         break;
     case ColourCode::Grey256:
         out.colours = PdfImage::Colours::Grey;

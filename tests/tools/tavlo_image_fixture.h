@@ -37,7 +37,8 @@ protected:
             if (argument.startsWith(QLatin1Char('@')))
                 argument = path(argument.mid(1));
         }
-        return runProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/tavlo-image"), arguments);
+        return runProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/tavlo-image"),
+                          arguments);
     }
 
     // Runs any program (found on PATH) with these arguments and waits for its end.

@@ -34,11 +34,13 @@ protected:
     // The page sizes in points, from pdfinfo.
     std::vector<QSizeF> pageSizes(const QString& pdf) const
     {
-        const Outcome info = runProgram(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
-                                                                    QStringLiteral("-l"), QStringLiteral("9999"), pdf});
+        const Outcome info = runProgram(QStringLiteral("pdfinfo"),
+                                        {QStringLiteral("-f"), QStringLiteral("1"),
+                                         QStringLiteral("-l"), QStringLiteral("9999"), pdf});
         EXPECT_EQ(info.status, 0) << info.err.toStdString();
         std::vector<QSizeF> sizes;
-        static const QRegularExpression line(QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+) pts"));
+        static const QRegularExpression line(
+            QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+) pts"));
         for (auto match = line.globalMatch(info.out); match.hasNext();) {
             const QRegularExpressionMatch m = match.next();
             sizes.emplace_back(m.captured(1).toDouble(), m.captured(2).toDouble());
@@ -48,7 +50,8 @@ protected:
 
     std::vector<StoredImage> storedImages(const QString& pdf) const
     {
-        const Outcome list = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        const Outcome list =
+            runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         EXPECT_EQ(list.status, 0) << list.err.toStdString();
         std::vector<StoredImage> images;
         for (const QString& row : list.out.split(QLatin1Char('\n')).mid(2)) {
@@ -65,8 +68,8 @@ protected:
     {
         const QString prefix = path(QStringLiteral("extracted/img"));
         QDir().mkpath(path(QStringLiteral("extracted")));
-        const Outcome out =
-            runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-j"), QStringLiteral("-png"), pdf, prefix});
+        const Outcome out = runProgram(QStringLiteral("pdfimages"),
+                                       {QStringLiteral("-j"), QStringLiteral("-png"), pdf, prefix});
         EXPECT_EQ(out.status, 0) << out.err.toStdString();
         QStringList files;
         const QDir dir(path(QStringLiteral("extracted")));
@@ -77,7 +80,8 @@ protected:
 
     // Page `page` (from 1) drawn by pdftoppm, by default at 36 dots per inch (half a pixel per
     // point) in grey; options are pdftoppm's, separated by blanks.
-    QImage rendered(const QString& pdf, int page, const QString& options = QStringLiteral("-r 36 -gray")) const
+    QImage rendered(const QString& pdf, int page,
+                    const QString& options = QStringLiteral("-r 36 -gray")) const
     {
         const QString prefix = path(QStringLiteral("page"));
         QStringList arguments = options.split(QLatin1Char(' '));
@@ -85,7 +89,8 @@ protected:
                   << QStringLiteral("-l") << QString::number(page) << pdf << prefix;
         const Outcome out = runProgram(QStringLiteral("pdftoppm"), arguments);
         EXPECT_EQ(out.status, 0) << out.err.toStdString();
-        const QString suffix = options.contains(QLatin1String("-gray")) ? QStringLiteral(".pgm") : QStringLiteral(".ppm");
+        const QString suffix = options.contains(QLatin1String("-gray")) ? QStringLiteral(".pgm")
+                                                                        : QStringLiteral(".ppm");
         return QImage(prefix + suffix);
     }
 
@@ -106,7 +111,8 @@ bool samePartition(const Image& bits, const Image& original)
     const QRgb originalFirst = original.pixelColour(0, 0);
     for (int y = 0; y < bits.height(); ++y) {
         for (int x = 0; x < bits.width(); ++x) {
-            if ((bits.pixelColour(x, y) == bitsFirst) != (original.pixelColour(x, y) == originalFirst))
+            if ((bits.pixelColour(x, y) == bitsFirst) !=
+                (original.pixelColour(x, y) == originalFirst))
                 return false;
         }
     }
@@ -121,7 +127,8 @@ void expectSize(const QSizeF& actual, const QSizeF& expected)
 
 TEST_F(TavloImagePdf, EveryCodeBecomesAPageOfItsSizeAndComesBackPixelForPixel)
 {
-    Image photo = test::sampleImage(ColourCode::Rgb24, 64, 48, Look{PaletteKind::Usual, Pattern::Smooth});
+    Image photo =
+        test::sampleImage(ColourCode::Rgb24, 64, 48, Look{PaletteKind::Usual, Pattern::Smooth});
     photo.setDpi(150, 150);
     save(photo, QStringLiteral("00.jpg"), ImageFormat::Jpeg);
     Image colour300 = test::sampleImage(ColourCode::Rgb24, 131, 77);
@@ -136,23 +143,31 @@ TEST_F(TavloImagePdf, EveryCodeBecomesAPageOfItsSizeAndComesBackPixelForPixel)
         QString encoding;
     };
     const Page pages[] = {
-        {"01.bmp", test::sampleImage(ColourCode::Mono, 97, 61), QStringLiteral("gray"), 1, QStringLiteral("ccitt")},
-        {"02.bmp", test::sampleImage(ColourCode::Mono, 8, 5, Look{PaletteKind::WhiteBlack}), QStringLiteral("gray"), 1,
+        {"01.bmp", test::sampleImage(ColourCode::Mono, 97, 61), QStringLiteral("gray"), 1,
          QStringLiteral("ccitt")},
-        {"03.bmp", test::sampleImage(ColourCode::Mono, 64, 48, Look{PaletteKind::ColourPair, Pattern::Smooth}),
-         QStringLiteral("index"), 1,
-         QStringLiteral("ccitt")},
-        {"04.bmp", test::sampleImage(ColourCode::Palette16, 37, 23), QStringLiteral("index"), 4, QStringLiteral("image")},
-        {"05.bmp", test::sampleImage(ColourCode::Grey16, 19, 7), QStringLiteral("gray"), 4, QStringLiteral("image")},
-        {"06.bmp", test::sampleImage(ColourCode::Grey16, 19, 7, Look{PaletteKind::OddGreys}), QStringLiteral("index"), 4,
+        {"02.bmp", test::sampleImage(ColourCode::Mono, 8, 5, Look{PaletteKind::WhiteBlack}),
+         QStringLiteral("gray"), 1, QStringLiteral("ccitt")},
+        {"03.bmp",
+         test::sampleImage(ColourCode::Mono, 64, 48,
+                           Look{PaletteKind::ColourPair, Pattern::Smooth}),
+         QStringLiteral("index"), 1, QStringLiteral("ccitt")},
+        {"04.bmp", test::sampleImage(ColourCode::Palette16, 37, 23), QStringLiteral("index"), 4,
          QStringLiteral("image")},
+        {"05.bmp", test::sampleImage(ColourCode::Grey16, 19, 7), QStringLiteral("gray"), 4,
+         QStringLiteral("image")},
+        {"06.bmp", test::sampleImage(ColourCode::Grey16, 19, 7, Look{PaletteKind::OddGreys}),
+         QStringLiteral("index"), 4, QStringLiteral("image")},
         {"07.png", noResolution, QStringLiteral("index"), 8, QStringLiteral("image")},
-        {"08.bmp", test::sampleImage(ColourCode::Grey256, 113, 157), QStringLiteral("gray"), 8, QStringLiteral("image")},
-        {"09.bmp", test::sampleImage(ColourCode::Rgb555, 21, 13), QStringLiteral("rgb"), 8, QStringLiteral("image")},
+        {"08.bmp", test::sampleImage(ColourCode::Grey256, 113, 157), QStringLiteral("gray"), 8,
+         QStringLiteral("image")},
+        {"09.bmp", test::sampleImage(ColourCode::Rgb555, 21, 13), QStringLiteral("rgb"), 8,
+         QStringLiteral("image")},
         {"10.tif", colour300, QStringLiteral("rgb"), 8, QStringLiteral("image")},
-        {"11.bmp", test::sampleImage(ColourCode::Rgb32, 5, 3), QStringLiteral("rgb"), 8, QStringLiteral("image")},
+        {"11.bmp", test::sampleImage(ColourCode::Rgb32, 5, 3), QStringLiteral("rgb"), 8,
+         QStringLiteral("image")},
     };
-    QStringList arguments = {QStringLiteral("pdf"), QStringLiteral("@out.pdf"), QStringLiteral("@00.jpg")};
+    QStringList arguments = {QStringLiteral("pdf"), QStringLiteral("@out.pdf"),
+                             QStringLiteral("@00.jpg")};
     for (const Page& page : pages) {
         const QString name = QLatin1String(page.name);
         const ImageFormat format = name.endsWith(QLatin1String(".png"))   ? ImageFormat::Png
@@ -210,7 +225,9 @@ TEST_F(TavloImagePdf, EveryCodeBecomesAPageOfItsSizeAndComesBackPixelForPixel)
     }
 
     const Outcome info = runProgram(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.out.contains(QRegularExpression(QStringLiteral("Title: +請求書 2026年12月\n")))) << info.out.toStdString();
+    EXPECT_TRUE(
+        info.out.contains(QRegularExpression(QStringLiteral("Title: +請求書 2026年12月\n"))))
+        << info.out.toStdString();
     EXPECT_TRUE(info.out.contains(QRegularExpression(QStringLiteral("Producer: +Tavlo\n"))));
     EXPECT_TRUE(info.out.contains(QRegularExpression(QStringLiteral("CreationDate: +\\S+"))));
 }
@@ -256,12 +273,14 @@ TEST_F(TavloImagePdf, AFolderGivesItsImagesInNameOrderAndDashWritesToStandardOut
     const Outcome shown = runProgram(
         QStringLiteral("script"),
         {QStringLiteral("-qec"),
-         QCoreApplication::applicationDirPath() + QStringLiteral("/tavlo-image pdf ") + path(QStringLiteral("t.pdf")) +
-             QLatin1Char(' ') + path(QStringLiteral("Temp")),
+         QCoreApplication::applicationDirPath() + QStringLiteral("/tavlo-image pdf ") +
+             path(QStringLiteral("t.pdf")) + QLatin1Char(' ') + path(QStringLiteral("Temp")),
          QStringLiteral("/dev/null")});
     EXPECT_EQ(shown.status, 0);
-    for (const QString& line : {QStringLiteral("[1/3] "), QStringLiteral("[2/3] "), QStringLiteral("[3/3] ")})
-        EXPECT_TRUE(shown.out.contains(line + path(QStringLiteral("Temp")))) << shown.out.toStdString();
+    for (const QString& line :
+         {QStringLiteral("[1/3] "), QStringLiteral("[2/3] "), QStringLiteral("[3/3] ")})
+        EXPECT_TRUE(shown.out.contains(line + path(QStringLiteral("Temp"))))
+            << shown.out.toStdString();
 }
 
 TEST_F(TavloImagePdf, NothingIsWrittenWhenAnInputCannotBeReadOrOutIsNotAPdf)
@@ -283,7 +302,8 @@ TEST_F(TavloImagePdf, NothingIsWrittenWhenAnInputCannotBeReadOrOutIsNotAPdf)
         const char* named;
         QString reason;
     } cases[] = {
-        {"@out.pdf @good.bmp @damaged.bmp @good.bmp", "damaged.bmp", QStringLiteral("ﾌｧｲﾙが途中で終わっています")},
+        {"@out.pdf @good.bmp @damaged.bmp @good.bmp", "damaged.bmp",
+         QStringLiteral("ﾌｧｲﾙが途中で終わっています")},
         {"@out.pdf @missing.bmp", "missing.bmp", QStringLiteral("ﾌｧｲﾙがありません")},
         {"@out.pdf @good.bmp @empty", "empty", QStringLiteral("画像ﾌｧｲﾙがありません")},
         {"@new.pdf @damaged.bmp", "damaged.bmp", QStringLiteral("ﾌｧｲﾙが途中で終わっています")},
@@ -294,10 +314,12 @@ TEST_F(TavloImagePdf, NothingIsWrittenWhenAnInputCannotBeReadOrOutIsNotAPdf)
         SCOPED_TRACE(c.arguments);
         const Outcome outcome = run(QStringLiteral("pdf ") + QLatin1String(c.arguments));
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_TRUE(outcome.err.startsWith(path(QLatin1String(c.named)))) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.startsWith(path(QLatin1String(c.named))))
+            << outcome.err.toStdString();
         EXPECT_TRUE(outcome.err.contains(c.reason)) << outcome.err.toStdString();
     }
-    EXPECT_EQ(bytesOf(QStringLiteral("out.pdf")), QByteArray("%PDF-1.4 the document that was there"));
+    EXPECT_EQ(bytesOf(QStringLiteral("out.pdf")),
+              QByteArray("%PDF-1.4 the document that was there"));
     EXPECT_EQ(bytesOf(QStringLiteral("good.bmp")), good);
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("new.pdf"))));
     EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files).size(), 3);  // no temporary file left
@@ -315,7 +337,8 @@ TEST_F(TavloImagePdf, NothingIsWrittenWhenAnInputCannotBeReadOrOutIsNotAPdf)
 // as the imaging control shows it.
 TEST_F(TavloImagePdf, AJpegTurnedByExifStandsUprightOnItsPage)
 {
-    Image photo = test::sampleImage(ColourCode::Rgb24, 48, 32, Look{PaletteKind::Usual, Pattern::Smooth, 11});
+    Image photo =
+        test::sampleImage(ColourCode::Rgb24, 48, 32, Look{PaletteKind::Usual, Pattern::Smooth, 11});
     photo.setDpi(72, 72);
     QByteArray plain;
     {
@@ -344,13 +367,16 @@ TEST_F(TavloImagePdf, AJpegTurnedByExifStandsUprightOnItsPage)
         expectSize(sizes[size_t(orientation - 1)], QSizeF(expected.width(), expected.height()));
         // At 72 dots per inch every image pixel is one rendered pixel.
         const QString prefix = path(QStringLiteral("shown"));
-        ASSERT_EQ(runProgram(QStringLiteral("pdftoppm"),
-                             {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), QStringLiteral("-f"),
-                              QString::number(orientation), QStringLiteral("-l"), QString::number(orientation), pdf, prefix})
-                      .status,
-                  0);
-        const Image shown = Image::fromStorage(QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_BGR888),
-                                               ColourCode::Rgb24);
+        ASSERT_EQ(
+            runProgram(QStringLiteral("pdftoppm"),
+                       {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
+                        QStringLiteral("-f"), QString::number(orientation), QStringLiteral("-l"),
+                        QString::number(orientation), pdf, prefix})
+                .status,
+            0);
+        const Image shown = Image::fromStorage(
+            QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_BGR888),
+            ColourCode::Rgb24);
         ASSERT_EQ(test::sizeOf(shown), test::sizeOf(expected));
         EXPECT_LT(test::meanDifference(shown, expected), 4.0);
     }

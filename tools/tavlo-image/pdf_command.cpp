@@ -28,7 +28,8 @@ struct PdfRequest {
 
 QString usage()
 {
-    return QStringLiteral("usage: tavlo-image pdf OUT.pdf|- IN|FOLDER... [--paper %1] [--title TEXT]")
+    return QStringLiteral(
+               "usage: tavlo-image pdf OUT.pdf|- IN|FOLDER... [--paper %1] [--title TEXT]")
         .arg(pdf::paperNames().join(QLatin1Char('|')));
 }
 
@@ -43,7 +44,8 @@ QString parse(const QStringList& arguments, PdfRequest& request)
             const std::optional<QString> name = cursor.take();
             request.paper = name ? pdf::paperSize(*name) : std::nullopt;
             if (!request.paper)
-                return QStringLiteral("--paper needs one of ") + pdf::paperNames().join(QLatin1Char(' '));
+                return QStringLiteral("--paper needs one of ") +
+                       pdf::paperNames().join(QLatin1Char(' '));
         } else if (argument == QLatin1String("--title")) {
             const std::optional<QString> title = cursor.take();
             if (!title)
@@ -66,9 +68,10 @@ QString parse(const QStringList& arguments, PdfRequest& request)
 QStringList folderImages(const QString& folder)
 {
     static const QStringList kPatterns = {
-        QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.png"),
-        QStringLiteral("*.gif"), QStringLiteral("*.tif"), QStringLiteral("*.tiff"), QStringLiteral("*.pcx"),
-        QStringLiteral("*.jp2"), QStringLiteral("*.j2k"), QStringLiteral("*.jpc")};
+        QStringLiteral("*.bmp"),  QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
+        QStringLiteral("*.png"),  QStringLiteral("*.gif"), QStringLiteral("*.tif"),
+        QStringLiteral("*.tiff"), QStringLiteral("*.pcx"), QStringLiteral("*.jp2"),
+        QStringLiteral("*.j2k"),  QStringLiteral("*.jpc")};
     const QDir dir(folder);
     QStringList paths;
     for (const QString& name : dir.entryList(kPatterns, QDir::Files, QDir::Name | QDir::IgnoreCase))
@@ -152,7 +155,8 @@ int runPdf(const QStringList& arguments, QTextStream& err, bool progress)
         },
         [&](int i) {
             pdf::PdfImage& image = images[size_t(i)];
-            const QSizeF size = pdf::physicalSize(image.width, image.height, image.dpiX, image.dpiY, image.orientation);
+            const QSizeF size = pdf::physicalSize(image.width, image.height, image.dpiX, image.dpiY,
+                                                  image.orientation);
             document.addPage(std::move(image), pdf::placePicture(size, request.paper));
             if (progress)
                 err << "[" << (i + 1) << "/" << files.size() << "] " << files[i] << Qt::endl;

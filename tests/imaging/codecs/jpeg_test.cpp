@@ -129,7 +129,8 @@ TEST(JpegWrite, QualityChangesTheFileAndIsClamped)
 // the same reason for the others, and report the stored size and dots per inch readJpeg finds.
 TEST(JpegCheck, AcceptsWhatReadJpegReadsAndTellsTheStoredLayout)
 {
-    Image colour = sampleImage(ColourCode::Rgb24, 113, 157, Look{PaletteKind::Usual, Pattern::Smooth});
+    Image colour =
+        sampleImage(ColourCode::Rgb24, 113, 157, Look{PaletteKind::Usual, Pattern::Smooth});
     colour.setDpi(300, 150);
     const QByteArray plain = jpeg(colour);
     const QByteArray grey = jpeg(sampleImage(ColourCode::Grey256, 17, 9));
@@ -167,8 +168,10 @@ TEST(JpegCheck, AcceptsWhatReadJpegReadsAndTellsTheStoredLayout)
         if (!decoded.ok())
             continue;
         const bool quarter = c.orientation >= 5;
-        EXPECT_EQ(QSize(facts.width, facts.height), quarter ? sizeOf(decoded.image).transposed() : sizeOf(decoded.image));
-        EXPECT_EQ(QSize(facts.dpiX, facts.dpiY), quarter ? dpiOf(decoded.image).transposed() : dpiOf(decoded.image));
+        EXPECT_EQ(QSize(facts.width, facts.height),
+                  quarter ? sizeOf(decoded.image).transposed() : sizeOf(decoded.image));
+        EXPECT_EQ(QSize(facts.dpiX, facts.dpiY),
+                  quarter ? dpiOf(decoded.image).transposed() : dpiOf(decoded.image));
         EXPECT_EQ(facts.components, c.components);
         EXPECT_EQ(facts.adobeCmyk, c.adobeCmyk);
         EXPECT_EQ(facts.orientation, c.orientation);

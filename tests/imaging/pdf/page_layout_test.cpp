@@ -52,9 +52,16 @@ TEST(PageLayout, OnPaperThePictureIsCentredAtItsSizeAndShrunkOnlyToFit)
     const Case cases[] = {
         {"smaller", {100, 200}, a4, {(kA4Width - 100) / 2, (kA4Height - 200) / 2, 100, 200}},
         {"exactly the paper", a4, a4, {0, 0, kA4Width, kA4Height}},
-        {"too wide", {kA4Width * 2, 100}, a4.transposed(), {0, (kA4Width - 100 * kA4Height / (kA4Width * 2)) / 2, kA4Height, 100 * kA4Height / (kA4Width * 2)}},
+        {"too wide",
+         {kA4Width * 2, 100},
+         a4.transposed(),
+         {0, (kA4Width - 100 * kA4Height / (kA4Width * 2)) / 2, kA4Height,
+          100 * kA4Height / (kA4Width * 2)}},
         {"too high", {100, kA4Height * 4}, a4, {(kA4Width - 25) / 2, 0, 25, kA4Height}},
-        {"landscape turns the paper", {800, 500}, a4.transposed(), {(kA4Height - 800) / 2, (kA4Width - 500) / 2, 800, 500}},
+        {"landscape turns the paper",
+         {800, 500},
+         a4.transposed(),
+         {(kA4Height - 800) / 2, (kA4Width - 500) / 2, 800, 500}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -78,13 +85,16 @@ TEST(PageLayout, ImageMatrixTurnsTheStoredCornersUpright)
         QPointF first;
         QPointF last;
     } expected[8] = {
-        {topLeft, topRight},     {topRight, topLeft},  {bottomRight, bottomLeft}, {bottomLeft, bottomRight},
-        {topLeft, bottomLeft},   {topRight, bottomRight}, {bottomRight, topRight},  {bottomLeft, topLeft},
+        {topLeft, topRight},       {topRight, topLeft},   {bottomRight, bottomLeft},
+        {bottomLeft, bottomRight}, {topLeft, bottomLeft}, {topRight, bottomRight},
+        {bottomRight, topRight},   {bottomLeft, topLeft},
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
         const std::array<double, 6> m = imageMatrix(target, orientation);
-        auto map = [&m](double s, double t) { return QPointF(m[0] * s + m[2] * t + m[4], m[1] * s + m[3] * t + m[5]); };
+        auto map = [&m](double s, double t) {
+            return QPointF(m[0] * s + m[2] * t + m[4], m[1] * s + m[3] * t + m[5]);
+        };
         EXPECT_EQ(map(0, 1), expected[orientation - 1].first);
         EXPECT_EQ(map(1, 1), expected[orientation - 1].last);
     }
@@ -95,8 +105,10 @@ TEST(PdfDate, LocalTimeCarriesItsOffsetFromUtc)
 {
     const QDate day(2026, 12, 7);
     const QTime time(9, 5, 3);
-    EXPECT_EQ(pdfDate(QDateTime(day, time, QTimeZone(9 * 3600))), QStringLiteral("D:20261207090503+09'00'"));
-    EXPECT_EQ(pdfDate(QDateTime(day, time, QTimeZone(-(3 * 3600 + 1800)))), QStringLiteral("D:20261207090503-03'30'"));
+    EXPECT_EQ(pdfDate(QDateTime(day, time, QTimeZone(9 * 3600))),
+              QStringLiteral("D:20261207090503+09'00'"));
+    EXPECT_EQ(pdfDate(QDateTime(day, time, QTimeZone(-(3 * 3600 + 1800)))),
+              QStringLiteral("D:20261207090503-03'30'"));
     EXPECT_EQ(pdfDate(QDateTime(day, time, QTimeZone::utc())), QStringLiteral("D:20261207090503Z"));
 }
 
