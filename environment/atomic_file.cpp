@@ -1,5 +1,7 @@
 #include "environment/atomic_file.h"
 
+#include "environment/disk_calls.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -8,15 +10,20 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavlo {
 namespace {
 
+constexpr char kTemporaryPrefix[] = ".tavlo-";
+constexpr int kTemporaryRandom = 6;  // the XXXXXX of mkostemp
+
 QString systemReason(int error)
 {
     switch (error) {
+    case ENODEV: return AtomicFile::notRegularFileReason();
     case ENOSPC:
     case EDQUOT: return QStringLiteral("ﾃﾞｨｽｸの空き容量が足りません");
     case EACCES:
@@ -66,16 +73,23 @@ private:
     qint64 m_sinceHint = 0;
 };
 
-// Syncs the folder that holds path, so a rename inside it is on the disk.
-void syncFolderOf(const QByteArray& path)
+// The folder that holds path.
+QByteArray folderOf(const QByteArray& path)
 {
     const int slash = path.lastIndexOf('/');
-    const QByteArray folder = slash > 0 ? path.left(slash) : QByteArray(slash == 0 ? "/" : ".");
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    return slash > 0 ? path.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+}
+
+// 0 when nothing is at path or a regular file is (a link followed); ENODEV for a device, pipe,
+// socket or anything else that a rename would turn into a plain file; EISDIR for a folder.
+int targetKind(const QByteArray& path)
+{
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return 0;
+    if (S_ISREG(st.st_mode))
+        return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
 }
 
 }  // namespace
@@ -111,22 +125,68 @@ AtomicFile::~AtomicFile()
     }
 }
 
+QString AtomicFile::notRegularFileReason()
+{
+    return QStringLiteral("通常のﾌｧｲﾙではないため書き込めません");
+}
+
+bool AtomicFile::isTemporaryName(const QString& fileName)
+{
+    const QLatin1String prefix(kTemporaryPrefix);
+    if (fileName.size() != prefix.size() + kTemporaryRandom || !fileName.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < fileName.size(); ++i) {
+        const QChar c = fileName[i];
+        if (!(c.isDigit() || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+            return false;
+    }
+    return true;
+}
+
+int AtomicFile::removeStaleTemporaries(const QString& folder)
+{
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return 0;
+    int removed = 0;
+    const QStringList names = dir.entryList({QLatin1String(kTemporaryPrefix) + QLatin1Char('*')},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isTemporaryName(name))
+            continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        // O_NOFOLLOW: a link given our name is not ours; a device or pipe is never opened.
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // The lock is free only when no writer holds the file any longer.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::unlink(path.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
+}
+
 bool AtomicFile::open()
 {
     const QFileInfo info(m_target);
-    if (info.isDir()) {
-        m_error = systemReason(EISDIR);
+    if (const int kind = targetKind(QFile::encodeName(info.absoluteFilePath())); kind != 0) {
+        m_error = systemReason(kind);
         return false;
     }
     const QString folder = info.absolutePath();
-    const QByteArray pattern =
-        QFile::encodeName(folder + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    QByteArray path = pattern;
+    QByteArray path = QFile::encodeName(folder + QLatin1Char('/')) + kTemporaryPrefix +
+                      QByteArray(kTemporaryRandom, 'X');
     const int fd = ::mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) {
         m_error = systemReason(errno);
         return false;
     }
+    // Held until the file is closed, after the rename: removeStaleTemporaries leaves it alone.
+    ::flock(fd, LOCK_EX);
     m_tempPath = path;
     m_file = std::make_unique<WritebackFile>();
     if (!m_file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
@@ -170,16 +230,22 @@ bool AtomicFile::commit()
                             : (0666 & ~currentUmask());
     if (::fchmod(fd, mode) != 0)
         return fail(errno);
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    m_file->close();
-    if (::rename(temp.constData(), target.constData()) != 0)
-        return fail(errno);
+    DiskCalls& calls = diskCalls();
+    if (const int error = calls.syncFile(fd))
+        return fail(error);
+    // Checked again just before the rename: something other than a file may have been put there
+    // while the data were written.
+    if (const int kind = targetKind(target))
+        return fail(kind);
+    // Renamed while still open (and locked), so no cleanup can take it between close and rename.
+    if (const int error = calls.rename(temp, target))
+        return fail(error);
     m_committed = true;
+    m_file->close();
     m_file.reset();
     // The file is whole under its name. Syncing the folder puts the name on the disk too; where a
     // file system cannot sync folders the rename still stands, so this step cannot fail the save.
-    syncFolderOf(target);
+    calls.syncFolder(folderOf(target));
     return true;
 }
 
