@@ -6,7 +6,8 @@
 namespace tavlo {
 
 // Code page 932 (Shift-JIS as Windows writes it), the encoding of "User.xml" and "UserData.ini".
-// Conversions go through glibc's iconv ("CP932").
+// Conversions use tables built once from glibc's iconv ("CP932"), so a text or file full of
+// characters the other side lacks converts as fast as any other.
 class Cp932 {
 public:
     // Bytes to text. A byte sequence that is not code page 932 becomes U+FFFD and the rest is
