@@ -1,6 +1,5 @@
 #include "environment/settings_store.h"
 
-#include "environment/cp932.h"
 #include "environment/desktop_entry.h"
 #include "environment/desktop_services.h"
 #include "environment/environment_log.h"
@@ -80,12 +79,24 @@ void SettingsStore::GetTxt(const QString& sFL, bool& bOk)
     if (dv >= 0)
         m_filePath.replace(dv, 7, QStringLiteral(".xml"));
 
+    m_backupPath.clear();
+    m_encoding = SettingsFileText::Encoding::Cp932;
     FileSystem& files = fileSystem();
     if (files.fileExists(m_filePath)) {
-        const std::optional<QByteArray> bytes = files.readFile(m_filePath);
-        if (!bytes)
+        const std::optional<QByteArray> bytes = files.readFile(m_filePath, kMaxFileBytes);
+        if (!bytes || bytes->size() > kMaxFileBytes) {
+            loadFileBytes(QByteArray());
+            setAside(bytes ? QStringLiteral("大きすぎます (上限 %1 MB)").arg(kMaxFileBytes >> 20)
+                           : QStringLiteral("読み取りできません"),
+                     true);
             return;
-        loadFileBytes(*bytes);
+        }
+        if (loadFileBytes(*bytes))
+            setAside(QStringLiteral("文字として読めない部分があります"), true);
+    } else if (files.anythingAt(m_filePath)) {
+        loadFileBytes(QByteArray());
+        setAside(QStringLiteral("通常のﾌｧｲﾙではありません"), false);
+        return;
     } else {
         if (!files.createEmptyFile(m_filePath))
             return;
@@ -94,18 +105,27 @@ void SettingsStore::GetTxt(const QString& sFL, bool& bOk)
     bOk = true;
 }
 
-void SettingsStore::loadFileBytes(const QByteArray& bytes)
+bool SettingsStore::loadFileBytes(const QByteArray& bytes)
 {
     // A file whose first line is empty counts as empty: the next save replaces it whole.
     const bool firstLineEmpty = bytes.isEmpty() || bytes.front() == '\r' || bytes.front() == '\n';
-    m_text = firstLineEmpty ? QString() : Cp932::decode(bytes);
+    m_text.clear();
+    m_encoding = SettingsFileText::Encoding::Cp932;
+    bool damaged = false;
+    if (!firstLineEmpty) {
+        SettingsFileText::Decoded decoded = SettingsFileText::decode(bytes);
+        m_text = std::move(decoded.text);
+        m_encoding = decoded.encoding;
+        damaged = decoded.damaged;
+    }
     if (m_text.isEmpty())
         m_text = MakTag(NewFile, rootName, QString(breakMark));
+    return damaged;
 }
 
 QByteArray SettingsStore::fileBytes() const
 {
-    return Cp932::encode(m_text);
+    return SettingsFileText::encode(m_text, m_encoding);
 }
 
 void SettingsStore::GetGtx(const QString& sGp)
@@ -140,7 +160,34 @@ void SettingsStore::SetTxt(bool& bOk)
 {
     if (m_filePath.isEmpty())
         return;
-    bOk = fileSystem().writeFileAtomically(m_filePath, fileBytes());
+    m_lastError.clear();
+    FileSystem& files = fileSystem();
+    if (!m_backupPath.isEmpty() && files.fileExists(m_filePath)) {
+        if (!files.keepAs(m_filePath, m_backupPath)) {
+            m_lastError = QStringLiteral("元のﾌｧｲﾙを ") + m_backupPath +
+                         QStringLiteral(" として残せません");
+            bOk = false;
+            return;
+        }
+    }
+    m_backupPath.clear();  // kept once; what is written now is the program's own
+    bOk = files.writeFileAtomically(m_filePath, fileBytes(), &m_lastError);
+}
+
+void SettingsStore::setAside(const QString& reason, bool keep)
+{
+    QString text = QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + m_filePath +
+                   QStringLiteral(") が読み込めません: ") + reason +
+                   QStringLiteral("\r読めない設定は既定の値で始めます");
+    if (keep) {
+        FileSystem& files = fileSystem();
+        m_backupPath = m_filePath + QStringLiteral(".bak");
+        for (int n = 2; files.anythingAt(m_backupPath) && n < 1000; ++n)
+            m_backupPath = m_filePath + QStringLiteral(".bak") + QString::number(n);
+        text += QStringLiteral("\r元のﾌｧｲﾙは終了時に ") + m_backupPath +
+                QStringLiteral(" として残します");
+    }
+    userPrompt().message(programTitle(), text);
 }
 
 void SettingsStore::SetGtx()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "environment/setting_value.h"
+#include "environment/settings_file_text.h"
 
 #include <QByteArray>
 #include <QPointer>
@@ -90,7 +91,15 @@ public:
     // the same name ending in ".xml". A missing file is created empty; an empty file, or one whose
     // first line is empty, loads as the skeleton of a new file (kept in memory only). bOk is false
     // when the file could not be read or created.
+    // A file that is there but cannot be used is told in a message and never silently replaced:
+    // one that cannot be read, or is larger than kMaxFileBytes, loads as the skeleton; one with
+    // bytes that are not text loads what can be read. The next SetTxt first keeps the file as
+    // "<name>.bak" (the first free of ".bak", ".bak2", ...; the message names it). Anything other
+    // than a regular file at sFL (a pipe, a device) is left alone and loads as the skeleton.
     void GetTxt(const QString& sFL, bool& bOk);
+
+    // The largest settings file read: the program's own files stay below 100 KB.
+    static constexpr qint64 kMaxFileBytes = qint64(4) << 20;
 
     // Makes sGp the current section and copies its body into the section text. A missing section
     // reads as empty, so every read in it gives its default.
@@ -106,10 +115,17 @@ public:
     // the closing one first) shows the damage message and gives vDef.
     SettingValue vGtVal(const QString& sKy, const SettingValue& vDef);
 
-    // Writes the text to the settings file whole, in code page 932, through a temporary file that
-    // replaces the old one only when complete. bOk false when that failed (the old file is then
-    // whole); bOk untouched when no file was loaded.
+    // Writes the text to the settings file whole, in code page 932 (or the encoding the file was
+    // read in), through a temporary file that replaces the old one only when complete. bOk false
+    // when that failed (the old file is then whole, and lastError() says why); bOk untouched when
+    // no file was loaded.
     void SetTxt(bool& bOk);
+
+    // Why the last SetTxt failed, in Japanese.
+    const QString& lastError() const { return m_lastError; }
+
+    // Where the next SetTxt keeps the file that could not be read; "" when nothing is kept.
+    const QString& backupPath() const { return m_backupPath; }
 
     // Puts the section text back into the text under the current section name; a section not in
     // the text yet goes just before "</運用>" (or, when the text has none, at the end followed by
@@ -129,11 +145,13 @@ public:
     // The working copy of the current section's body.
     const QString& sectionText() const { return m_sectionText; }
 
-    // Makes the file's bytes the text, as GetTxt does after reading them: code page 932, and an
-    // empty file or one whose first line is empty gives the skeleton of a new file.
-    void loadFileBytes(const QByteArray& bytes);
+    // Makes the file's bytes the text, as GetTxt does after reading them: code page 932 (or
+    // UTF-8 / UTF-16, see SettingsFileText), and an empty file or one whose first line is empty
+    // gives the skeleton of a new file. True when some bytes were no text (the file is damaged).
+    bool loadFileBytes(const QByteArray& bytes);
 
-    // The text as the file's bytes (code page 932; a character it cannot hold becomes "?").
+    // The text as the file's bytes (code page 932, a character it cannot hold becoming "?"; or
+    // the encoding the file was read in).
     QByteArray fileBytes() const;
 
 private:
@@ -149,11 +167,18 @@ private:
 
     void showDamage(const QString& name) const;
 
+    // Tells that the file could not be used (reason), and arranges for it to be kept at the next
+    // save unless keep is false.
+    void setAside(const QString& reason, bool keep);
+
     QPointer<QWidget> m_ownerWindow;
     QString m_filePath;
     QString m_text;
     QString m_sectionText;
     QString m_sectionName;
+    SettingsFileText::Encoding m_encoding = SettingsFileText::Encoding::Cp932;
+    QString m_backupPath;
+    QString m_lastError;
 };
 
 // The shared settings store, created on first use.

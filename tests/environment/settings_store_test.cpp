@@ -1,3 +1,5 @@
+#include "environment/atomic_file.h"
+#include "environment/file_system.h"
 #include "environment/settings_store.h"
 #include "tests/environment/settings_test_support.h"
 #include "tests/support/recording_prompt.h"
@@ -5,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace tavlo {
@@ -249,6 +254,135 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
     ok = true;
     store.SetTxt(ok);
     EXPECT_FALSE(ok);
+}
+
+// A file an editor saved as UTF-8 or UTF-16 reads as such, and goes back in the same encoding, so a
+// character code page 932 lacks (Hangul here) is not turned into "?".
+TEST_F(SettingsFile, Utf8AndUtf16FilesAreReadAndWrittenBackInTheirEncoding)
+{
+    const QString text = QStringLiteral("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <") +
+                         user + QStringLiteral(">\r\n      <K>스캔-001</K>\r\n   </") + user +
+                         QStringLiteral(">\r\n</運用>");
+    const auto utf16 = [&](QStringConverter::Encoding encoding, bool mark) {
+        QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom
+                                              : QStringConverter::Flag::Default);
+        return QByteArray(encoder.encode(text));
+    };
+    const std::pair<const char*, QByteArray> files[] = {
+        {"UTF-8", text.toUtf8()},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + text.toUtf8()},
+        {"UTF-16LE with mark", utf16(QStringConverter::Utf16LE, true)},
+        {"UTF-16BE with mark", utf16(QStringConverter::Utf16BE, true)},
+        {"UTF-16LE without mark", utf16(QStringConverter::Utf16LE, false)},
+    };
+    for (const auto& [what, bytes] : files) {
+        SCOPED_TRACE(what);
+        load(bytes);
+        store.GetGtx(user);
+        EXPECT_EQ(read(QStringLiteral("K")), QStringLiteral("스캔-001"));
+        commit(user, {{QStringLiteral("L"), QStringLiteral("한")}});
+        const SettingsFileText::Decoded back = SettingsFileText::decode(save());
+        EXPECT_FALSE(back.damaged);
+        EXPECT_TRUE(back.text.contains(QStringLiteral("<K>스캔-001</K>")));
+        EXPECT_TRUE(back.text.contains(QStringLiteral("<L>한</L>")));
+    }
+    EXPECT_TRUE(prompt.shown.isEmpty());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("User.xml.bak"))));
+}
+
+// A file that is there but cannot be used is told at start and kept beside the new one at the
+// first save, under the name the message gave; later saves do not touch the kept file, and an
+// older kept file is not replaced. (Unreadable comes through the file system: as root every file
+// can be read.)
+TEST_F(SettingsFile, AFileThatCannotBeUsedIsToldAndKeptOnceAsBak)
+{
+    struct Unreadable : FileSystem {
+        std::optional<QByteArray> readFile(const QString&, qint64) override { return std::nullopt; }
+    };
+    QByteArray big(SettingsStore::kMaxFileBytes + 1, 'x');
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        bool unreadable;
+        const char* reason;
+    } cases[] = {
+        {"unreadable", golden(QStringLiteral("two_sections.xml")), true, "読み取りできません"},
+        {"too large", big, false, "大きすぎます"},
+        {"binary", QByteArray("\x01\x02\x00\xff\xfe\x81", 6), false, "文字として読めない部分があります"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path(QStringLiteral("User.xml.bak")));
+        QFile::remove(path(QStringLiteral("User.xml.bak2")));
+        prompt.shown.clear();
+        ASSERT_TRUE(test::writeBytes(path(), c.bytes));
+        if (c.unreadable)
+            installFileSystem(std::make_unique<Unreadable>());
+        bool ok = true;
+        store.GetTxt(path(), ok);
+        installFileSystem(nullptr);
+        const QString bak = path(QStringLiteral("User.xml.bak"));
+        ASSERT_EQ(prompt.messages().size(), 1);
+        EXPECT_TRUE(prompt.messages()[0].contains(path())) << prompt.messages()[0].toStdString();
+        EXPECT_TRUE(prompt.messages()[0].contains(QString::fromUtf8(c.reason)));
+        EXPECT_TRUE(prompt.messages()[0].contains(bak));
+        EXPECT_EQ(store.backupPath(), bak);
+
+        commit(form, {{QStringLiteral("Left"), 900}});
+        save();
+        EXPECT_EQ(readBytes(bak), c.bytes);
+        EXPECT_TRUE(readBytes(path()).contains("<Left>900</Left>"));
+        commit(form, {{QStringLiteral("Left"), 901}});
+        save();
+        EXPECT_EQ(readBytes(bak), c.bytes);  // kept once
+        EXPECT_TRUE(readBytes(path()).contains("<Left>901</Left>"));
+    }
+    // With a kept file already there, the next free name is taken.
+    ASSERT_TRUE(test::writeBytes(path(), "\x01\x02"));
+    bool ok = true;
+    store.GetTxt(path(), ok);
+    EXPECT_EQ(store.backupPath(), path(QStringLiteral("User.xml.bak2")));
+    save();
+    EXPECT_EQ(readBytes(path(QStringLiteral("User.xml.bak"))), cases[2].bytes);
+    EXPECT_EQ(readBytes(path(QStringLiteral("User.xml.bak2"))), QByteArray("\x01\x02"));
+}
+
+// A 100 MB settings file is never read whole: only up to the limit, after which it counts as
+// damaged. (The file is sparse, so the test costs no disk space.)
+TEST_F(SettingsFile, AHugeFileIsReadOnlyUpToTheLimit)
+{
+    QFile huge(path());
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(100) << 20));
+    huge.close();
+    const std::optional<QByteArray> start = fileSystem().readFile(path(), 1000);
+    ASSERT_TRUE(start.has_value());
+    EXPECT_EQ(start->size(), 1001);
+    bool ok = true;
+    store.GetTxt(path(), ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(store.fileBytes(), skeleton + rootClose);
+    save();
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("User.xml.bak"))).size(), qint64(100) << 20);
+}
+
+// A pipe (or a link to one) where the settings file should be is neither read (which would wait
+// for ever) nor replaced by a plain file.
+TEST_F(SettingsFile, APipeInPlaceOfTheFileIsNeitherReadNorReplaced)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("pipe")), path()));
+    bool ok = true;
+    store.GetTxt(path(), ok);
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral("通常のﾌｧｲﾙではありません")));
+    commit(form, {{QStringLiteral("Left"), 900}});
+    store.SetTxt(ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(store.lastError(), AtomicFile::notRegularFileReason());
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("User.xml.bak"))));
 }
 
 }  // namespace
