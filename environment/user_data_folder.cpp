@@ -6,6 +6,7 @@
 #include "environment/tool_path_store.h"
 #include "environment/user_prompt.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace tavlo {
@@ -17,6 +18,45 @@ const QString willUse = QStringLiteral(" を使用します");
 void tell(const QString& text)
 {
     userPrompt().message(programTitle(), text);
+}
+
+// The most of "UserData.ini" that is read: one folder path (PATH_MAX) and its line break. A
+// longer file is no folder line; its start is enough to say so.
+constexpr qint64 kMaxIniBytes = 4096 + 2;
+
+// File text as a message quotes it: at most three lines of at most 60 characters, control
+// characters shown as "?", so a long or binary file never makes a message taller or wider than
+// the screen.
+QString quoted(const QString& text)
+{
+    constexpr int kLines = 3;
+    constexpr int kWidth = 60;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList shown;
+    for (qsizetype i = 0; i < lines.size() && i < kLines; ++i) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const bool cut = line.size() > kWidth;
+        line.truncate(kWidth);
+        for (QChar& c : line) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                c = QLatin1Char('?');
+        }
+        shown.append(cut ? line + QStringLiteral("…") : line);
+    }
+    if (lines.size() > kLines)
+        shown.append(QStringLiteral("…"));
+    return shown.join(QLatin1Char('\r'));
+}
+
+// The setting without what editors and `echo` add after it: line breaks and blanks.
+QString withoutTrailingBlanks(QString setting)
+{
+    while (!setting.isEmpty() && (setting.back() == QLatin1Char('\r') || setting.back() == QLatin1Char('\n') ||
+                                  setting.back() == QLatin1Char(' ') || setting.back() == QLatin1Char('\t')))
+        setting.chop(1);
+    return setting;
 }
 
 QString withSlash(const QString& folder)
@@ -51,17 +91,18 @@ QString chooseFolder(const QString& defaultFolder)
     const QString iniPath = programFolder() + QStringLiteral("UserData.ini");
     QString setting = QStringLiteral("%applicaion data%");
     if (files.fileExists(iniPath)) {
-        const std::optional<QByteArray> bytes = files.readFile(iniPath);
+        const std::optional<QByteArray> bytes = files.readFile(iniPath, kMaxIniBytes);
         if (!bytes) {
             tell(iniPath + QStringLiteral(" が読み込めません\r") + useDefault + defaultFolder +
                  willUse);
             return defaultFolder;
         }
-        if (bytes->isEmpty() || bytes->front() == '\r' || bytes->front() == '\n')
+        const QString line = withoutTrailingBlanks(Cp932::decode(*bytes));
+        if (line.isEmpty() || line.front() == QLatin1Char('\r') || line.front() == QLatin1Char('\n'))
             tell(QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r") + defaultFolder +
                  willUse);
         else
-            setting = Cp932::decode(*bytes);
+            setting = line;
     } else {
         tell(iniPath + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder + willUse);
     }
@@ -78,10 +119,13 @@ QString chooseFolder(const QString& defaultFolder)
                processValues().programName + QLatin1Char('/');
     if (macro.startsWith(QLatin1Char('%')))
         return defaultFolder;
-    if (files.folderExists(setting))
-        return withSlash(setting);
-    tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + setting + QStringLiteral(" が見つかりません\r") + useDefault +
-         defaultFolder + willUse);
+    // A relative folder is taken from the program folder, where "UserData.ini" lies, whatever
+    // folder the program was started from.
+    const QString folder = QDir::isRelativePath(setting) ? programFolder() + setting : setting;
+    if (files.folderExists(folder))
+        return withSlash(folder);
+    tell(QStringLiteral("ﾌｫﾙﾀﾞ ") + quoted(setting) + QStringLiteral(" が見つかりません\r") +
+         useDefault + defaultFolder + willUse);
     return defaultFolder;
 }
 
@@ -103,6 +147,10 @@ void UserDataFolder::establish()
     if (!fileSystem().folderExists(folder))
         createFolderPath(folder);
     values.userDataFolder = folder;
+    // Told now rather than at quit, where the settings of the whole session would be lost.
+    if (fileSystem().folderExists(folder) && !fileSystem().folderWritable(folder))
+        tell(QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞ ") + folder +
+             QStringLiteral(" に書き込めません\r設定と作業ﾌｧｲﾙは保存できません"));
 }
 
 QString UserDataFolder::specialFolder(int id)

@@ -14,15 +14,18 @@ public:
     // from "UserData.ini" in the program folder, creates it when missing and stores it, with the
     // application data folder, in processValues().
     //
-    // "UserData.ini" (code page 932) is taken whole, nothing trimmed; its lower-cased content
+    // "UserData.ini" (code page 932) is read up to its first 4 KB (one folder path); line breaks
+    // and blanks at its end are dropped (`echo` and editors add them). Its lower-cased content
     // picks:
     //   "%app%"                    program folder + "usData/"
     //   "%usr%", "%applicaion data%", any other text beginning with "%"
     //                              the default folder: application data/Hollin/<program name>/
     //   "%doc", "%my document%"    documents/Hollin/<program name>/
-    //   anything else              that folder, as typed, with "/" appended, when it exists
+    //   anything else              that folder, as typed, with "/" appended, when it exists; a
+    //                              relative one is taken from the program folder
     // A missing or empty file, a folder that does not exist, an unreadable file and an unwritable
-    // tool path store are each shown in a message; start-up goes on with the default folder.
+    // tool path store are each shown in a message; start-up goes on with the default folder. A
+    // user data folder the program cannot write in is shown too.
     static void establish();
 
     // The default user data folder: application data/Hollin/<program name>/.

@@ -98,7 +98,6 @@ TEST_F(UserData, MacrosAreMatchedWholeAndLowerCased)
     EXPECT_TRUE(QFileInfo(documents).isDir());
     EXPECT_EQ(decideWith("%my document%"), documents);
     // Not the macro itself but beginning with "%": the default folder, without a message.
-    EXPECT_EQ(decideWith("%app%\r\n"), defaultFolder());
     EXPECT_EQ(decideWith("%doc%"), defaultFolder());
     EXPECT_TRUE(prompt.shown.isEmpty());
 }
@@ -122,11 +121,78 @@ TEST_F(UserData, AMissingFolderShowsM3AsTypedAndIsNotCreated)
     ASSERT_TRUE(QDir().mkpath(existing));
     EXPECT_EQ(decideWith(missing.toUtf8()), defaultFolder());
     EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/Gone")));
-    // A path followed by a line break names no folder.
-    EXPECT_EQ(decideWith(existing.toUtf8() + "\r\n"), defaultFolder());
     const QString folder = QStringLiteral("ﾌｫﾙﾀﾞ ");
-    EXPECT_EQ(prompt.messages(),
-              (QStringList{notFound(folder + missing), notFound(folder + existing + "\r\n")}));
+    EXPECT_EQ(prompt.messages(), QStringList{notFound(folder + missing)});
+}
+
+// What `echo` and editors put after the line is not part of it; a relative folder lies beside the
+// program, whatever folder it was started from.
+TEST_F(UserData, TrailingLineBreaksAndBlanksAreDroppedAndRelativeFoldersStartAtTheProgram)
+{
+    const QString existing = dir.path() + QStringLiteral("/Here");
+    ASSERT_TRUE(QDir().mkpath(existing));
+    for (const char* tail : {"\n", "\r\n", " \t\r\n\r\n", "  "})
+        EXPECT_EQ(decideWith(existing.toUtf8() + tail), existing + QLatin1Char('/')) << tail;
+    EXPECT_EQ(decideWith("%app%\n"), programDir() + QStringLiteral("usData/"));
+    EXPECT_EQ(decideWith(" \r\n"), defaultFolder());  // nothing but blanks: no folder defined
+
+    ASSERT_TRUE(QDir().mkpath(programDir() + QStringLiteral("Data/Users")));
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_EQ(decideWith("Data/Users\n"), programDir() + QStringLiteral("Data/Users/"));
+    QDir::setCurrent(started);
+    EXPECT_EQ(prompt.messages().size(), 1);
+}
+
+// A "UserData.ini" of any size or content is read only as far as a folder line can reach, and
+// the message that quotes it stays a few short lines of text.
+TEST_F(UserData, AHugeOrBinaryIniIsReadOnlyAsFarAsAFolderLineAndQuotedShort)
+{
+    QFile huge(iniPath());
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.write(QByteArray(5000, 'x') + "\n" + QByteArray(5000, 'y')));
+    ASSERT_TRUE(huge.resize(qint64(100) << 20));  // 100 MB, the rest a hole of zero bytes
+    huge.close();
+    struct CountingReads : FileSystem {
+        std::optional<QByteArray> readFile(const QString& path, qint64 limit) override
+        {
+            limits.append(limit);
+            return FileSystem::readFile(path, limit);
+        }
+        QList<qint64> limits;
+    };
+    auto files = std::make_unique<CountingReads>();
+    CountingReads& reads = *files;
+    installFileSystem(std::move(files));
+    EXPECT_EQ(decide(), defaultFolder());
+    ASSERT_EQ(reads.limits.size(), 1);
+    EXPECT_GT(reads.limits[0], 0);
+    EXPECT_LE(reads.limits[0], 8192);
+
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 37) % 256);
+    decideWith(binary);
+    ASSERT_EQ(prompt.messages().size(), 2);
+    for (const QString& message : prompt.messages()) {
+        EXPECT_LE(message.count(QLatin1Char('\r')), 5) << message.toStdString();
+        EXPECT_LE(message.size(), 400);
+        for (const QChar c : message)
+            EXPECT_TRUE(c == QLatin1Char('\r') || c.unicode() >= 0x20) << int(c.unicode());
+    }
+}
+
+// As root every folder can be written, so the read-only folder comes through the file system.
+TEST_F(UserData, AUserDataFolderThatCannotBeWrittenIsToldAtStart)
+{
+    struct ReadOnly : FileSystem {
+        bool folderWritable(const QString&) const override { return false; }
+    };
+    installFileSystem(std::make_unique<ReadOnly>());
+    EXPECT_EQ(decideWith("%usr%"), defaultFolder());
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞ ") + defaultFolder() +
+                                                  QStringLiteral(" に書き込めません")));
 }
 
 TEST_F(UserData, TheToolPathStoreIsWrittenAtFirstStartAndAfterAMove)
@@ -156,7 +222,7 @@ TEST_F(UserData, FailuresAreShownAndStartUpGoesOnWithTheDefaultFolder)
     ASSERT_TRUE(QDir().mkpath(storeFile));
     // "UserData.ini" exists but cannot be read.
     struct Unreadable : FileSystem {
-        std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
+        std::optional<QByteArray> readFile(const QString&, qint64) override { return std::nullopt; }
     };
     installFileSystem(std::make_unique<Unreadable>());
     EXPECT_EQ(decideWith("%app%"), defaultFolder());
