@@ -184,25 +184,29 @@ QByteArray Cp932::encode(const QString& text)
     const EncodeTable& table = encodeTable();
     if (!table.valid)
         return text.toLatin1();
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 2);
+    // At most two bytes a character; written through a pointer and cut to length at the end.
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* o = out.data();
     const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype length = text.size();
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t unit = units[i];
         if (QChar::isHighSurrogate(unit) && i + 1 < length && QChar::isLowSurrogate(units[i + 1])) {
-            out.append('?');  // beyond the basic plane: nothing in code page 932
+            *o++ = '?';  // beyond the basic plane: nothing in code page 932
             ++i;
             continue;
         }
         const quint16 code = table.codes[unit];
-        if (code == kNotEncodable)
-            out.append('?');
-        else if (code > 0xff)
-            out.append(char(code >> 8)).append(char(code & 0xff));
-        else
-            out.append(char(code));
+        if (code == kNotEncodable) {
+            *o++ = '?';
+        } else if (code > 0xff) {
+            *o++ = char(code >> 8);
+            *o++ = char(code & 0xff);
+        } else {
+            *o++ = char(code);
+        }
     }
+    out.truncate(o - out.constData());
     return out;
 }
 
