@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/codec_reasons.h"
 #include "imaging/codecs/exif_facts.h"
+#include "imaging/codecs/own_codec_reasons.h"
 #include "imaging/codecs/row_converter.h"
 
 #include <cstdio>  // jpeglib.h needs FILE
@@ -32,6 +33,11 @@ struct JpegErrors {
     jmp_buf jump;
     int warnings = 0;
     int failureCode = 0;
+    // The entropy-coded data ended before the image did ("premature end of data segment", also
+    // when an end marker follows the cut) or the file ended: rows were filled with grey.
+    bool dataEnded = false;
+    // The decoder lost its place in the data ("found marker instead of RST"): rows are wrong.
+    bool dataCorrupt = false;
 };
 
 [[noreturn]] void onJpegError(j_common_ptr cinfo)
@@ -43,8 +49,16 @@ struct JpegErrors {
 
 void onJpegMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0)
-        ++reinterpret_cast<JpegErrors*>(cinfo->err)->warnings;
+    if (level >= 0)
+        return;
+    auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+    ++errors->warnings;
+    switch (cinfo->err->msg_code) {
+    case JWRN_HIT_MARKER:
+    case JWRN_JPEG_EOF: errors->dataEnded = true; break;
+    case JWRN_MUST_RESYNC: errors->dataCorrupt = true; break;
+    default: break;  // such as bytes between segments, which are skipped and cost no pixel
+    }
 }
 
 void onJpegOutput(j_common_ptr) {}
@@ -137,6 +151,8 @@ struct JpegHeader {
     int densityY = 0;
     const unsigned char* exif = nullptr;  // APP1 payload, owned by the decompressor
     size_t exifSize = 0;
+    qint64 blocks = 0;  // 8 x 8 blocks of all components
+    bool arithmetic = false;
 };
 
 bool readHeader(Decompressor& d, QIODevice* device, JpegHeader& header)
@@ -182,6 +198,10 @@ bool readHeader(Decompressor& d, QIODevice* device, JpegHeader& header)
     header.densityUnit = cinfo.density_unit;
     header.densityX = cinfo.X_density;
     header.densityY = cinfo.Y_density;
+    // The decoder has read the first scan's header, so each component's block count is known.
+    for (int c = 0; c < cinfo.num_components; ++c)
+        header.blocks += qint64(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+    header.arithmetic = cinfo.arith_code;
     for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
         if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
             std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
@@ -299,9 +319,12 @@ void storedResolution(const JpegHeader& header, int& dpiX, int& dpiY, int& orien
 
 // The file ended early when rows are missing, or when the decoder had to fill in data after
 // reaching the end (a warning), or when the scans of a progressive file stopped at the end.
+// The file ended early when rows are missing, or when the decoder had to fill in data after
+// reaching the end (a warning), or when the scans of a progressive file stopped at the end.
+// An end marker put after a cut gives the same grey rows as a plain cut: both are refused.
 bool endedEarly(const Decompressor& d, const JpegHeader& header, int linesRead, int height)
 {
-    return linesRead < height ||
+    return linesRead < height || d.errors.dataEnded ||
            (d.source.endInserted && (d.errors.warnings > 0 || header.progressive));
 }
 
@@ -460,6 +483,12 @@ Decoded readJpeg(QIODevice& in)
     if (!Image::sizeAllowed(header.width, header.height,
                             header.colours == Colours::Grey ? ColourCode::Grey256 : ColourCode::Rgb24))
         return Decoded::failure(reasons::tooLarge(header.width, header.height));
+    // Huffman coding spends at least one bit on every block of every component, so a file whose
+    // bytes cannot hold that many bits ends before its image does: refused before the pixels
+    // are allocated (1 KB claiming 12000 x 12000 would otherwise take hundreds of megabytes).
+    // Arithmetic coding has no such floor; it is left to the size limits.
+    if (!header.arithmetic && !in.isSequential() && in.size() > 0 && header.blocks > in.size() * 8)
+        return Decoded::failure(reasons::expandsTooFar());
 
     QImage pixels(header.width, header.height,
                   header.colours == Colours::Grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
@@ -488,6 +517,8 @@ Decoded readJpeg(QIODevice& in)
         return Decoded::failure(headerFailure(*d));
     if (endedEarly(*d, header, job.linesRead, header.height))
         return Decoded::failure(reasons::truncated());
+    if (d->errors.dataCorrupt)
+        return Decoded::failure(reasons::damaged());
 
     int dpiX = 0, dpiY = 0, orientation = 1;
     storedResolution(header, dpiX, dpiY, orientation);
@@ -532,6 +563,8 @@ QString checkJpeg(QIODevice& in, JpegFacts& facts)
         return headerFailure(*d);
     if (endedEarly(*d, header, linesRead, int(d->cinfo.output_height)))
         return reasons::truncated();
+    if (d->errors.dataCorrupt)
+        return reasons::damaged();
     facts.width = header.width;
     facts.height = header.height;
     facts.components = header.colours == Colours::Grey   ? 1

@@ -1,5 +1,6 @@
 #include "imaging/codecs/exif_facts.h"
 #include "imaging/codecs/jpeg_codec.h"
+#include "imaging/codecs/own_codec_reasons.h"
 #include "tests/support/exif_segment.h"
 #include "tests/support/test_images.h"
 
@@ -7,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavlo::codecs {
@@ -176,6 +181,60 @@ TEST(JpegCheck, AcceptsWhatReadJpegReadsAndTellsTheStoredLayout)
         EXPECT_EQ(facts.adobeCmyk, c.adobeCmyk);
         EXPECT_EQ(facts.orientation, c.orientation);
     }
+}
+
+// Cut in the middle of its data, a page reads as cut whether or not an end marker follows the cut
+// (with one, the decoder would otherwise fill the rest of the page with grey and say nothing);
+// a decoder that lost its place at a restart marker refuses the page too.
+TEST(JpegRead, CutDataIsRefusedWithOrWithoutAnEndMarker)
+{
+    const QByteArray whole = jpeg(sampleImage(ColourCode::Rgb24, 200, 160, 7u));
+    const QByteArray half = whole.left(whole.size() / 2);
+    const QString cut = QStringLiteral("ﾌｧｲﾙが途中で終わっています");
+    EXPECT_EQ(decode(half).error, cut);
+    EXPECT_EQ(decode(half + QByteArray("\xff\xd9", 2)).error, cut);
+    // The first few bytes of the data replaced by a restart marker the decoder did not expect.
+    QByteArray resync = whole;
+    const qsizetype scan = whole.indexOf("\xff\xda");
+    const qsizetype data = scan + 2 + ((uchar(whole[scan + 2]) << 8) | uchar(whole[scan + 3]));
+    resync.replace(data + 40, 2, QByteArray("\xff\xd3", 2));
+    EXPECT_FALSE(decode(resync).ok());
+}
+
+// Run in a child process: caps the address space at 200 MB above what the process uses now and
+// decodes; 0 when the decoder refused the file as one its bytes cannot fill.
+[[maybe_unused]] int decodeWithin200MoreMegabytes(QByteArray bytes)
+{
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(200) << 20);
+    const rlimit cap{limit, limit};
+    if (pages == 0 || ::setrlimit(RLIMIT_AS, &cap) != 0)
+        return 2;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readJpeg(buffer).error == reasons::expandsTooFar() ? 0 : 1;
+}
+
+// The header of a 1 KB file claims 12000 x 12000 pixels (over 400 MB to decode); it is refused
+// before any pixel memory exists. Checked under an address-space limit far below that size, so a
+// decoder that allocated first would fail for memory instead. (Sanitizers reserve terabytes of
+// address space, so there the limit cannot be set.)
+TEST(JpegRead, AHeaderClaimingMorePixelsThanItsBytesHoldIsRefusedBeforeAllocating)
+{
+    QByteArray lying = jpeg(sampleImage(ColourCode::Rgb24, 16, 16));
+    const qsizetype frame = lying.indexOf("\xff\xc0");
+    lying.replace(frame + 5, 4, QByteArray("\x2e\xe0\x2e\xe0", 4));
+    ASSERT_LT(lying.size(), 2048);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    EXPECT_EQ(decode(lying).error, reasons::expandsTooFar());
+#else
+    EXPECT_EXIT(std::_Exit(decodeWithin200MoreMegabytes(lying)), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 }  // namespace
