@@ -90,6 +90,8 @@ TEST_F(Edits, TrimAndShrinkInItsThreeModesWorkOnTheSelectionAndClearIt)
     const std::tuple<int, QRect, QSize> rows[] = {
         {0, QRect(100, 50, 200, 100), QSize(200, 100)},  // width-based
         {0, QRect(0, 0, 300, 50), QSize(300, 150)},
+        {0, QRect(0, 0, 201, 50), QSize(201, 100)},  // 100.5 and 101.5 halve to even
+        {0, QRect(0, 0, 203, 50), QSize(203, 102)},
         {1, QRect(0, 0, 300, 50), QSize(100, 50)},  // height-based
         {1, QRect(0, 0, 200, 100), QSize(200, 100)},
         {3, QRect(10, 10, 200, 50), QSize(200, 50)},  // free

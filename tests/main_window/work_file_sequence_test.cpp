@@ -126,6 +126,10 @@ TEST_F(WorkFileSequenceTest, NoNameBeyond32767AndARefusalKeepsTheLastName)
     EXPECT_EQ(sequence.AdvanceSequence(), QStringLiteral("abc-007"));
     EXPECT_EQ(next(QStringLiteral("abc-32767.4")), path(QStringLiteral("abc-32767.bmp")));
 
+    // The search reaches the last number itself.
+    WorkFileSequence last([](const QString& p) { return !p.endsWith(QLatin1String("-32767.bmp")); });
+    EXPECT_TRUE(last.NextWorkFileName(QStringLiteral("abc"), 0, folder()).endsWith(QLatin1String("/abc-32767.bmp")));
+
     WorkFileSequence taken([](const QString&) { return true; });
     EXPECT_TRUE(taken.NextWorkFileName(QStringLiteral("abc"), 0, folder()).isEmpty());
     EXPECT_FALSE(taken.error().isEmpty());

@@ -216,6 +216,54 @@ TEST(BmpPcx, BmpReadsRunLengthEncodedFiles)
         EXPECT_EQ(image.image.pixelColour(x, 0), x % 2 ? g : r) << x;
 }
 
+// A run that reaches past the right edge is cut there: the pixels beyond it must not spill into
+// the row that follows in memory (the row the file gave first, since rows go bottom-up).
+TEST(BmpPcx, RunsPastTheRightEdgeAreCutAndLeaveTheNextRowAlone)
+{
+    const struct {
+        const char* what;
+        BmpBuilder file;
+        int width;
+    } cases[] = {
+        {"RLE8", {.width = 4, .height = 3, .bits = 8, .compression = 1, .palette = {k, r, g},
+                  .pixels = bytes({4, 2, 0, 0, 6, 1, 0, 0, 0, 1})}, 4},
+        {"RLE4", {.width = 8, .height = 3, .bits = 4, .compression = 2, .palette = {k, r, g},
+                  .pixels = bytes({8, 0x22, 0, 0, 12, 0x11, 0, 0, 0, 1})}, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Decoded image = bmp(c.file);
+        ASSERT_TRUE(image.ok()) << image.error.toStdString();
+        EXPECT_EQ(rowColours(image.image, 2, c.width), std::vector<QRgb>(size_t(c.width), g));
+        EXPECT_EQ(rowColours(image.image, 1, c.width), std::vector<QRgb>(size_t(c.width), r));
+        EXPECT_EQ(rowColours(image.image, 0, c.width), std::vector<QRgb>(size_t(c.width), k));
+    }
+}
+
+// Files that end a few bytes early where nothing is lost: a BMP whose last row lacks only its
+// padding, and an 8-bit PCX long enough to hold a palette (897 bytes and more) but without the
+// 0x0C mark that announces one, whose last 769 bytes are pixels.
+TEST(BmpPcx, MissingPaddingAndAMissingPaletteLoseNoPixel)
+{
+    const Decoded padless = bmp({.width = 1, .height = 2, .bits = 24, .pixels = bytes({1, 2, 3, 0, 4, 5, 6})});
+    ASSERT_TRUE(padless.ok()) << padless.error.toStdString();
+    EXPECT_EQ(padless.image.pixelColour(0, 1), qRgb(3, 2, 1));
+    EXPECT_EQ(padless.image.pixelColour(0, 0), qRgb(6, 5, 4));
+
+    QByteArray levels;
+    for (int i = 0; i < 30 * 30; ++i) {
+        const int level = (i * 7) % 0xC0;  // below 0xC0: each byte stands for itself
+        levels.append(char(level == 0x0C ? 0x0D : level));
+    }
+    const QByteArray file = pcxHeader(30, 30, 8, 1, 30) + levels;
+    ASSERT_GE(file.size(), 897);
+    const Decoded grey = pcx(file);
+    ASSERT_TRUE(grey.ok()) << grey.error.toStdString();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(grey.image.pixelColour(x, y), test::grey(uchar(levels[y * 30 + x]))) << x << "," << y;
+}
+
 TEST(BmpPcx, BmpBombsPaletteIndicesOutsideAndOddHeadersAreRefused)
 {
     // A run-length bomb (found by fuzzing): 32 bytes of runs claiming 23309 x 20985 pixels.
