@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace tavlo {
 namespace {
 
@@ -80,6 +83,32 @@ TEST_F(TavloImage, ConvertRefusesWrongArgumentsAndKeepsOutWhenInCannotBeRead)
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("ﾌｧｲﾙがありません")));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("keep me"));
+}
+
+// "-" is standard output; a pipe or device given as OUT is refused and stays what it was. (A
+// device node can only be made as root, as the tests run in CI; elsewhere the pipe stands.)
+TEST_F(TavloImage, ConvertWritesDashToStandardOutputAndNeverReplacesAPipeOrDevice)
+{
+    const Image image = test::sampleImage(ColourCode::Rgb24, 13, 7);
+    save(image, QStringLiteral("in.bmp"));
+    Outcome outcome = run(QStringLiteral("convert @in.bmp - --format BMP"));
+    ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.bytes, test::encode(ImageFormat::Bmp, image));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("-"))));
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
+    QStringList nodes{QStringLiteral("fifo")};
+    if (::mknod(QFile::encodeName(path(QStringLiteral("null"))).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        nodes.append(QStringLiteral("null"));
+    for (const QString& node : nodes) {
+        outcome = run(QStringLiteral("convert @in.bmp @") + node + QStringLiteral(" --format BMP"));
+        EXPECT_EQ(outcome.status, 1) << node.toStdString();
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("通常のﾌｧｲﾙではないため書き込めません")))
+            << outcome.err.toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(path(node)).constData(), &st), 0);
+        EXPECT_TRUE(node == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISCHR(st.st_mode));
+    }
 }
 
 }  // namespace

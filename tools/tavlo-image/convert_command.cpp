@@ -4,6 +4,10 @@
 #include "tools/tavlo-image/argument_cursor.h"
 #include "tools/tavlo-image/pixel_steps.h"
 
+#include <QBuffer>
+#include <QFile>
+
+#include <cstdio>
 #include <vector>
 
 namespace tavlo::tools {
@@ -20,7 +24,7 @@ struct ConvertRequest {
 QString usage()
 {
     QString text = QStringLiteral(
-        "usage: tavlo-image convert IN OUT --format BMP|JPG|TIF|PNG|GIF|PCX [--quality 1..100]");
+        "usage: tavlo-image convert IN OUT|- --format BMP|JPG|TIF|PNG|GIF|PCX [--quality 1..100]");
     for (const auto& [name, parser] : pixelStepParsers())
         text += QStringLiteral(" [") + name + QStringLiteral(" ...]");
     return text;
@@ -67,6 +71,23 @@ QString parse(const QStringList& arguments, ConvertRequest& request)
     return QString();
 }
 
+// Encodes into memory (some encoders read back what they wrote, which a pipe cannot do) and
+// writes the bytes to standard output. "" on success, else the reason.
+QString writeToStandardOutput(const Image& image, const ConvertRequest& request)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadWrite);
+    if (QString reason = codecs::writeImage(image, buffer, *request.format, request.options);
+        !reason.isEmpty())
+        return reason;
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
+        out.write(bytes) != bytes.size() || !out.flush())
+        return QStringLiteral("標準出力に書き込めません");
+    return QString();
+}
+
 }  // namespace
 
 int runConvert(const QStringList& arguments, QTextStream& err)
@@ -88,7 +109,11 @@ int runConvert(const QStringList& arguments, QTextStream& err)
             return 1;
         }
     }
-    const QString reason = codecs::writeImageFile(image, request.output, *request.format, request.options);
+    // "-" is standard output, as command-line tools take it; every other OUT is a file.
+    const QString reason = request.output == QLatin1String("-")
+                               ? writeToStandardOutput(image, request)
+                               : codecs::writeImageFile(image, request.output, *request.format,
+                                                        request.options);
     if (!reason.isEmpty()) {
         err << request.output << ": error: " << reason << '\n';
         return 1;
