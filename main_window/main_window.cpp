@@ -1,5 +1,6 @@
 #include "main_window/main_window.h"
 
+#include "environment/atomic_file.h"
 #include "environment/file_system.h"
 #include "environment/process_values.h"
 #include "environment/settings_store.h"
@@ -182,6 +183,9 @@ void fmMain::loadSequence()
     bool loaded = false;
     ini.GetTxt(userData + QStringLiteral("User.xml"), loaded);  // missing or unreadable: defaults
     m_state.sWrkFld = userData + QStringLiteral("Temp");
+    // Pages whose save was killed part-way left temporary files as large as the page.
+    AtomicFile::removeStaleTemporaries(m_state.sWrkFld);
+    AtomicFile::removeStaleTemporaries(userData);
     m_File1->setPattern(WorkFolderList::imagePattern());
     m_File1->setPath(m_state.sWrkFld);
     m_watch->setFolder(m_state.sWrkFld);
@@ -196,7 +200,7 @@ void fmMain::SaveStateAndQuit()
     if (m_quitting || !mayReplaceImage(m_ops))
         return;
     m_quitting = true;
-    m_saved->SaveState(yIni());
+    m_saved->SaveStateAtQuit(yIni());
     if (endProgram)
         endProgram();
     else

@@ -3,7 +3,9 @@
 #include "imaging/display_mode.h"
 
 #include "environment/number_text.h"
+#include "environment/process_values.h"
 #include "environment/settings_store.h"
+#include "environment/user_prompt.h"
 #include "main_window/clickable_picture.h"
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
@@ -121,6 +123,21 @@ bool SavedState::SaveState(SettingsStore& store)
     bool ok = false;
     store.SetTxt(ok);
     return ok;
+}
+
+QString SavedState::saveFailedQuestion(const QString& reason)
+{
+    return QStringLiteral("設定を保存できませんでした\r") + reason +
+           QStringLiteral("\r\rOK でもう一度保存し、ｷｬﾝｾﾙ で保存せずに終了します");
+}
+
+bool SavedState::SaveStateAtQuit(SettingsStore& store)
+{
+    while (!SaveState(store)) {
+        if (!userPrompt().confirm(programTitle(), saveFailedQuestion(store.lastError())))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace tavlo

@@ -42,6 +42,14 @@ public:
     // False when the file could not be written.
     bool SaveState(SettingsStore& store);
 
+    // SaveState at quit. When the file cannot be written (a full or read-only disk), says so
+    // with the reason and offers to try again (OK) or to quit without saving (Cancel), so no
+    // setting is lost without a word. True when the state was saved.
+    bool SaveStateAtQuit(SettingsStore& store);
+
+    // The question asked when the state could not be saved, for reason.
+    static QString saveFailedQuestion(const QString& reason);
+
 private:
     TwipsScale scale() const;
 

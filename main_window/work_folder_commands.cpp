@@ -1,5 +1,7 @@
 #include "main_window/work_folder_commands.h"
 
+#include "environment/atomic_file.h"
+
 #include "environment/companion_tools.h"
 #include "environment/desktop_services.h"
 #include "environment/process_values.h"
@@ -37,6 +39,8 @@ void WorkFolderCommands::EmptyWorkFolder()
     if (!processValues().userDataFolder.isEmpty() && work.exists()) {
         for (const QString& name : work.entryList(QDir::Files))
             QFile::remove(work.filePath(name));
+        // Hidden files stay, except what a killed save left behind.
+        AtomicFile::removeStaleTemporaries(work.path());
     }
     m_list.Refresh();
     if (CloseImage)

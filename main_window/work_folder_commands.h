@@ -23,8 +23,9 @@ public:
 
     // After the user confirmed, and answered about an unsaved image (保存 asks for a name when the
     // image's file lies in the work folder, which is about to be emptied), deletes every file of
-    // the work folder (sub folders and hidden files stay; a file that cannot be deleted is passed
-    // over), refreshes the list and closes the image. Cancel deletes nothing and keeps the image.
+    // the work folder (sub folders and hidden files stay, but not the temporary files of saves
+    // that never finished; a file that cannot be deleted is passed over), refreshes the list and
+    // closes the image. Cancel deletes nothing and keeps the image.
     void EmptyWorkFolder();
 
     // Shows the work folder in the file manager.

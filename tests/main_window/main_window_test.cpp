@@ -1,4 +1,5 @@
 #include "environment/cp932.h"
+#include "environment/file_system.h"
 #include "environment/number_text.h"
 #include "environment/settings_store.h"
 #include "environment/tool_path_store.h"
@@ -9,6 +10,7 @@
 #include "main_window/folder_watch.h"
 #include "main_window/image_file_controller.h"
 #include "main_window/menu_tree.h"
+#include "main_window/saved_state.h"
 #include "main_window/tool_strip.h"
 #include "main_window/twips_scale.h"
 #include "main_window/view_layout.h"
@@ -96,8 +98,13 @@ TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
 
 TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirstAndLeavesFoldersAndHiddenFiles)
 {
+    // What killed saves left behind goes at the start and when the folder is emptied.
+    ASSERT_TRUE(QDir().mkpath(workFolder()));
+    writeFile(workFolder() + QStringLiteral("/.tavlo-killed"), "half a page");
     auto w = start();
+    EXPECT_FALSE(QFile::exists(workFolder() + QStringLiteral("/.tavlo-killed")));
     const QDir work(workFolder());
+    writeFile(work.filePath(".tavlo-Ab12xZ"), "half a page");
     writeBmp(work.filePath("scan-001.bmp"));
     writeFile(work.filePath("notes.txt"), "x");
     writeFile(work.filePath(".keep"), "x");
@@ -337,6 +344,48 @@ TEST_F(MainWindowTest, OnlyTheUsersQuitOrCloseSavesAndOnlyOnce)
     w->menus().mnFile.item(15)->trigger();
     EXPECT_EQ(readUserXml(), QByteArray("changed since"));
     EXPECT_EQ(ended, 1);
+}
+
+// A full or read-only disk at quit: the user is told why the settings were not saved and chooses
+// between another try and quitting without them. (Through the file system: as root every folder
+// can be written.)
+TEST_F(MainWindowTest, SettingsThatCannotBeSavedAtQuitAreToldAndCanBeTriedAgain)
+{
+    struct ReadOnlyDisk : FileSystem {
+        bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) override
+        {
+            if (failures > 0) {
+                --failures;
+                *error = QStringLiteral("読み取り専用の場所です");
+                return false;
+            }
+            return FileSystem::writeFileAtomically(path, bytes, error);
+        }
+        int failures = 2;
+    };
+    const QString question = SavedState::saveFailedQuestion(QStringLiteral("読み取り専用の場所です"));
+    ASSERT_TRUE(question.startsWith(QStringLiteral("設定を保存できませんでした\r")));
+    for (const bool tryAgain : {false, true}) {
+        SCOPED_TRACE(tryAgain);
+        auto disk = std::make_unique<ReadOnlyDisk>();
+        installFileSystem(std::move(disk));
+        prompt.shown.clear();
+        prompt.confirmAnswers = tryAgain ? std::deque<bool>{true, true} : std::deque<bool>{false};
+        QFile::remove(userXml());
+        ended = 0;
+        auto w = start();
+        w->menus().mnFile.item(15)->trigger();
+        EXPECT_EQ(ended, 1);
+        QStringList asked;
+        for (const auto& shown : prompt.shown)
+            asked.append(shown.kind + QLatin1Char(':') + shown.text);
+        const QString one = QStringLiteral("confirm:") + question;
+        const QStringList expected = tryAgain ? QStringList{one, one} : QStringList{one};
+        EXPECT_EQ(asked, expected);
+        // Tried again after each of the two failures: written by the third attempt.
+        EXPECT_EQ(readUserXml().contains("<Left>"), tryAgain);
+        installFileSystem(nullptr);
+    }
 }
 
 }  // namespace
