@@ -78,7 +78,9 @@ bool FileSystem::keepAs(const QString& from, const QString& to)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (::link(source.constData(), target.constData()) == 0)
+    // A link is followed: the name kept must hold the old bytes after the file behind the link
+    // is replaced.
+    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     if (errno == EEXIST)
         return false;

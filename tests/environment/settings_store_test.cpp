@@ -345,6 +345,18 @@ TEST_F(SettingsFile, AFileThatCannotBeUsedIsToldAndKeptOnceAsBak)
     save();
     EXPECT_EQ(readBytes(path(QStringLiteral("User.xml.bak"))), cases[2].bytes);
     EXPECT_EQ(readBytes(path(QStringLiteral("User.xml.bak2"))), QByteArray("\x01\x02"));
+
+    // Behind a link, the file the link names is kept: the link's target gets the new settings.
+    QDir(dir.path()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    ASSERT_TRUE(test::writeBytes(path(QStringLiteral("real.xml")), "\x01\x03"));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("real.xml")), path()));
+    store.GetTxt(path(), ok);
+    commit(form, {{QStringLiteral("Left"), 901}});
+    save();
+    EXPECT_EQ(readBytes(path(QStringLiteral("User.xml.bak"))), QByteArray("\x01\x03"));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_TRUE(readBytes(path(QStringLiteral("real.xml"))).contains("<Left>901</Left>"));
 }
 
 // A 100 MB settings file is never read whole: only up to the limit, after which it counts as
