@@ -23,7 +23,7 @@ public:
     bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
 
     // Back to the initial state after a failed conversion.
-    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+    void reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
 
     // Converts as much of [in, in + inLeft) as it can into out; returns errno of the stop (0 when
     // everything was converted).
