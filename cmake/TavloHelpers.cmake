@@ -1,6 +1,7 @@
-# Warnings are errors in our own code only; third-party headers come in as system includes.
+# Warnings in our own code only (third-party headers come in as system includes); errors with
+# TAVLO_WERROR.
 function(tavlo_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${TAVLO_WERROR}>:-Werror>)
 endfunction()
 
 # tavlo_add_layer(<target> <alias> SOURCES ... LINKS ...)

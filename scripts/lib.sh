@@ -21,11 +21,17 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# Configures (once) and builds the given targets, or everything.
+# Configures (once) and builds the given targets, or everything. Warnings are errors here;
+# TAVLO_BUILD_TYPE chooses the build type (RelWithDebInfo unless set). ccache is used when it is
+# installed.
 build_tavlo() {
-    local generator=()
+    local generator=() launcher=()
     [ -f "$TAVLO_BUILD_DIR/CMakeCache.txt" ] || generator=(-G Ninja)
-    cmake -S "$TAVLO_ROOT" -B "$TAVLO_BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$TAVLO_ROOT" -B "$TAVLO_BUILD_DIR" "${generator[@]}" "${launcher[@]}" \
+        -DCMAKE_BUILD_TYPE="${TAVLO_BUILD_TYPE:-RelWithDebInfo}" -DTAVLO_WERROR=ON \
         ${TAVLO_CMAKE_ARGS:-}
     if [ $# -gt 0 ]; then
         cmake --build "$TAVLO_BUILD_DIR" --target "$@"
