@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include "app/app_log.h"
+#include "app/qt_japanese.h"
+
 #include "environment/busy_pointer.h"
 #include "environment/file_system.h"
 #include "environment/process_values.h"
@@ -58,6 +60,8 @@ QWidget* StartProgram(const MainWindowFactory& createMainWindow)
     values.programName = programNameFromExecutable(executable);
     values.programFolderPath = QFileInfo(executable).absolutePath() + QLatin1Char('/');
     qCInfo(lcApp) << "start" << executable;
+
+    installQtJapanese();  // the standard dialogs speak the program's language
 
     QWidget* window = nullptr;
     {

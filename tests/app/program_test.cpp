@@ -13,6 +13,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -131,6 +136,25 @@ TEST_F(Program, ANormalStartWithTheShippedFilesShowsNoMessage)
     EXPECT_TRUE(QFileInfo(userData + QStringLiteral("User.xml")).isFile());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->menuBar()->actions().size(), 6);
+}
+
+// Qt's own dialogs and message box buttons speak Japanese once the program has started, whatever
+// the desktop's language (the tests run in the C locale).
+TEST_F(Program, TheStandardDialogsSpeakJapanese)
+{
+    ASSERT_NE(StartProgram(&createMainWindow), nullptr);
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const QStringList labels = {QStringLiteral("lookInLabel"), QStringLiteral("fileNameLabel"),
+                                QStringLiteral("fileTypeLabel")};
+    for (const QString& name : labels) {
+        auto* label = dialog.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name.toStdString();
+        EXPECT_FALSE(label->text().contains(QRegularExpression(QStringLiteral("[A-Za-z]{3}"))))
+            << label->text().toStdString();
+    }
 }
 
 // Quit from the File menu and the close box save and end the program; the program closing its
