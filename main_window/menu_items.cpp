@@ -10,7 +10,7 @@ using F = MenuItemText;
 const MenuItemText kJb[] = {
     {JbItem::File, "ﾌｧｲﾙ(&F)", "", F::Submenu},   {JbItem::Scan, "ｽｷｬﾝ", "", F::Submenu},
     {JbItem::Edit, "画像編集(&E)", "", F::Submenu}, {JbItem::View, "表示(&D)", "", F::Submenu},
-    {JbItem::Settings, "設定(&U)", "", F::Submenu}, {JbItem::Help, "ﾍﾙﾌﾟ(&H)", "", F::Plain},
+    {JbItem::Settings, "設定(&U)", "", F::Submenu}, {JbItem::Help, "ﾍﾙﾌﾟ(&H)", "F1", F::Plain},
 };
 
 const MenuItemText kFile[] = {

@@ -15,6 +15,7 @@ MenuTree::MenuTree(QMenuBar* bar, QObject* parent) : QObject(parent)
         if (i == JbItem::Help) {
             // Help has no drop-down: choosing it acts at once.
             QAction* help = bar->addAction(QString::fromUtf8(entry.caption));
+            help->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));  // F1
             mnJb.add(i, help);
             connect(help, &QAction::triggered, &mnJb, [this, i] { emit mnJb.clicked(i); });
             continue;

@@ -63,7 +63,7 @@ ToolStrip::ToolStrip(QWidget* parent, const TwipsScale& s) : QObject(parent)
 
     m_imZoom = new ClickablePicture(parent);
     m_imZoom->setObjectName(QStringLiteral("imZoom"));
-    m_imZoom->setPixmap(ToolIcons::magnifier().pixmap(32, 32));
+    m_imZoom->setPixmap(ToolIcons::magnifier().pixmap(QSize(32, 32), parent->devicePixelRatioF()));
     m_imZoom->setGeometry(s.toPixels(4440, 15, 480, 480));
     m_imZoom->setCursor(Qt::PointingHandCursor);
     m_imZoom->setVisible(false);
@@ -97,16 +97,18 @@ QToolButton* ToolStrip::imBtn(int index) const
 
 QString ToolStrip::tooltipOf(int index)
 {
+    // A key named here is the accelerator of the menu item the button stands for; a button whose
+    // item has none names no key.
     switch (index) {
     case 0: return QString::fromUtf8("Ctrl+O 画像ﾌｧｲﾙを開きます");
-    case 1: return QString::fromUtf8("Ctrl+S 上書き保存");
+    case 1: return QString::fromUtf8("F8 上書き保存");
     case 2: return QString::fromUtf8("Ctrl+W 作業ﾌｫﾙﾀﾞに保存");
-    case 3: return QString::fromUtf8("Ctrl+W 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます");
-    case 5: return QString::fromUtf8("Ctrl+R ｽｷｬﾝを開始します");
+    case 3: return QString::fromUtf8("Ctrl+E 作業ﾌｫﾙﾀﾞをｴｸｽﾌﾟﾛｰﾗｰで開きます");
+    case 5: return QString::fromUtf8("ｽｷｬﾝを開始します");
     case 6: return QString::fromUtf8("Ctrl+C 現在の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付けます");
-    case 7: return QString::fromUtf8("Ctrl+X 画像をﾄﾘﾐﾝｸﾞします");
-    case 8: return QString::fromUtf8("Ctrl+T 縦方向に綴じこめます");
-    case 9: return QString::fromUtf8("Ctrl+Y 横方向に綴じこめます");
+    case 7: return QString::fromUtf8("Ctrl+T 画像をﾄﾘﾐﾝｸﾞします");
+    case 8: return QString::fromUtf8("縦方向に綴じこめます");
+    case 9: return QString::fromUtf8("横方向に綴じこめます");
     default: return QString();
     }
 }

@@ -38,7 +38,8 @@ public:
     QFrame* Line1() const { return m_line1; }
     QFrame* Line2() const { return m_line2; }
 
-    // The tooltip of imBtn(index), "" for an index without a button.
+    // The tooltip of imBtn(index), "" for an index without a button. It begins with the key that
+    // runs the button's command, when there is one ("F8 上書き保存").
     static QString tooltipOf(int index);
 
 signals:

@@ -152,7 +152,7 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
     const Image in = distinctImage(ColourCode::Rgb24, 9, 7);
     show(in);
     select(0, 0, 2, 7);  // the first two columns
-    w->strip().imBtn(9)->click();  // "Ctrl+Y 横方向に綴じこめます"
+    w->strip().imBtn(9)->click();  // "横方向に綴じこめます"
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 0));
     EXPECT_EQ(shown().width(), 7);
     EXPECT_EQ(w->document().state(), DocState::Changed);

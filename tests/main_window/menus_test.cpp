@@ -4,6 +4,7 @@
 #include "main_window/main_window_state.h"
 #include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
+#include "main_window/tool_strip.h"
 
 #include "tests/support/qt_printers.h"
 
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 
 #include <set>
 #include <type_traits>
@@ -219,6 +221,34 @@ TEST_F(MenusTest, ToolButtonsActAsTheirMenuItemsOnlyWhileTheseAreEnabled)
     router.mnClp_Click(0);
     EXPECT_TRUE(take().isEmpty());
     EXPECT_EQ(doc.state(), DocState::NoImage);
+}
+
+// A key a tooltip names runs the button's own command; a button whose command has a key names
+// it. The commands are compared by what they reach, so a key that belongs to another item fails.
+TEST_F(MenusTest, EveryToolTipNamesTheKeyOfItsOwnCommandOrNone)
+{
+    doc.SetDocState(DocState::Changed);  // everything enabled
+    for (int button : ToolStrip::ButtonIndexes) {
+        const QString tip = ToolStrip::tooltipOf(button);
+        SCOPED_TRACE(tip.toStdString());
+        router.imBtn_Click(button);
+        const QStringList reached = take();
+        ASSERT_FALSE(reached.isEmpty());
+        QStringList keysOfThatCommand;
+        for (MenuGroup* g : menus.groups()) {
+            for (int i : g->indexes()) {
+                if (g->item(i)->shortcut().isEmpty())
+                    continue;
+                g->item(i)->trigger();
+                if (take() == reached)
+                    keysOfThatCommand << g->item(i)->shortcut().toString();
+            }
+        }
+        // "Ctrl+O 画像ﾌｧｲﾙを開きます" names Ctrl+O; "ｽｷｬﾝを開始します" names none.
+        static const QRegularExpression key(QStringLiteral("^(Ctrl\\+\\S|F\\d+) "));
+        const QRegularExpressionMatch named = key.match(tip);
+        EXPECT_EQ(keysOfThatCommand, named.hasMatch() ? QStringList{named.captured(1)} : QStringList{});
+    }
 }
 
 TEST_F(MenusTest, EditCommandsMarkTheDocumentChanged)
