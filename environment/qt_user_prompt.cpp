@@ -21,6 +21,9 @@ QString shown(const QString& text)
 QFileDialog* makeDialog(const FileDialogRequest& request)
 {
     auto* dialog = new QFileDialog(request.parent ? request.parent : QApplication::activeWindow());
+    // Qt's own dialog: it speaks the program's Japanese and matches the filters' patterns in any
+    // letter case (the desktop's native dialog may do neither).
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setWindowTitle(request.title);
     // A file name that carries a folder decides the folder itself.
     const bool nameHasFolder = request.initialName.contains(QLatin1Char('/'));
@@ -96,14 +99,18 @@ QString QtUserPrompt::openFileName(const FileDialogRequest& request)
     return chosen;
 }
 
-QString QtUserPrompt::saveFileName(const FileDialogRequest& request)
+QString QtUserPrompt::saveFileName(FileDialogRequest& request)
 {
     QFileDialog* dialog = makeDialog(request);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     QString chosen;
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
         chosen = dialog->selectedFiles().first();
+        const qsizetype type = nameFilters(request.filters).indexOf(dialog->selectedNameFilter());
+        if (type >= 0)
+            request.selectedFilter = int(type);
+    }
     delete dialog;
     return chosen;
 }

@@ -11,7 +11,7 @@ public:
     bool confirm(const QString& title, const QString& text) override;
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
-    QString saveFileName(const FileDialogRequest& request) override;
+    QString saveFileName(FileDialogRequest& request) override;
 
     // "desc|pattern;pattern" entries as QFileDialog name filters ("desc (pattern pattern)").
     static QStringList nameFilters(const QStringList& filters);

@@ -14,7 +14,8 @@ struct FileDialogRequest {
     QString initialFolder;  // used only when not empty
     // Entries as "description|pattern;pattern", for example "画像ﾌｧｲﾙ|*.BMP;*.JPG".
     QStringList filters;
-    int selectedFilter = 0;  // index into filters
+    // Index into filters: the one shown first; a save dialog sets it to the one the user chose.
+    int selectedFilter = 0;
     QWidget* parent = nullptr;
 };
 
@@ -37,9 +38,10 @@ public:
     // the chosen button in buttons.
     virtual int choose(const QString& title, const QString& text, const QStringList& buttons) = 0;
 
-    // A file dialog; the chosen full path, or "" when the user cancelled.
+    // A file dialog; the chosen full path, or "" when the user cancelled. The save dialog also
+    // reports the file type chosen, in request.selectedFilter.
     virtual QString openFileName(const FileDialogRequest& request) = 0;
-    virtual QString saveFileName(const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(FileDialogRequest& request) = 0;
 };
 
 // The process-wide prompt: the Qt implementation unless a test installed its own.

@@ -20,7 +20,7 @@ public:
     void message(const QString&, const QString&) override {}
     bool confirm(const QString&, const QString&) override { return false; }
     QString openFileName(const tavlo::FileDialogRequest&) override { return {}; }
-    QString saveFileName(const tavlo::FileDialogRequest&) override { return {}; }
+    QString saveFileName(tavlo::FileDialogRequest&) override { return {}; }
 };
 
 // Up to `limit` names that stand between "<" and ">" in the text (a leading "/" dropped).

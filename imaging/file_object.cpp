@@ -7,6 +7,8 @@
 #include "imaging/image_store.h"
 #include "imaging/imaging_log.h"
 
+#include <QFileInfo>
+
 namespace tavlo {
 
 namespace {
@@ -80,15 +82,21 @@ bool FileObject::ShowSaveDialog()
     FileDialogRequest request;
     request.title = QStringLiteral("名前を付けて保存");
     request.initialName = m_fileName;
+    request.initialFolder = m_initDir;
+    const QString proposedType = QFileInfo(m_fileName).suffix().toUpper();
+    QStringList types;
     for (const QString& extension : m_saveFilter.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString ext = extension.trimmed();
-        request.filters.append(
-            QStringLiteral("%1 ﾌｧｲﾙ|*.%2;*.%1").arg(ext.toUpper(), ext.toLower()));
+        const QString ext = extension.trimmed().toUpper();
+        if (ext == proposedType)
+            request.selectedFilter = int(types.size());
+        types.append(ext);
+        request.filters.append(QStringLiteral("%1 ﾌｧｲﾙ|*.%2;*.%1").arg(ext, ext.toLower()));
     }
     const QString chosen = userPrompt().saveFileName(request);
     if (chosen.isEmpty())
         return false;
     m_fileName = chosen;
+    m_savedType = types.value(request.selectedFilter);
     return true;
 }
 

@@ -50,10 +50,20 @@ public:
     // The reason given when the image to save is gone.
     static QString noImageReason();
 
-    // Shows the save dialog, starting at FileName, with one filter per entry of SaveFilter. On OK
-    // FileName becomes the chosen path, exactly as chosen, and the result is true; on Cancel
-    // nothing changes and the result is false (no message).
+    // The folder the save dialog starts in when FileName names no folder ("" = the dialog's own
+    // choice).
+    QString InitDir() const { return m_initDir; }
+    void setInitDir(const QString& folder) { m_initDir = folder; }
+
+    // Shows the save dialog, starting at FileName (in its folder when it has one, else in
+    // InitDir), with one filter per entry of SaveFilter; the entry of FileName's extension is
+    // shown first, else the first entry. On OK FileName becomes the chosen path, exactly as
+    // chosen, SavedType the extension of the file type chosen in the dialog ("PNG"), and the
+    // result is true; on Cancel nothing changes and the result is false (no message).
     bool ShowSaveDialog();
+
+    // The entry of SaveFilter chosen in the last save dialog, in upper case; "" before any.
+    QString SavedType() const { return m_savedType; }
 
 private:
     void tellFailure(const QString& what, const QString& reason) const;
@@ -62,6 +72,8 @@ private:
     QString m_fileName;
     int m_jpegQuality = 80;
     QString m_saveFilter = QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;GIF");
+    QString m_initDir;
+    QString m_savedType;
 };
 
 }  // namespace tavlo

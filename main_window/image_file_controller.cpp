@@ -9,6 +9,8 @@
 #include "main_window/main_window_operations.h"
 #include "main_window/main_window_state.h"
 
+#include <QFileInfo>
+
 namespace tavlo {
 
 ImageFileController::ImageFileController(ImagingControl& ikImg, MainWindowState& state,
@@ -45,13 +47,33 @@ void ImageFileController::OpenImageFile()
         return;
     callIfSet(m_ops.SetBusy, true);
     callIfSet(m_ops.ClearSelection, true);
-    const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), QString());
+    // The dialog starts in the current file's folder, else where it last opened a file, else in
+    // the work folder.
+    QString folder = m_state.sCurFile.isEmpty() ? m_lastFolder
+                                                : QFileInfo(m_state.sCurFile).absolutePath();
+    if (folder.isEmpty())
+        folder = m_state.sWrkFld;
+    const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), folder);
     if (!name.isEmpty()) {
-        m_ikImg.FileObject().setFileName(name);
-        if (m_ikImg.FileObject().LoadFile())
-            drawLoaded(name);
+        m_lastFolder = QFileInfo(name).absolutePath();
+        loadNamed(name);
     }
     callIfSet(m_ops.SetBusy, false);
+}
+
+bool ImageFileController::OpenNamedFile(const QString& path)
+{
+    callIfSet(m_ops.SetBusy, true);
+    callIfSet(m_ops.ClearSelection, true);
+    const bool ok = loadNamed(path);
+    callIfSet(m_ops.SetBusy, false);
+    return ok;
+}
+
+bool ImageFileController::loadNamed(const QString& path)
+{
+    m_ikImg.FileObject().setFileName(path);
+    return m_ikImg.FileObject().LoadFile() && drawLoaded(path);
 }
 
 bool ImageFileController::LoadImageFile(const QString& path)

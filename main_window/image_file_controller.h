@@ -21,10 +21,16 @@ public:
     static QString openFilter();
 
     // Asks for a file and loads it, after "変更を保存しますか?" when the image shown is unsaved
-    // (ｷｬﾝｾﾙ there opens nothing). Cancel loads nothing; a file that cannot be read leaves the
+    // (ｷｬﾝｾﾙ there opens nothing); the dialog starts in the current file's folder, else where it
+    // last opened a file, else in the work folder. Cancel loads nothing; a file that cannot be read leaves the
     // view, the current file and the document state as they were (the file object has told the
     // user why).
     void OpenImageFile();
+
+    // Opens the file at path as the open dialog opens the file chosen there (a file named on the
+    // command line): a file that cannot be read, a missing one included, is named in a message
+    // and changes nothing. True when it was loaded and drawn.
+    bool OpenNamedFile(const QString& path);
 
     // Loads the file at path into the view; true when it was loaded and drawn. The caller has
     // asked about unsaved changes. The loaded file
@@ -38,12 +44,14 @@ public:
     void CloseImage();
 
 private:
+    bool loadNamed(const QString& path);
     bool drawLoaded(const QString& path);
 
     ImagingControl& m_ikImg;
     MainWindowState& m_state;
     DocumentState& m_doc;
     MainWindowOperations& m_ops;
+    QString m_lastFolder;  // where the open dialog last opened a file, "" before any
 };
 
 }  // namespace tavlo

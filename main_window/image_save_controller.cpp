@@ -27,15 +27,22 @@ bool ImageSaveController::SaveImage(bool saveAs)
     FileObject& file = m_ikImg.FileObject();
     QString given = m_state.sCurFile;
     bool chosen = true;
+    QString chosenType;
     if (given.isEmpty() || saveAs) {
-        file.setFileName(QString());
+        // The dialog proposes the current file (in its folder); an image without a file starts
+        // where the last save went, else in the work folder.
+        file.setFileName(m_state.sCurFile);
+        file.setInitDir(m_lastFolder.isEmpty() ? m_state.sWrkFld : m_lastFolder);
         file.setSaveFilter(saveFilter());
         chosen = file.ShowSaveDialog();
         given = file.FileName();
+        chosenType = file.SavedType();
+        if (chosen)
+            m_lastFolder = QFileInfo(given).absolutePath();
     }
     bool written = false;
     if (chosen) {
-        const QString name = nameToWrite(given);
+        const QString name = nameToWrite(given, chosenType);
         if (!name.isEmpty())
             written = write(name);
     }
@@ -45,7 +52,7 @@ bool ImageSaveController::SaveImage(bool saveAs)
     return written;
 }
 
-QString ImageSaveController::nameToWrite(const QString& given) const
+QString ImageSaveController::nameToWrite(const QString& given, const QString& chosenType) const
 {
     QString name = given;
     LowerCaseExt(name);
@@ -54,8 +61,9 @@ QString ImageSaveController::nameToWrite(const QString& given) const
     // beside it. An existing file therefore keeps its name.
     if (name != given && QFileInfo(given).isFile())
         name = given;
+    // A name typed without an extension takes that of the type chosen in the dialog.
     if (FileExtOf(name).isEmpty())
-        name += QStringLiteral(".bmp");
+        name += QLatin1Char('.') + (chosenType.isEmpty() ? QStringLiteral("bmp") : chosenType.toLower());
     // The dialog asked before replacing the name the user gave; a different name it did not ask
     // about ("scan" written as "scan.bmp") is not overwritten without asking.
     if (name != given && QFileInfo::exists(name)) {

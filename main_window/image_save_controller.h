@@ -24,16 +24,18 @@ public:
                         MainWindowOperations& ops);
 
     // saveAs false: writes to sCurFile, or asks for a name when the image has no file; true:
-    // always asks. Nothing happens without an image or when the dialog is cancelled. True when
-    // the file was written.
+    // always asks. Nothing happens without an image or when the dialog is cancelled. The dialog
+    // proposes the current file; without one it starts in the folder of the last save through
+    // it, else in the work folder. True when the file was written.
     bool SaveImage(bool saveAs);
 
     // The save dialog's formats.
     static QString saveFilter() { return QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;GIF"); }
 
 private:
-    // The name to write for a chosen or current name, or "" when the user declined.
-    QString nameToWrite(const QString& given) const;
+    // The name to write for a chosen or current name, or "" when the user declined. A name
+    // without an extension gets that of chosenType (the type chosen in the dialog), else ".bmp".
+    QString nameToWrite(const QString& given, const QString& chosenType) const;
     bool write(const QString& name);
     static void tellNotSaved(const QString& name, const QString& reason);
 
@@ -41,6 +43,7 @@ private:
     MainWindowState& m_state;
     DocumentState& m_doc;
     MainWindowOperations& m_ops;
+    QString m_lastFolder;  // where the save dialog last saved, "" before any
 };
 
 }  // namespace tavlo

@@ -88,7 +88,7 @@ public:
         return int(buttons.size()) - 1;
     }
     QString openFileName(const FileDialogRequest&) override { return QString(); }
-    QString saveFileName(const FileDialogRequest&) override { return QString(); }
+    QString saveFileName(FileDialogRequest&) override { return QString(); }
 };
 
 // The longest gap between two turns of the user-interface thread's event loop, measured by a

@@ -98,7 +98,7 @@ TEST_F(SaveImageTest, TheDialogAndWhatASaveAsLeavesAlone)
     w->operations().SaveImage(true);  // cancelled
     ASSERT_EQ(prompt.shown.size(), 1);
     EXPECT_EQ(prompt.shown[0].request.title, QStringLiteral("名前を付けて保存"));
-    EXPECT_EQ(prompt.shown[0].request.initialName, QString());
+    EXPECT_EQ(prompt.shown[0].request.initialName, file(QStringLiteral("scan-001.bmp")));
     EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files), QStringList{"User.xml"});
 
     // A save as changes neither the current file nor the document state.
@@ -107,6 +107,37 @@ TEST_F(SaveImageTest, TheDialogAndWhatASaveAsLeavesAlone)
     EXPECT_EQ(w->state().sCurFile, file(QStringLiteral("scan-001.bmp")));
     EXPECT_EQ(w->document().state(), DocState::Unchanged);
     EXPECT_FALSE(w->busy().isBusy());
+}
+
+// The dialog proposes the current file with its type; without one it starts where the last save
+// went, else in the work folder. A name typed without an extension takes the chosen type's.
+TEST_F(SaveImageTest, TheDialogStartsAtTheCurrentFileAndANameWithoutExtensionTakesTheChosenType)
+{
+    show(sampleImage(ColourCode::Rgb24, 6, 5));
+    w->state().sCurFile = file(QStringLiteral("page.PNG"));
+    w->operations().SaveImage(true);  // cancelled
+    ASSERT_EQ(prompt.shown.size(), 1);
+    FileDialogRequest request = prompt.shown[0].request;
+    EXPECT_EQ(request.initialName, file(QStringLiteral("page.PNG")));
+    EXPECT_EQ(request.filters.value(request.selectedFilter), QString::fromUtf8("PNG ﾌｧｲﾙ|*.png;*.PNG"));
+
+    w->state().sCurFile.clear();
+    const int png = 5, gif = 6;
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("out"))));
+    prompt.filterAnswers.push_back(png);
+    saveAs(file(QStringLiteral("out/first")));
+    request = prompt.shown.last().request;
+    EXPECT_EQ(request.initialName, QString());
+    EXPECT_EQ(request.initialFolder, workFolder());
+    EXPECT_EQ(request.filters.value(png), QString::fromUtf8("PNG ﾌｧｲﾙ|*.png;*.PNG"));
+    EXPECT_EQ(formatOf(file(QStringLiteral("out/first.png"))), ImageFormat::Png);
+
+    prompt.filterAnswers.push_back(gif);
+    saveAs(file(QStringLiteral("out/second.bmp")));  // a typed extension decides
+    EXPECT_EQ(prompt.shown.last().request.initialFolder, file(QStringLiteral("out")));
+    EXPECT_EQ(formatOf(file(QStringLiteral("out/second.bmp"))), ImageFormat::Bmp);
+    EXPECT_EQ(QDir(file(QStringLiteral("out"))).entryList(QDir::Files),
+              (QStringList{"first.png", "second.bmp"}));
 }
 
 TEST_F(SaveImageTest, OverwriteSaveOfAJpegNameWritesJpegAtQuality80)

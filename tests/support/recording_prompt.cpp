@@ -42,9 +42,14 @@ QString RecordingPrompt::openFileName(const FileDialogRequest& request)
     return fileAnswer(QStringLiteral("open"), request);
 }
 
-QString RecordingPrompt::saveFileName(const FileDialogRequest& request)
+QString RecordingPrompt::saveFileName(FileDialogRequest& request)
 {
-    return fileAnswer(QStringLiteral("save"), request);
+    const QString answer = fileAnswer(QStringLiteral("save"), request);
+    if (!filterAnswers.empty()) {
+        request.selectedFilter = filterAnswers.front();
+        filterAnswers.pop_front();
+    }
+    return answer;
 }
 
 QString RecordingPrompt::fileAnswer(const QString& kind, const FileDialogRequest& request)

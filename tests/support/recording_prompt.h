@@ -29,11 +29,14 @@ public:
     bool confirm(const QString& title, const QString& text) override;
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
-    QString saveFileName(const FileDialogRequest& request) override;
+    QString saveFileName(FileDialogRequest& request) override;
 
     std::deque<bool> confirmAnswers;
     std::deque<int> chooseAnswers;  // button indexes; unanswered: the last button (cancel)
     std::deque<QString> fileAnswers;
+    // The file type each save dialog answers with (an index into its filters); unanswered ones
+    // keep the type shown first.
+    std::deque<int> filterAnswers;
     QList<Shown> shown;
 
     // The texts of the message boxes shown so far, in order.
