@@ -55,13 +55,18 @@ bool DesktopEntry::writeLink(const QString& file, const QString& name, const QSt
 }
 
 bool DesktopEntry::writeApplication(const QString& file, const QString& name,
-                                    const QString& executable)
+                                    const QString& executable, const QString& icon,
+                                    const QStringList& mimeTypes)
 {
     // The Exec line is itself a string value, so its backslashes are escaped a second time.
-    const QString exec = quoteExecArgument(executable) + QStringLiteral(" %F");
-    const QString text =
+    const QString exec = quoteExecArgument(executable) + QStringLiteral(" %f");
+    QString text =
         QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nTerminal=false\n")
             .arg(escapeValue(name), escapeValue(exec));
+    if (!icon.isEmpty())
+        text += QStringLiteral("Icon=%1\n").arg(escapeValue(icon));
+    if (!mimeTypes.isEmpty())
+        text += QStringLiteral("MimeType=%1;\n").arg(mimeTypes.join(QLatin1Char(';')));
     return writeWhole(file, text);
 }
 

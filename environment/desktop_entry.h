@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavlo {
 
@@ -12,9 +13,12 @@ public:
     // Writes a link entry; false when the file could not be written (a missing folder included).
     static bool writeLink(const QString& file, const QString& name, const QString& url);
 
-    // Writes a launcher of an executable; files handed to the launcher follow as arguments.
+    // Writes a launcher of an executable. The launcher hands the executable one file ("%f": a
+    // file manager starts it once per file); an icon (a theme icon name or a path) and the MIME
+    // types it opens ("Open with" in a file manager) are written when given.
     static bool writeApplication(const QString& file, const QString& name,
-                                 const QString& executable);
+                                 const QString& executable, const QString& icon = QString(),
+                                 const QStringList& mimeTypes = {});
 
     // A string value as a desktop entry holds it: backslash, line breaks and tabs escaped.
     static QString escapeValue(const QString& value);

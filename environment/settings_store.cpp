@@ -36,6 +36,21 @@ QString closeTag(const QString& name)
     return QStringLiteral("</") + name + QLatin1Char('>');
 }
 
+// Opening through the desktop: what it cannot start is named in a message.
+void openPage(const QUrl& url, const char* what)
+{
+    if (!desktopServices().openUrl(url))
+        tellNotOpened(QString::fromUtf8(what), url.isLocalFile() ? url.toLocalFile() : url.toString(),
+                      QString::fromUtf8("ﾌﾞﾗｳｻﾞｰ"));
+}
+
+void openFolder(const QString& folder)
+{
+    if (!desktopServices().openUrl(QUrl::fromLocalFile(folder)))
+        tellNotOpened(QString::fromUtf8("ﾌｫﾙﾀﾞを開けませんでした。"), folder,
+                      QString::fromUtf8("ﾌｧｲﾙﾏﾈｰｼﾞｬｰ"));
+}
+
 std::unique_ptr<SettingsStore>& sharedStore()
 {
     static std::unique_ptr<SettingsStore> store;
@@ -304,7 +319,7 @@ bool settingsStoreExists()
 
 void SettingsStore::W_Help(const QString& sJob)
 {
-    // A failing step ends the operation silently; nothing is opened after it.
+    // A failing step before the opening ends the operation silently; nothing is opened after it.
     if (processValues().userDataFolder.isEmpty())
         return;
     const QString target = helpBaseUrl() + helpPageName(sJob);
@@ -312,7 +327,7 @@ void SettingsStore::W_Help(const QString& sJob)
         qCWarning(lcEnvironment) << "W_Help: desktop entry not written:" << helpEntryPath();
         return;
     }
-    desktopServices().openUrl(QUrl(target));
+    openPage(QUrl(target), "ﾍﾙﾌﾟを開けませんでした。");
 }
 
 void SettingsStore::W_HtmView(const QString& sUrl)
@@ -325,7 +340,7 @@ void SettingsStore::W_HtmView(const QString& sUrl)
         qCWarning(lcEnvironment) << "W_HtmView: desktop entry not written:" << htmViewEntryPath();
         return;
     }
-    desktopServices().openUrl(QUrl::fromUserInput(sUrl));
+    openPage(QUrl::fromUserInput(sUrl), "ﾍﾟｰｼﾞを開けませんでした。");
 }
 
 void SettingsStore::W_SendTo()
@@ -340,7 +355,15 @@ void SettingsStore::W_SendTo()
     }
     const ProcessValues& pv = processValues();
     const QString executable = programFolder() + pv.programName;
-    if (!DesktopEntry::writeApplication(sendToEntryPath(), pv.programName, executable)) {
+    // The formats the program reads (FlashPix is not read yet). The icon is the desktop theme's
+    // scanner.
+    static const QStringList opened = {
+        QStringLiteral("image/bmp"),  QStringLiteral("image/jpeg"), QStringLiteral("image/tiff"),
+        QStringLiteral("image/png"),  QStringLiteral("image/gif"),
+        QStringLiteral("image/vnd.zbrush.pcx"), QStringLiteral("image/jp2"),
+        QStringLiteral("image/x-jp2-codestream")};
+    if (!DesktopEntry::writeApplication(sendToEntryPath(), pv.programName, executable,
+                                        QStringLiteral("scanner"), opened)) {
         qCWarning(lcEnvironment) << "W_SendTo: desktop entry not written:" << sendToEntryPath();
         return;
     }
@@ -353,12 +376,12 @@ void SettingsStore::W_ExpFd(const QString& sFld, bool bOpn)
     if (sFld.isEmpty())
         return;
     if (bOpn) {
-        desktopServices().openUrl(QUrl::fromLocalFile(sFld));
+        openFolder(sFld);
         return;
     }
     EnsureFileSystem();
     if (fileSystem().folderExists(sFld))
-        desktopServices().openUrl(QUrl::fromLocalFile(sFld));
+        openFolder(sFld);
 }
 
 }  // namespace tavlo

@@ -39,4 +39,10 @@ QString sendToEntryPath()
     return folder + QLatin1Char('/') + processValues().programName + QStringLiteral(".desktop");
 }
 
+void tellNotOpened(const QString& what, const QString& target, const QString& program)
+{
+    userPrompt().message(programTitle(), what + QLatin1Char('\r') + target + QLatin1Char('\r') +
+                                             program + QString::fromUtf8("を起動できませんでした"));
+}
+
 }  // namespace tavlo

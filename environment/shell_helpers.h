@@ -23,4 +23,9 @@ QString helpEntryPath();
 QString htmViewEntryPath();
 QString sendToEntryPath();
 
+// Tells the user that the desktop could not open something: what (first line), the path or URL
+// (second line) and the program that could not be started (third line). Nothing the desktop is
+// asked to open fails silently.
+void tellNotOpened(const QString& what, const QString& target, const QString& program);
+
 }  // namespace tavlo

@@ -6,6 +6,7 @@
 #include "environment/desktop_services.h"
 #include "environment/process_values.h"
 #include "environment/settings_store.h"
+#include "environment/shell_helpers.h"
 #include "environment/user_prompt.h"
 #include "main_window/file_list_box.h"
 #include "main_window/main_window_state.h"
@@ -61,7 +62,10 @@ void WorkFolderCommands::OpenWorkFolderInEditor()
     QString argument = m_list.path();
     if (!m_list.fileName().isEmpty())
         argument += QLatin1Char('/') + m_list.fileName();
-    desktopServices().startProgram(sEdtExe, {argument});
+    if (!desktopServices().startProgram(sEdtExe, {argument}))
+        tellNotOpened(QString::fromUtf8(m_list.fileName().isEmpty() ? "作業ﾌｫﾙﾀﾞを開けませんでした。"
+                                                                     : "ﾌｧｲﾙを開けませんでした。"),
+                      argument, sEdtExe + QLatin1Char(' '));
 }
 
 }  // namespace tavlo

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -103,8 +104,21 @@ TEST_F(ShellHelpersTest, SendToPutsALauncherOfTheProgramIntoTheApplicationsFolde
     ASSERT_FALSE(folder.isEmpty());
     const QString entry = folder + QStringLiteral("/tavlo.desktop");
     const QString executable = program.path() + QStringLiteral("/tavlo");
-    EXPECT_TRUE(readAll(entry).contains(
-        "Exec=" + DesktopEntry::quoteExecArgument(executable) + " %F\n"));
+    // One file per start, as the program opens one; offered for every format it reads.
+    const QString text = readAll(entry);
+    EXPECT_TRUE(text.contains("Exec=" + DesktopEntry::quoteExecArgument(executable) + " %f\n"));
+    EXPECT_TRUE(text.contains("\nIcon=scanner\n"));
+    // Every type is one the desktop knows, and together they cover every extension we read.
+    const QString types = text.section(QStringLiteral("\nMimeType="), 1).section(u'\n', 0, 0);
+    ASSERT_TRUE(types.endsWith(u';'));
+    QStringList suffixes;
+    for (const QString& name : types.split(u';', Qt::SkipEmptyParts)) {
+        const QMimeType type = QMimeDatabase().mimeTypeForName(name);
+        EXPECT_TRUE(type.isValid() && type.name() == name) << name.toStdString();
+        suffixes += type.suffixes();
+    }
+    for (const char* suffix : {"bmp", "jpg", "jpeg", "tif", "png", "gif", "pcx", "jp2", "j2k", "jpc"})
+        EXPECT_TRUE(suffixes.contains(QLatin1String(suffix))) << suffix;
     EXPECT_EQ(prompt.messages(),
               QStringList{executable + QString::fromUtf8(" のｼｮｰﾄｶｯﾄを ") + folder +
                           QString::fromUtf8(" に作成しました")});
@@ -139,7 +153,7 @@ TEST(DesktopEntry, LinkAndApplicationEntriesAreWrittenWholeAndOnlyIntoAnExisting
     const QString app = dir.filePath("tavlo.desktop");
     ASSERT_TRUE(DesktopEntry::writeApplication(app, "tavlo", "/opt/My Tools/tavlo"));
     EXPECT_EQ(readAll(app), QStringLiteral("[Desktop Entry]\nType=Application\nName=tavlo\n"
-                                           "Exec=\"/opt/My Tools/tavlo\" %F\nTerminal=false\n"));
+                                           "Exec=\"/opt/My Tools/tavlo\" %f\nTerminal=false\n"));
     EXPECT_FALSE(DesktopEntry::writeLink(dir.filePath("Wrk/htm_view.desktop"), "v", "x"));
     EXPECT_FALSE(QFile::exists(dir.filePath("Wrk")));
 }
