@@ -1,5 +1,7 @@
 #include "main_window/tool_icons.h"
 
+#include "main_window/drawn_icon_engine.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,23 +11,12 @@
 namespace tavlo {
 namespace {
 
-using Drawing = std::function<void(QPainter&)>;
+using Drawing = DrawnIconEngine::Drawing;
 
-// Renders a drawing made on a grid of `units` at the given sizes into one icon.
-QIcon render(int units, std::initializer_list<int> sizes, const Drawing& draw)
+// A drawing made on a grid of `units`, rendered at every size and screen density it is shown at.
+QIcon drawn(int units, const Drawing& draw)
 {
-    QIcon icon;
-    for (int size : sizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(double(size) / units, double(size) / units);
-        draw(p);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return QIcon(new DrawnIconEngine(units, draw));
 }
 
 const QColor outline(60, 60, 70);
@@ -202,14 +193,19 @@ QIcon ToolIcons::button(int index)
     static const Drawing drawings[10] = {drawOpen, drawSave, drawSaveToWork, drawExplore, nullptr,
                                          drawScan, drawCopy, drawTrim, drawJoinVertical,
                                          drawJoinHorizontal};
+    // The desktop theme's icons by their freedesktop names; the joins have none.
+    static const char* const themeNames[10] = {
+        "document-open", "document-save", "document-save-as", "folder-open", nullptr,
+        "scanner",       "edit-copy",     "transform-crop",   nullptr,       nullptr};
     if (index < 0 || index > 9 || !drawings[index])
         return QIcon();
-    return render(16, {16, 32}, drawings[index]);
+    const QIcon own = drawn(16, drawings[index]);
+    return themeNames[index] ? QIcon::fromTheme(QString::fromLatin1(themeNames[index]), own) : own;
 }
 
 QIcon ToolIcons::magnifier()
 {
-    return render(32, {32, 64}, [](QPainter& p) {
+    return drawn(32, [](QPainter& p) {
         lens(p, QPointF(13, 13), 9.5, 2.0);
         p.setPen(QPen(outline, 2.0, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(9, 13), QPointF(17, 13));
@@ -219,7 +215,7 @@ QIcon ToolIcons::magnifier()
 
 QIcon ToolIcons::window()
 {
-    return render(16, {16, 32, 64}, [](QPainter& p) {
+    return drawn(16, [](QPainter& p) {
         drawScan(p);
     });
 }

@@ -219,7 +219,7 @@ void ImageView::requestRefinement(const Image& image, const ViewGeometry& geomet
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     m_refineCancel = cancel;
     const quint64 generation = m_refineGeneration;
-    const QSize view = viewport()->size();
+    const QSize view = m_tile.size();  // in device pixels, as the geometry
     QPointer<ImageView> self(this);
     workerPool().start([self, source = image, geometry, view, generation, cancel] {
         QImage tile(view, QImage::Format_RGB32);
@@ -304,25 +304,36 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
             Qt::QueuedConnection);
     }
 
+    // The picture is rendered in device pixels: on a screen scaled above 100 % every device pixel
+    // shows its own image pixel instead of a view pixel being stretched over several.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    const ViewGeometry device = geometry.onDevice(ratio);
     const QSize view = viewport()->size();
+    const QSize deviceView(int(std::ceil(view.width() * ratio)), int(std::ceil(view.height() * ratio)));
     const qint64 imageKey = image->pixels().cacheKey();
-    if (!m_tileValid || m_tile.size() != view || m_tileHandle != m_current.handle() ||
-        m_tileImageKey != imageKey || !(m_tileGeometry == geometry)) {
-        if (m_tile.size() != view)
-            m_tile = QImage(view, QImage::Format_RGB32);
+    if (!m_tileValid || m_tile.size() != deviceView || m_tileHandle != m_current.handle() ||
+        m_tileImageKey != imageKey || !(m_tileGeometry == device)) {
+        if (m_tile.size() != deviceView)
+            m_tile = QImage(deviceView, QImage::Format_RGB32);
         cancelRefinement();
-        const QRect visible = geometry.contentRect() & QRect(QPoint(), view);
-        const bool complete = m_renderer.render(*image, geometry, visible, m_tile, visible.topLeft());
+        const QRect visible = device.contentRect() & QRect(QPoint(), deviceView);
+        const bool complete = m_renderer.render(*image, device, visible, m_tile, visible.topLeft());
         m_tileValid = true;
         m_tileHandle = m_current.handle();
         m_tileImageKey = imageKey;
-        m_tileGeometry = geometry;
+        m_tileGeometry = device;
         if (!complete)
-            requestRefinement(*image, geometry);
+            requestRefinement(*image, device);
     }
-    const QRect shown = geometry.contentRect() & area & QRect(QPoint(), view);
-    if (!shown.isEmpty())
-        painter.drawImage(shown.topLeft(), m_tile, shown);
+    const QRect deviceArea(QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
+                           QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
+                                  int(std::ceil((area.bottom() + 1) * ratio)) - 1));
+    const QRect shown = device.contentRect() & deviceArea & QRect(QPoint(), deviceView);
+    if (!shown.isEmpty()) {
+        // Device pixels to view pixels one to one.
+        const QRectF target(QPointF(shown.topLeft()) / ratio, QSizeF(shown.size()) / ratio);
+        painter.drawImage(target, m_tile, QRectF(shown));
+    }
     m_overlay.paint(painter, geometry);
     paintSelection(painter, geometry);
 }

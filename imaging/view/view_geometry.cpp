@@ -36,6 +36,19 @@ ViewGeometry::ViewGeometry(QSize imageSize, double scaleX, double scaleY, QPoint
                           contentLength(m_imageSize.height(), m_scaleY));
 }
 
+ViewGeometry ViewGeometry::onDevice(double ratio) const
+{
+    if (ratio == 1.0 || isNull() || !std::isfinite(ratio) || ratio <= 0.0)
+        return *this;
+    ViewGeometry device = *this;
+    device.m_scaleX = m_scaleX * ratio;
+    device.m_scaleY = m_scaleY * ratio;
+    device.m_origin = QPoint(int(std::lround(m_origin.x() * ratio)), int(std::lround(m_origin.y() * ratio)));
+    device.m_contentSize = QSize(contentLength(m_imageSize.width(), device.m_scaleX),
+                                 contentLength(m_imageSize.height(), device.m_scaleY));
+    return device;
+}
+
 double ViewGeometry::fitScale(QSize imageSize, QSize viewportSize)
 {
     if (imageSize.isEmpty() || viewportSize.isEmpty())

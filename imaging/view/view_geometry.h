@@ -45,6 +45,12 @@ public:
     QPointF toImage(QPointF viewPoint) const;
     QRectF toView(const QRectF& imageRect) const;
 
+    // The same placement in device pixels, for a screen with `ratio` device pixels per view pixel:
+    // scales and origin times the ratio (the origin rounded to whole device pixels). The zoom keeps
+    // meaning image pixels per view pixel; the device geometry only paints more finely. Scales
+    // are not bounded again, so 10,000 % on a dense screen stays exact.
+    ViewGeometry onDevice(double ratio) const;
+
     // The image pixel shown at view pixel p (the one under the centre of p); it lies outside the
     // image when p is beside the picture.
     QPoint pixelAt(QPoint viewPixel) const;
