@@ -104,7 +104,11 @@ void ClipboardController::ShowImageDetails()
     report.dataSize = m_ikImg.ImageDataSize();
     const QString text = report.text();
     m_ikImg.ClearClipboard();
-    QGuiApplication::clipboard()->setText(text);
+    // The clipboard gets the desktop's line breaks, so the ten lines stay ten lines wherever the
+    // report is pasted.
+    QString pasted = text;
+    pasted.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QGuiApplication::clipboard()->setText(pasted);
     userPrompt().message(programTitle(), text);
 }
 

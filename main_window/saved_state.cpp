@@ -59,8 +59,10 @@ void SavedState::RestoreState(SettingsStore& store)
     const auto twips = [&](const char* key, double def) {
         return roundHalfEven(store.vGtVal(QString::fromLatin1(key), def).toDouble());
     };
-    const int left = twips("Left", screenW * 0.1);
-    const int top = twips("Top", screenH * 0.1);
+    // The first place is measured from the primary screen's own corner, which need not be the
+    // desktop's.
+    const int left = twips("Left", s.toTwips(screen.x()) + screenW * 0.1);
+    const int top = twips("Top", s.toTwips(screen.y()) + screenH * 0.1);
     const int width = twips("Width", screenW * 0.7);
     const int height = twips("Height", screenH * 0.7);
 
@@ -69,7 +71,7 @@ void SavedState::RestoreState(SettingsStore& store)
         stored = QRect();
     QList<QRect> screens;
     for (const QScreen* sc : QGuiApplication::screens())
-        screens.append(sc->geometry());
+        screens.append(sc->availableGeometry());
     m_window.setGeometry(WindowPlacement::place(stored, m_window.size(), screens, screen));
 
     store.GetGtx(u(UserSection));

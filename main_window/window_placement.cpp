@@ -12,10 +12,25 @@ QRect WindowPlacement::place(const QRect& stored, const QSize& present,
                      primary.y() + (primary.height() - present.height()) / 2, present.width(),
                      present.height());
     }
-    const bool visible = std::any_of(screens.cbegin(), screens.cend(),
-                                     [&](const QRect& s) { return s.intersects(stored); });
-    if (visible)
-        return stored;
+    // The window's screen: the one holding its top left corner, else the one it overlaps most.
+    const QRect* home = nullptr;
+    qint64 overlap = 0;
+    for (const QRect& screen : screens) {
+        if (screen.contains(stored.topLeft())) {
+            home = &screen;
+            break;
+        }
+        const QRect common = screen.intersected(stored);
+        const qint64 area = qint64(common.width()) * common.height();
+        if (!common.isEmpty() && area > overlap) {
+            overlap = area;
+            home = &screen;
+        }
+    }
+    if (home) {
+        return QRect(stored.topLeft(), QSize(std::min(stored.width(), home->width()),
+                                             std::min(stored.height(), home->height())));
+    }
     const int left = primary.width() / 10, top = primary.height() / 10;
     return QRect(primary.x() + left, primary.y() + top,
                  std::min(stored.width(), primary.width() - left),

@@ -78,6 +78,41 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     EXPECT_FALSE(w->menus().mnClp.isEnabled(0));
 }
 
+// The open dialog starts in the current file's folder, else where it last opened a file, else in
+// the work folder; a file named on the command line opens as a chosen one does.
+TEST_F(MainWindowTest, TheOpenDialogStartsNearTheWorkAndANamedFileOpensOrIsReported)
+{
+    const QString picked = userFolder() + QStringLiteral("/picked");
+    QDir().mkpath(picked);
+    writeBmp(picked + QStringLiteral("/a.bmp"));
+    auto w = start();
+    writeBmp(workFolder() + QStringLiteral("/scan-001.bmp"));
+    const auto startedIn = [&] {
+        w->menus().mnFile.item(0)->trigger();
+        return prompt.shown.last().request.initialFolder;
+    };
+    EXPECT_EQ(startedIn(), workFolder());  // cancelled
+    prompt.fileAnswers.push_back(picked + QStringLiteral("/a.bmp"));
+    EXPECT_EQ(startedIn(), workFolder());
+    ASSERT_EQ(w->state().sCurFile, picked + QStringLiteral("/a.bmp"));
+    EXPECT_EQ(startedIn(), picked);
+    ASSERT_TRUE(w->imageFiles().LoadImageFile(workFolder() + QStringLiteral("/scan-001.bmp")));
+    EXPECT_EQ(startedIn(), workFolder());
+    w->imageFiles().CloseImage();
+    EXPECT_EQ(startedIn(), picked);
+    EXPECT_TRUE(noMessages());
+
+    EXPECT_TRUE(w->imageFiles().OpenNamedFile(picked + QStringLiteral("/a.bmp")));
+    EXPECT_EQ(w->state().sCurFile, picked + QStringLiteral("/a.bmp"));
+    EXPECT_EQ(w->document().state(), DocState::Unchanged);
+    const QString missing = userFolder() + QStringLiteral("/missing.png");
+    EXPECT_FALSE(w->imageFiles().OpenNamedFile(missing));
+    EXPECT_EQ(w->state().sCurFile, picked + QStringLiteral("/a.bmp"));
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages()[0].startsWith(QString::fromUtf8("画像ﾌｧｲﾙを読み込めませんでした。\r") +
+                                                missing + QLatin1Char('\r')));
+}
+
 TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
 {
     auto w = start();
@@ -91,9 +126,32 @@ TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
     w->strip().imBtn(3)->click();
     EXPECT_EQ(desktop.opened, QList<QUrl>(2, QUrl::fromLocalFile(workFolder())));
     EXPECT_EQ(w->document().state(), DocState::NoImage);
-    w->menus().mnJb.item(5)->trigger();
+    QTest::keyClick(w.get(), Qt::Key_F1);
     EXPECT_EQ(desktop.opened.last(),
               QUrl::fromLocalFile(programFolder() + QStringLiteral("/help/tavlo.htm")));
+    EXPECT_TRUE(noMessages());
+}
+
+// When the desktop cannot start a browser, a file manager or the editor, the user is told what
+// could not be opened and with what.
+TEST_F(MainWindowTest, WhatTheDesktopCannotOpenIsNamedInAMessage)
+{
+    auto w = start();
+    const QString editor = userFolder() + QStringLiteral("/Pelmo");
+    writeFile(editor, "#!/bin/sh\n");
+    ASSERT_TRUE(ToolPathStore().write(QStringLiteral("Pelmo"), editor));
+    desktop.answer = false;
+    w->menus().mnJb.item(5)->trigger();
+    w->strip().imBtn(3)->click();
+    w->menus().mnFile.item(9)->trigger();
+    EXPECT_EQ(prompt.messages(),
+              QStringList({QString::fromUtf8("ﾍﾙﾌﾟを開けませんでした。\r") + programFolder() +
+                               QString::fromUtf8("/help/tavlo.htm\rﾌﾞﾗｳｻﾞｰを起動できませんでした"),
+                           QString::fromUtf8("ﾌｫﾙﾀﾞを開けませんでした。\r") + workFolder() +
+                               QString::fromUtf8("\rﾌｧｲﾙﾏﾈｰｼﾞｬｰを起動できませんでした"),
+                           QString::fromUtf8("作業ﾌｫﾙﾀﾞを開けませんでした。\r") + workFolder() +
+                               QLatin1Char('\r') + editor +
+                               QString::fromUtf8(" を起動できませんでした")}));
 }
 
 TEST_F(MainWindowTest, EmptyingTheWorkFolderAsksFirstAndLeavesFoldersAndHiddenFiles)
@@ -302,6 +360,11 @@ TEST_F(MainWindowTest, StoredValuesAreComparedExactlyAndAPlaceIsBroughtOnScreen)
         {{"Left", "-480000"}, {"Top", "-480000"}, {"Width", "9000"}, {"Height", "6000"}}, {}));
     releaseSettingsStore();
     EXPECT_EQ(start()->geometry(), QRect(screen.width() / 10, screen.height() / 10, 600, 400));
+
+    // An absurd size is cut to what the screen offers.
+    writeUserXml(settingsText({{"Left", "0"}, {"Top", "0"}, {"Width", "9e9"}, {"Height", "9e9"}}, {}));
+    releaseSettingsStore();
+    EXPECT_EQ(start()->geometry().size(), QGuiApplication::primaryScreen()->availableGeometry().size());
 }
 
 TEST(WindowPlacement, KeepsAVisiblePlaceAndMovesALostOne)
@@ -319,6 +382,13 @@ TEST(WindowPlacement, KeepsAVisiblePlaceAndMovesALostOne)
     EXPECT_EQ(place(QRect(-32000, -32000, 5000, 5000)), QRect(100, 80, 900, 720));
     // No usable size: the present size, centred.
     EXPECT_EQ(place(QRect(10, 10, 0, 50), QSize(400, 300)), QRect(300, 250, 400, 300));
+    // A size no screen can show (a hand-edited file) is cut to the available area of the screen
+    // holding its corner, else of the one it overlaps most; the corner stays.
+    const QList<QRect> areas = {QRect(0, 0, 1000, 770), QRect(1000, 0, 1000, 800)};
+    const QRect huge(100, 50, 32767, 32767);
+    EXPECT_EQ(WindowPlacement::place(huge, {}, areas, primary), QRect(100, 50, 1000, 770));
+    EXPECT_EQ(WindowPlacement::place(QRect(-200, 0, 3000, 900), {}, areas, primary),
+              QRect(-200, 0, 1000, 800));
 }
 
 TEST_F(MainWindowTest, OnlyTheUsersQuitOrCloseSavesAndOnlyOnce)
