@@ -52,7 +52,8 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& working
             } else {
                 line.exitCode = 2;
                 line.standardError =
-                    QString::fromUtf8("%1: 不明なｵﾌﾟｼｮﾝ %2\n").arg(program, argument) + usage(program);
+                    QString::fromUtf8("%1: 不明なｵﾌﾟｼｮﾝ %2\n").arg(program, argument) +
+                    usage(program);
             }
             return line;
         }

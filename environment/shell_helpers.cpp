@@ -2,6 +2,7 @@
 
 #include "environment/process_values.h"
 #include "environment/settings_store.h"
+#include "environment/user_prompt.h"
 
 #include <QUrl>
 

@@ -27,7 +27,8 @@ QPixmap DrawnIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::Stat
         p.scale(double(side) / m_units, double(side) / m_units);
         m_draw(p);
     }
-    if (mode == QIcon::Normal || mode == QIcon::Active || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (mode == QIcon::Normal || mode == QIcon::Active ||
+        !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return pixmap;
     QStyleOption option;
     option.palette = QApplication::palette();

@@ -48,10 +48,13 @@ TEST(HighDensityScreen, TheViewPaintsEveryDevicePixelFromItsOwnImagePixel)
         ASSERT_EQ(shown.size(), control.view()->viewport()->size() * 2);
         const ViewGeometry device = control.view()->viewGeometry().onDevice(2.0);
         int checked = 0;
-        for (int y = device.origin().y(); y < device.contentRect().bottom() && y < shown.height(); ++y) {
-            for (int x = device.origin().x(); x < device.contentRect().right() && x < shown.width(); ++x) {
+        for (int y = device.origin().y(); y < device.contentRect().bottom() && y < shown.height();
+             ++y) {
+            for (int x = device.origin().x(); x < device.contentRect().right() && x < shown.width();
+                 ++x) {
                 const QPoint pixel = device.pixelAt(QPoint(x, y));
-                ASSERT_EQ(shown.pixel(x, y), image.pixelColour(pixel.x(), pixel.y())) << x << "," << y;
+                ASSERT_EQ(shown.pixel(x, y), image.pixelColour(pixel.x(), pixel.y()))
+                    << x << "," << y;
                 ++checked;
             }
         }
@@ -88,7 +91,8 @@ TEST(HighDensityScreen, DrawnToolIconsAreSharpAtEveryScaleAndThemeIconsComeFirst
     QIcon::setThemeSearchPaths({themes.path()});
     QIcon::setThemeName(QStringLiteral("plain"));
     EXPECT_EQ(ToolIcons::button(0).name(), QStringLiteral("document-open"));
-    EXPECT_EQ(ToolIcons::button(0).pixmap(QSize(16, 16), 1.0).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+    EXPECT_EQ(ToolIcons::button(0).pixmap(QSize(16, 16), 1.0).toImage().pixel(8, 8),
+              QColor(Qt::red).rgb());
     EXPECT_EQ(ToolIcons::button(1).name(), QString());  // not in the theme: drawn
     EXPECT_EQ(ToolIcons::button(8).name(), QString());
     EXPECT_FALSE(ToolIcons::button(8).isNull());
