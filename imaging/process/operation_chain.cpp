@@ -2,9 +2,11 @@
 
 #include "imaging/process/mirror.h"
 #include "imaging/process/resize.h"
+#include "imaging/process/skew_finder.h"
 #include "imaging/process/trim.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tavlo::process {
 namespace {
@@ -52,6 +54,7 @@ const std::vector<OperationChain::Syntax>& OperationChain::syntax()
         {QStringLiteral("--mirror-tb"), 0, {}},
         {QStringLiteral("--resize"), 1, {}},
         {QStringLiteral("--trim"), 1, {}},
+        {QStringLiteral("--straighten"), 0, {}},
     };
     return table;
 }
@@ -138,6 +141,8 @@ QString OperationChain::parse(const QStringList& arguments, QStringList* rest)
             if (!readNumbers(value, QLatin1Char(','), 4, r))
                 return badValue(arg, value);
             m_steps.emplace_back(Trim{{r[0], r[1], r[2], r[3]}});
+        } else if (arg == QLatin1String("--straighten")) {
+            m_steps.emplace_back(Straighten{});
         } else if (rest) {
             rest->append(arg);
         }
@@ -172,6 +177,16 @@ QString OperationChain::apply(Image& image) const
             result = trimmed(image, trim->rect);
             if (result.isNull())
                 return QStringLiteral("トリミングの範囲が画像の外です");
+        } else if (std::holds_alternative<Straighten>(step)) {
+            const std::optional<double> skew = findSkew(image);
+            const int centidegrees = skew ? int(std::lround(*skew * 100.0)) : 0;
+            if (centidegrees == 0)
+                continue;
+            RotateOptions turn;
+            turn.centidegrees = centidegrees;
+            result = rotated(image, turn);
+            if (result.isNull())
+                return QStringLiteral("画像を回転できません (メモリ不足か大きすぎます)");
         }
         image = std::move(result);
     }

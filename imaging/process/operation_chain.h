@@ -25,6 +25,9 @@ namespace tavlo::process {
 //   --mirror-lr, --mirror-tb                  mirror left-right, top-bottom
 //   --resize WxH                              scale (area averaging down, bilinear up)
 //   --trim L,T,R,B                            keep pixels L <= x < R, T <= y < B
+//   --straighten                              turn by the page's own skew (skew_finder.h):
+//                                             smooth, canvas grown, corners white; a page whose
+//                                             skew is not found stays as it is
 // A modifier belongs to the --depth or --rotate before it.
 class OperationChain {
 public:
@@ -42,7 +45,8 @@ public:
     struct Trim {
         PixelRect rect;
     };
-    using Step = std::variant<Depth, Rotate, Resize, Trim>;
+    struct Straighten {};
+    using Step = std::variant<Depth, Rotate, Resize, Trim, Straighten>;
 
     // How the options are written, for command lines that read them one by one: each operation
     // option with the number of values it takes, and the modifiers that may follow it with the

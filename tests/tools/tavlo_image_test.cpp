@@ -1,6 +1,8 @@
 #include "imaging/codecs/image_file.h"
+#include "imaging/process/skew_finder.h"
 #include "tests/support/test_images.h"
 #include "tests/tools/tavlo_image_fixture.h"
+#include "tests/support/text_page.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -109,6 +111,36 @@ TEST_F(TavloImage, ConvertWritesDashToStandardOutputAndNeverReplacesAPipeOrDevic
         ASSERT_EQ(::lstat(QFile::encodeName(path(node)).constData(), &st), 0);
         EXPECT_TRUE(node == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISCHR(st.st_mode));
     }
+}
+
+// --skew adds each page's skew to its line; --straighten turns a crooked page level (canvas grown)
+// and leaves a page without lines as it is.
+TEST_F(TavloImage, SkewIsReportedAndStraightened)
+{
+    save(test::textPage(ColourCode::Rgb24, {620, 877}, -4.2, 75), QStringLiteral("crooked.png"),
+         ImageFormat::Png);
+    save(test::plainImage(ColourCode::Rgb24, 60, 40, qRgb(255, 255, 255)), QStringLiteral("blank.png"),
+         ImageFormat::Png);
+    Outcome outcome = run(QStringLiteral("info --skew @crooked.png @blank.png"));
+    EXPECT_EQ(outcome.status, 0);
+    const QStringList lines = outcome.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QString skew = lines[0].section(QStringLiteral("skew="), 1);
+    EXPECT_EQ(skew.section(QLatin1Char('.'), 1).size(), 2) << skew.toStdString();  // two decimals
+    EXPECT_NEAR(skew.toDouble(), -4.2, 0.1);
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" skew=none"))) << lines[1].toStdString();
+
+    for (const char* name : {"crooked", "blank"}) {
+        outcome = run(QStringLiteral("convert @%1.png @%1-out.png --format PNG --straighten").arg(name));
+        EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    }
+    const codecs::Decoded straight = codecs::readImageFile(path(QStringLiteral("crooked-out.png")));
+    ASSERT_TRUE(straight.ok());
+    EXPECT_GT(straight.image.width(), 620);
+    EXPECT_NEAR(process::findSkew(straight.image).value_or(99), 0.0, 0.1);
+    const codecs::Decoded blank = codecs::readImageFile(path(QStringLiteral("blank-out.png")));
+    ASSERT_TRUE(blank.ok());
+    EXPECT_EQ(test::sizeOf(blank.image), QSize(60, 40));
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 #include "tools/tavlo-image/info_command.h"
 
 #include "imaging/codecs/image_file.h"
+#include "imaging/process/skew_finder.h"
 
 namespace tavlo::tools {
 
-int runInfo(const QStringList& paths, QTextStream& out, QTextStream& err)
+int runInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
+    QStringList paths = arguments;
+    const bool skew = paths.removeAll(QStringLiteral("--skew")) > 0;
     if (paths.isEmpty()) {
-        err << "usage: tavlo-image info FILE...\n";
+        err << "usage: tavlo-image info [--skew] FILE...\n";
         return 2;
     }
     int status = 0;
@@ -22,7 +25,12 @@ int runInfo(const QStringList& paths, QTextStream& out, QTextStream& err)
         const Image& image = decoded.image;
         out << path << ": " << image.width() << 'x' << image.height()
             << " code=" << int(image.code()) << " dpi=" << image.dpiX() << 'x' << image.dpiY()
-            << " format=" << codecs::formatName(format) << '\n';
+            << " format=" << codecs::formatName(format);
+        if (skew) {
+            const std::optional<double> degrees = process::findSkew(image);
+            out << " skew=" << (degrees ? QString::number(*degrees, 'f', 2) : QStringLiteral("none"));
+        }
+        out << '\n';
     }
     return status;
 }

@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         return tavlo::tools::runConvert(arguments, err);
     if (command == QLatin1String("pdf"))
         return tavlo::tools::runPdf(arguments, err, isatty(STDERR_FILENO) == 1);
-    err << "usage: tavlo-image info FILE...\n"
+    err << "usage: tavlo-image info [--skew] FILE...\n"
            "       tavlo-image convert IN OUT --format FORMAT [--quality Q]\n"
            "       tavlo-image pdf OUT.pdf IN|FOLDER... [--paper NAME] [--title TEXT]\n";
     return 2;
