@@ -1,5 +1,6 @@
 #include "dialogs/resolution_dialog.h"
 
+#include "dialogs/dialog_placement.h"
 #include "dialogs/one_decimal_text.h"
 #include "dialogs/printer_resolution_source.h"
 #include "environment/number_text.h"
@@ -110,7 +111,7 @@ ResolutionDialog::ResolutionDialog(int nKzX, int nKzY, int nPxX, int nPxY, QWidg
     m_accepted = false;
     UpdateSizeTable(0);
 
-    centreOver(mainWindow);
+    centreDialogOver(*this, mainWindow);
 }
 
 ResolutionDialog::~ResolutionDialog()
@@ -210,15 +211,6 @@ void ResolutionDialog::buildControls()
     setTabOrder(cmOK[0], cmOK[1]);
     setTabOrder(cmOK[1], ssCom);
     setTabOrder(ssCom, cmPrn);
-}
-
-void ResolutionDialog::centreOver(QWidget* mainWindow)
-{
-    adjustSize();
-    if (!mainWindow)
-        return;
-    const QRect main = mainWindow->frameGeometry();
-    move(main.left() + (main.width() - width()) / 2, main.top() + (main.height() - height()) / 2);
 }
 
 void ResolutionDialog::UpdateSizeTable(int edited)

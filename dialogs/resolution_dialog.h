@@ -51,7 +51,6 @@ private:
     ResolutionDialog(int nKzX, int nKzY, int nPxX, int nPxY, QWidget* mainWindow);
 
     void buildControls();
-    void centreOver(QWidget* mainWindow);
 
     // Which field a recalculation was started from: 0 neither, 1 horizontal, 2 vertical.
     void UpdateSizeTable(int edited);

@@ -63,4 +63,9 @@ int paletteCapacity(ColourCode code)
     }
 }
 
+bool smoothTurnFor(const QString& codeText)
+{
+    return QStringLiteral("80.16.24.32.").contains(codeText);
+}
+
 }  // namespace tavlo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 namespace tavlo {
 
@@ -42,5 +43,9 @@ QImage::Format storageFormat(ColourCode code);
 
 // Largest number of palette entries of an indexed code (2, 16 or 256); 0 for direct colour.
 int paletteCapacity(ColourCode code);
+
+// Whether the window's turns interpolate, from the colour-depth code as decimal text: the text
+// occurs in "80.16.24.32." (a plain text search, so only "40" among the codes turns unsmoothed).
+bool smoothTurnFor(const QString& codeText);
 
 }  // namespace tavlo

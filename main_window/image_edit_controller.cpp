@@ -1,6 +1,7 @@
 #include "main_window/image_edit_controller.h"
 
 #include "environment/number_text.h"
+#include "imaging/colour_code.h"
 #include "imaging/imaging_control.h"
 #include "main_window/document_state.h"
 #include "main_window/main_window_operations.h"
@@ -56,7 +57,7 @@ std::optional<ImageEditController::Rotation> ImageEditController::rotationOf(
 
 bool ImageEditController::smoothFor(const QString& sClrCd)
 {
-    return QStringLiteral("80.16.24.32.").contains(sClrCd);
+    return smoothTurnFor(sClrCd);
 }
 
 void ImageEditController::RotateFlip(const QString& caption)

@@ -12,8 +12,8 @@ namespace tavlo::process {
 // finder sweeps and then searches the angle at which the rows of that copy differ most.
 //
 // Works at every colour-depth code (1, 4, 40, 8, 80, 16, 24, 32): palette colours count by their
-// luma. Pages larger than 4,000 pixels on a side are sampled every second (third, ...) pixel, so a
-// 600 dpi page costs about what a 300 dpi page does.
+// luma. The copy is reduced to at most 2,000 pixels on a side (a block of pixels is black when any
+// of them is dark), so a 600 dpi page costs little more than a 300 dpi page.
 //
 // Result: degrees, positive when the lines fall to the right (y growing downwards), so turning the
 // page to the left by that much makes them level; within +-kSearchRange. No result when the page is
