@@ -89,4 +89,22 @@ int roundHalfEven(double value)
     return int(std::nearbyint(value));  // the default rounding mode rounds halves to even
 }
 
+QString shortestNumberText(double value, int significantDigits)
+{
+    const QString general = QString::number(value, 'g', significantDigits);
+    if (!general.contains(u'e') || !std::isfinite(value))
+        return general;
+    // Written out in full: as many decimals as the significant digits reach below the point.
+    const double rounded = general.toDouble();
+    const int exponent = int(std::floor(std::log10(std::abs(rounded))));
+    QString fixed = QString::number(rounded, 'f', std::max(0, significantDigits - 1 - exponent));
+    if (fixed.contains(u'.')) {
+        while (fixed.endsWith(u'0'))
+            fixed.chop(1);
+        if (fixed.endsWith(u'.'))
+            fixed.chop(1);
+    }
+    return fixed;
+}
+
 }  // namespace tavlo

@@ -17,4 +17,9 @@ bool hasLeadingNumber(const QString& text);
 // 2.5 -> 2, -0.5 -> 0). Values beyond the 32-bit range are clamped to it.
 int roundHalfEven(double value);
 
+// The shortest decimal text of a value to the given number of significant digits (7 for a
+// single-precision value, 15 for a double), never in exponent form, without grouping and without
+// trailing zeros: 21.0 -> "21", 29.7 -> "29.7", 1e7 -> "10000000", 0.00001 -> "0.00001".
+QString shortestNumberText(double value, int significantDigits);
+
 }  // namespace tavlo

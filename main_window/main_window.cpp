@@ -1,5 +1,6 @@
 #include "main_window/main_window.h"
 
+#include "dialogs/base_line_rotation_dialog.h"
 #include "environment/atomic_file.h"
 #include "environment/file_system.h"
 #include "environment/process_values.h"
@@ -20,6 +21,7 @@
 #include "main_window/image_file_controller.h"
 #include "main_window/image_save_controller.h"
 #include "main_window/menu_tree.h"
+#include "main_window/registered_sizes.h"
 #include "main_window/saved_state.h"
 #include "main_window/print_controller.h"
 #include "main_window/scan_controller.h"
@@ -84,6 +86,7 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection,
                                                         m_state, *m_doc, m_ops);
     m_zoom = std::make_unique<ZoomResolutionController>(*m_ikImg, *m_menus, m_state, *m_doc, this);
+    m_sizes = std::make_unique<RegisteredSizes>(*m_ikImg, *m_menus, *m_selection, m_state, this);
     m_scan = std::make_unique<ScanController>(*this, *m_ikImg, *m_File1, *m_strip, m_state, *m_doc,
                                               m_ops);
     m_printing = std::make_unique<PrintController>(*this, *m_ikImg);
@@ -125,6 +128,14 @@ void fmMain::wireOperations()
     m_ops.SetImageResolution = [this] { m_zoom->SetImageResolution(); };
     m_ops.ShrinkToSelection = [this](int mode) { m_edits->ShrinkToSelection(mode); };
     m_ops.RotateFlip = [this](const QString& caption) { m_edits->RotateFlip(caption); };
+    m_ops.RotateByBaseLine = [this] {
+        bool bOkC = false;
+        BaseLineRotationDialog::Act(*m_ikImg, m_state.nDspMd, m_state.sClrCd, bOkC, this);
+        return bOkC;
+    };
+    m_ops.RegisterRange = [this] { m_sizes->RegisterRange(); };
+    m_ops.BuildRangeMenu = [this](const QString& list) { m_sizes->BuildRangeMenu(list); };
+    m_ops.ApplyRegisteredSize = [this](int index) { m_sizes->ApplyRegisteredSize(index); };
     m_ops.JoinAcrossSelection = [this](int direction) { m_edits->JoinAcrossSelection(direction); };
     m_ops.ConvertColourDepth = [this](int code, bool quiet) {
         m_colour->ConvertColourDepth(code, quiet);

@@ -24,6 +24,7 @@ class ImageSaveController;
 class ImagingControl;
 class MenuTree;
 class PrintController;
+class RegisteredSizes;
 class SavedState;
 class ScanController;
 class SelectionController;
@@ -50,6 +51,7 @@ class WorkFolderList;
 //   ImageEditController  rotations, trim, shrink, join and emphasis
 //   ClipboardController  paste, copy and the image report
 //   ZoomResolutionController  "ｽﾞｰﾑ" and "解像度"
+//   RegisteredSizes      the registered sizes of "範囲" and their dialog
 //   BusyState            the busy pointer (SetBusy)
 //   UnsavedChangesQuestion  "変更を保存しますか?" before an unsaved image is replaced or dropped
 //   ScanController       scanning and the numbered work files (StartScan, SaveToWorkFolder)
@@ -103,6 +105,7 @@ public:
     ImageEditController& edits() { return *m_edits; }
     ClipboardController& clipboard() { return *m_clipboard; }
     ZoomResolutionController& zoomResolution() { return *m_zoom; }
+    RegisteredSizes& registeredSizes() { return *m_sizes; }
     BusyState& busy() { return *m_busy; }
     ScanController& scanning() { return *m_scan; }
     PrintController& printing() { return *m_printing; }
@@ -144,6 +147,7 @@ private:
     std::unique_ptr<ImageEditController> m_edits;
     std::unique_ptr<ClipboardController> m_clipboard;
     std::unique_ptr<ZoomResolutionController> m_zoom;
+    std::unique_ptr<RegisteredSizes> m_sizes;
     std::unique_ptr<ScanController> m_scan;
     std::unique_ptr<PrintController> m_printing;
     std::unique_ptr<WorkFolderList> m_list;

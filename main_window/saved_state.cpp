@@ -85,8 +85,8 @@ void SavedState::RestoreState(SettingsStore& store)
     m_state.iGenClr = std::clamp(
         roundHalfEven(store.vGtVal(u("ｽｷｬﾝ後減色"), qint16(0)).toDouble()), -32768, 32767);
     const QString ranges = store.vGtVal(QStringLiteral("PC_RNG"), QString()).text();
-    // Until registered sizes have their menu, the list is kept as read, so it goes back into
-    // the file unchanged.
+    // Without the registered-size operation (a window wired only in part) the list is kept as
+    // read, so it goes back into the file unchanged.
     if (m_ops.BuildRangeMenu)
         m_ops.BuildRangeMenu(ranges);
     else

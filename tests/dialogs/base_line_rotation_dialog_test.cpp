@@ -4,17 +4,16 @@
 #include "imaging/process/rotation.h"
 #include "imaging/view/image_view.h"
 
+#include "tests/support/modal_dialog.h"
 #include "tests/support/test_images.h"
 #include "tests/support/text_page.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <cmath>
 #include <functional>
@@ -69,23 +68,13 @@ protected:
         main.currentImage().replace(std::move(image));
     }
 
-    // Runs Act while `user` works the open dialog; a dialog left open is closed through its
-    // frame, so a failing test never waits for a person.
+    // Runs Act while `user` works the open dialog (see whenModalOpens); bOkC.
     bool run(const std::function<void(BaseLineRotationDialog&)>& user, const QString& code = "24")
     {
-        bool reached = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<BaseLineRotationDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            reached = true;
-            user(*dialog);
-            if (dialog->isVisible())
-                dialog->close();
-        });
+        const auto reached = test::whenModalOpens<BaseLineRotationDialog>(user);
         bool ok = true;
         BaseLineRotationDialog::Act(main, 1, code, ok);
-        EXPECT_TRUE(reached);
+        EXPECT_TRUE(*reached);
         return ok;
     }
 

@@ -1,5 +1,7 @@
 #include "dialogs/resolution_dialog.h"
 
+#include "tests/support/modal_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -27,25 +29,13 @@ void PrintTo(const Outcome& o, std::ostream* os)
     *os << o.x << " x " << o.y << (o.ok ? " OK" : " cancelled");
 }
 
-// Runs Act while `user` works the open dialog; a dialog left open is closed through its frame,
-// so a failing test never waits for a person.
+// Runs Act while `user` works the open dialog (see whenModalOpens).
 Outcome runAct(int x, int y, int width, int height, const std::function<void(QDialog&)>& user)
 {
-    bool reached = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ResolutionDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        reached = true;
-        dialog->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-        user(*dialog);
-        if (dialog->isVisible())
-            dialog->close();
-    });
+    const auto reached = test::whenModalOpens<ResolutionDialog>(user);
     Outcome out{x, y, true};
     ResolutionDialog::Act(out.x, out.y, width, height, out.ok);
-    EXPECT_TRUE(reached);
+    EXPECT_TRUE(*reached);
     return out;
 }
 

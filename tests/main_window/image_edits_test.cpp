@@ -1,5 +1,6 @@
 #include "imaging/imaging_control.h"
 #include "imaging/process/emphasis.h"
+#include "imaging/process/rotation.h"
 #include "main_window/document_state.h"
 #include "main_window/image_edit_controller.h"
 #include "main_window/menu_tree.h"
@@ -247,6 +248,30 @@ TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
         EXPECT_EQ(shown().dpiY(), shown().dpiX());
         EXPECT_EQ(w->document().state(), DocState::Changed);
         EXPECT_TRUE(w->menus().mnFile.isEnabled(1));
+    }
+}
+
+// "詳細指定" opens the base-line rotation dialog on the view's image: its result replaces the
+// image and marks the document changed; closing it through the frame changes neither.
+TEST_F(Edits, BaseLineDialogReplacesTheImageOnlyWhenApplied)
+{
+    const Image image = sampleImage(ColourCode::Grey256, 90, 60);
+    show(image);
+    for (const char* last : {"", "lbCom0"}) {
+        QTimer::singleShot(0, [last] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->objectName(), QStringLiteral("sbImgR"));
+            d->findChild<QPushButton*>(QStringLiteral("cmRect2"))->click();
+            if (*last)
+                d->findChild<QPushButton*>(QLatin1String(last))->click();
+            else
+                d->close();
+        });
+        w->menus().mnRotate.item(8)->trigger();
+        const bool applied = *last != 0;
+        EXPECT_TRUE(samePixels(shown(), applied ? process::rotated(image, {-9000}) : image)) << last;
+        EXPECT_EQ(w->document().state(), applied ? 2 : 1) << last;
     }
 }
 
