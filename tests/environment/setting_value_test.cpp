@@ -64,6 +64,21 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
         EXPECT_FALSE(hasLeadingNumber(QString::fromUtf8(text))) << text;
 }
 
+// Sizes are written in their shortest form, never with an exponent, to single (7) or double (15)
+// precision.
+TEST(ShortestNumberText, ShortestDigitsWithoutExponent)
+{
+    const struct {
+        double value;
+        int digits;
+        const char* text;
+    } cases[] = {{21.0, 15, "21"},        {29.7, 15, "29.7"},       {double(211.2f), 7, "211.2"},
+                 {double(14.85f), 7, "14.85"}, {1e7, 7, "10000000"}, {12345678, 7, "12345680"},
+                 {0.00001, 7, "0.00001"}, {-2.5e-6, 15, "-0.0000025"}, {0, 7, "0"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(shortestNumberText(c.value, c.digits), QString::fromLatin1(c.text)) << c.text;
+}
+
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheRangeIsKept)
 {
     const std::pair<double, int> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},
