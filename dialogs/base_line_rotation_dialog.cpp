@@ -3,6 +3,7 @@
 #include "dialogs/base_line_angle.h"
 #include "dialogs/dialog_placement.h"
 #include "imaging/colour_code.h"
+#include "imaging/display_mode.h"
 #include "imaging/imaging_control.h"
 #include "imaging/process/skew_finder.h"
 
@@ -157,7 +158,7 @@ void BaseLineRotationDialog::buildControls()
 void BaseLineRotationDialog::takeCopyOfMainImage()
 {
     ikImg->setImageHandle(ikImg->DuplicateImage(m_main.ImageHandle()));
-    ikImg->DrawImage(1);
+    ikImg->DrawImage(DisplayMode::Scaled);
 }
 
 void BaseLineRotationDialog::ikImg_ImageClicked(int x, int y)
@@ -215,7 +216,7 @@ void BaseLineRotationDialog::rotate(int angle, bool mirrorLeftRight, bool mirror
     ProcessObject& process = ikImg->ProcessObject();
     process.setRectMode(1);
     process.RotateImage(angle, mirrorLeftRight, mirrorTopBottom, smooth, 255, 255, 255, keepSize);
-    ikImg->DrawImage(1);
+    ikImg->DrawImage(DisplayMode::Scaled);
 }
 
 void BaseLineRotationDialog::cmClr_Click()

@@ -3,6 +3,7 @@
 #include "imaging/process/rotation.h"
 #include "main_window/document_state.h"
 #include "main_window/image_edit_controller.h"
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 #include "main_window/tool_strip.h"
 
@@ -268,7 +269,7 @@ TEST_F(Edits, BaseLineDialogReplacesTheImageOnlyWhenApplied)
             else
                 d->close();
         });
-        w->menus().mnRotate.item(8)->trigger();
+        w->menus().mnRotate.item(RotateItem::BaseLine)->trigger();
         const bool applied = *last != 0;
         EXPECT_TRUE(samePixels(shown(), applied ? process::rotated(image, {-9000}) : image)) << last;
         EXPECT_EQ(w->document().state(), applied ? 2 : 1) << last;

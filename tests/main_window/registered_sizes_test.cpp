@@ -1,5 +1,6 @@
 #include "environment/settings_store.h"
 #include "imaging/imaging_control.h"
+#include "main_window/menu_items.h"
 #include "main_window/menu_tree.h"
 #include "main_window/registered_sizes.h"
 
@@ -115,12 +116,12 @@ TEST_F(RegisteredSizesTest, RegisteringOpensTheDialogOnTheSelection)
         d->findChild<QPushButton*>("cmClose")->click();
     };
     QTimer::singleShot(0, answer);
-    w->menus().mnRng.item(1)->trigger();
+    w->menus().mnRng.item(RngItem::Register)->trigger();
     EXPECT_FALSE(opened);  // no selection yet
 
     select(10, 10, 50, 30);
     QTimer::singleShot(0, answer);
-    w->menus().mnRng.item(1)->trigger();
+    w->menus().mnRng.item(RngItem::Register)->trigger();
     EXPECT_TRUE(opened);
     EXPECT_EQ(w->state().sRangeList, QStringLiteral("Label,40,20,px:Temporary,40,20,px"));
     EXPECT_EQ(shownItems(w->menus()), (QStringList{"Label(40 * 20 px)", "Temporary(40 * 20 px)"}));
@@ -130,7 +131,7 @@ TEST_F(RegisteredSizesTest, RegisteringOpensTheDialogOnTheSelection)
 TEST_F(RegisteredSizesTest, ListIsKeptBetweenRuns)
 {
     w->operations().BuildRangeMenu(QStringLiteral("Card,8.5,5.4,cm::bad:Photo,640,480,px"));
-    w->menus().mnFile.item(15)->trigger();
+    w->menus().mnFile.item(FileItem::Quit)->trigger();
     w.reset();
     releaseSettingsStore();
     w = start();
