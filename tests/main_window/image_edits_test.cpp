@@ -272,7 +272,7 @@ TEST_F(Edits, BaseLineDialogReplacesTheImageOnlyWhenApplied)
         w->menus().mnRotate.item(RotateItem::BaseLine)->trigger();
         const bool applied = *last != 0;
         EXPECT_TRUE(samePixels(shown(), applied ? process::rotated(image, {-9000}) : image)) << last;
-        EXPECT_EQ(w->document().state(), applied ? 2 : 1) << last;
+        EXPECT_EQ(w->document().state(), applied ? DocState::Changed : DocState::Unchanged) << last;
     }
 }
 
