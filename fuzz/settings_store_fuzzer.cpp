@@ -19,6 +19,10 @@ class SilentPrompt : public tavlo::UserPrompt {
 public:
     void message(const QString&, const QString&) override {}
     bool confirm(const QString&, const QString&) override { return false; }
+    int choose(const QString&, const QString&, const QStringList& buttons) override
+    {
+        return int(buttons.size()) - 1;
+    }
     QString openFileName(const tavlo::FileDialogRequest&) override { return {}; }
     QString saveFileName(tavlo::FileDialogRequest&) override { return {}; }
 };

@@ -19,8 +19,12 @@ class SilentPrompt : public UserPrompt {
 public:
     void message(const QString&, const QString&) override {}
     bool confirm(const QString&, const QString&) override { return false; }
+    int choose(const QString&, const QString&, const QStringList& buttons) override
+    {
+        return int(buttons.size()) - 1;
+    }
     QString openFileName(const FileDialogRequest&) override { return {}; }
-    QString saveFileName(const FileDialogRequest&) override { return {}; }
+    QString saveFileName(FileDialogRequest&) override { return {}; }
 };
 
 constexpr qint64 kHuge = qint64(100) << 20;
