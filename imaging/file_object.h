@@ -39,12 +39,12 @@ public:
 
     // Writes the image of the handle to FileName in the format of the save format code
     // (codecs::SaveCode, imaging/codecs/image_format.h): 0 BMP, 2 JPEG (at JpegQuality), 4 GIF,
-    // 5 TIFF, 12 PNG, 16 PCX, 20 JPEG 2000. 13 (FlashPix) and any other number are refused with
-    // a message. The image is not changed, even when the
+    // 5 TIFF, 12 PNG, 13 FlashPix (JPEG tiles at JpegQuality), 16 PCX, 20 JPEG 2000. Any other
+    // number is refused with a message. The image is not changed, even when the
     // format cannot hold its code. The file is replaced only by a complete file.
     bool SaveFile(int formatCode, quint32 handle);
 
-    // True for the format codes SaveFile writes (false for 13, FlashPix, and unknown numbers).
+    // True for the format codes SaveFile writes (false for unknown numbers).
     static bool CanSave(int formatCode);
 
     // The reason given when the image to save is gone.

@@ -91,8 +91,8 @@ bool ImageSaveController::write(const QString& name)
         tellNotSaved(name, rule.refusal);
         return false;
     }
-    // A format the file object cannot write yet (FlashPix) is refused by it with its reason,
-    // before the image is converted for nothing.
+    // A format code the file object cannot write is refused by it with its reason, before the
+    // image is converted for nothing.
     bool converted = false;
     if (FileObject::CanSave(rule.formatCode) && !rule.allowedCodes.isEmpty() &&
         !rule.allowedCodes.contains(m_state.sClrCd)) {

@@ -32,7 +32,7 @@ void LowerCaseExt(QString& path);
 //   JPG, JPEG            2   "80.24."          -> 24, quality 80
 //   TIF, TIFF            5   -
 //   PNG, PCX             12, 16  "1.4.40.8.80.24."  -> 24
-//   FPX                  13  "80.24."          -> 24, quality 80 (the file object refuses it)
+//   FPX                  13  "80.24."          -> 24, quality 80
 //   GIF                  4   "1.4.40.8.80."    -> 8
 //   JP2                  20, every code as it is (the writer keeps greys
 //                        grey and writes everything else as colour, losslessly)

@@ -91,6 +91,7 @@ void registerAll()
         const char* kind;
     } cases[] = {{ImageFormat::Bmp, "colour"}, {ImageFormat::Tiff, "colour"}, {ImageFormat::Png, "colour"},
                  {ImageFormat::Jpeg, "colour"}, {ImageFormat::Gif, "colour"}, {ImageFormat::Pcx, "colour"},
+                 {ImageFormat::FlashPix, "colour"},
                  {ImageFormat::Bmp, "grey"},   {ImageFormat::Tiff, "grey"},  {ImageFormat::Bmp, "mono"},
                  {ImageFormat::Tiff, "mono"}};
     for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 
 #include "environment/atomic_file.h"
 #include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/flashpix_codec.h"
 #include "imaging/codecs/format_fit.h"
 #include "imaging/codecs/format_sniffer.h"
 #include "imaging/codecs/gif_codec.h"
@@ -24,7 +25,6 @@ namespace {
 QString notWritable(ImageFormat format)
 {
     switch (format) {
-    case ImageFormat::FlashPix: return QStringLiteral("FlashPix 形式の保存にはまだ対応していません");
     case ImageFormat::Jpeg2000: return QStringLiteral("JPEG 2000 形式の保存には対応していません");
     default: return QStringLiteral("保存形式が分かりません");
     }
@@ -45,6 +45,7 @@ QString encode(const Image& image, QIODevice& out, ImageFormat format, const Wri
     case ImageFormat::Tiff: return writeTiff(fitted, out);
     case ImageFormat::Pcx: return writePcx(fitted, out);
     case ImageFormat::Jpeg2000: return writeJpeg2000(fitted, out);
+    case ImageFormat::FlashPix: return writeFlashPix(fitted, out, std::clamp(options.jpegQuality, 1, 100));
     default: return notWritable(format);
     }
 }
@@ -85,8 +86,7 @@ Decoded readImage(QIODevice& in, ImageFormat* format)
     case ImageFormat::Tiff: return readTiff(in);
     case ImageFormat::Pcx: return readPcx(in);
     case ImageFormat::Jpeg2000: return readJpeg2000(in);
-    case ImageFormat::FlashPix:
-        return Decoded::failure(QStringLiteral("FlashPix 形式の読み込みにはまだ対応していません"));
+    case ImageFormat::FlashPix: return readFlashPix(in);
     case ImageFormat::Unknown: break;
     }
     if (head.isEmpty())

@@ -10,13 +10,13 @@ namespace tavlo::codecs {
 
 // How a file is written.
 struct WriteOptions {
-    int jpegQuality = 80;  // 1..100, for JPEG; values outside are clamped
+    int jpegQuality = 80;  // 1..100, for JPEG and FlashPix tiles; values outside are clamped
 };
 
 // Reads an image file; its format is found from its content (format_sniffer.h), never from the
 // name. format, when given, receives what the content says even when decoding fails (Unknown for
 // a missing or unrecognised file). Errors are Japanese reasons: a missing file, one that cannot
-// be opened, an empty file, an unknown format, a FlashPix file (not supported yet), or whatever
+// be opened, an empty file, an unknown format, or whatever
 // the decoder found.
 Decoded readImageFile(const QString& path, ImageFormat* format = nullptr);
 

@@ -49,7 +49,7 @@ const SaveCodeEntry kSaveCodes[] = {
     {SaveCode::Gif, ImageFormat::Gif, true},
     {SaveCode::Tiff, ImageFormat::Tiff, true},
     {SaveCode::Png, ImageFormat::Png, true},
-    {SaveCode::FlashPix, ImageFormat::FlashPix, false},
+    {SaveCode::FlashPix, ImageFormat::FlashPix, true},
     {SaveCode::Pcx, ImageFormat::Pcx, true},
     {SaveCode::Jpeg2000, ImageFormat::Jpeg2000, true},
 };
@@ -85,7 +85,8 @@ bool formatWritable(ImageFormat format)
     case ImageFormat::Png:
     case ImageFormat::Gif:
     case ImageFormat::Tiff:
-    case ImageFormat::Pcx: return true;
+    case ImageFormat::Pcx:
+    case ImageFormat::FlashPix: return true;
     default: return false;
     }
 }

@@ -17,7 +17,7 @@ enum class ImageFormat {
     Tiff,
     Pcx,
     Jpeg2000,  // a .jp2 box file or a bare .j2k / .jpc code stream; written as .jp2 by save code
-    FlashPix,  // an OLE2 compound file; recognised, not read or written yet
+    FlashPix,  // an OLE2 compound file holding a FlashPix image
 };
 
 // The short name used by tavlo-image and in messages: BMP JPG PNG GIF TIF PCX JP2 FPX ("" for
@@ -40,7 +40,7 @@ struct SaveCode {
 std::optional<ImageFormat> formatFromSaveCode(int code);
 
 // True for the save codes the file object writes (saveImageFile, image_file.h): those of the
-// formats formatWritable names, and JPEG 2000. False for FlashPix and unknown numbers.
+// formats formatWritable names, and JPEG 2000. False for unknown numbers.
 bool saveCodeWritable(int code);
 
 // What each format holds, and what is written for a colour-depth code it cannot hold: the nearest
@@ -62,13 +62,13 @@ bool saveCodeWritable(int code);
 //   JP2     80 24                      40, and 1 with a grey palette -> 80; every other code -> 24
 //                                      (same colours, lossless); written only by save code
 //                                      (saveImageFile), the general writers refuse it
-//   FPX     not yet supported          writing is refused
+//   FPX     80 24                      as JPEG (its tiles are JPEG)
 // Dots per inch are kept by every format except GIF, which has no place for them.
 // The writers of BMP, PCX, PNG, TIFF and JPEG convert row by row as they write (no second copy of
 // the image); the GIF palette is made first (format_fit.h).
 //
 // True for the formats the general writers (writeImage, writeImageFile) take: BMP, JPEG, PNG, GIF,
-// TIFF, PCX.
+// TIFF, PCX, FlashPix.
 bool formatWritable(ImageFormat format);
 
 }  // namespace tavlo::codecs

@@ -42,6 +42,7 @@ TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
     const std::tuple<const char*, std::set<int>, int, ImageFormat> rows[] = {
         {"jpg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
         {"jpeg", {1, 16, 32, 40}, 24, ImageFormat::Jpeg},
+        {"fpx", {1, 16, 32, 40}, 24, ImageFormat::FlashPix},
         {"png", {16, 32}, 24, ImageFormat::Png},
         {"pcx", {16, 32}, 24, ImageFormat::Pcx},
         {"gif", {16, 24, 32}, 8, ImageFormat::Gif},
@@ -72,9 +73,9 @@ TEST_F(SaveImageTest, OutcomeTableByExtensionAndCode)
     EXPECT_TRUE(noMessages());
 }
 
-TEST_F(SaveImageTest, FlashPixAndJpeg2000CodeStreamsAreRefusedWithoutConverting)
+TEST_F(SaveImageTest, Jpeg2000CodeStreamsAreRefusedWithoutConverting)
 {
-    for (const char* ext : {"fpx", "j2k", "JPC"}) {
+    for (const char* ext : {"j2k", "JPC"}) {
         show(sampleImage(ColourCode::Rgb32, 5, 4));
         prompt.shown.clear();
         saveAs(file(QStringLiteral("page.") + QLatin1String(ext)));
@@ -82,7 +83,7 @@ TEST_F(SaveImageTest, FlashPixAndJpeg2000CodeStreamsAreRefusedWithoutConverting)
         ASSERT_EQ(prompt.messages().size(), 1);
         EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r")));
         // A code stream is refused with a word on what to use instead.
-        EXPECT_TRUE(QByteArray(ext) == "fpx" || prompt.messages()[0].contains(QStringLiteral(".jp2")));
+        EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral(".jp2")));
         EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral("page")),
                   QStringList());
     }
@@ -195,6 +196,25 @@ TEST_F(SaveImageTest, UpperCaseExtensionsAreWrittenLowerUnlessTheFileExists)
     const codecs::Decoded back = codecs::readImageFile(scan);
     ASSERT_TRUE(back.ok());
     EXPECT_TRUE(samePixels(back.image, shown()));
+}
+
+// A page saved as FlashPix opens again in the window, at its size and dots per inch, close to
+// what was saved (JPEG tiles).
+TEST_F(SaveImageTest, AFlashPixSaveOpensAgain)
+{
+    const Image page = sampleImage(ColourCode::Rgb24, 150, 90, {PaletteKind::Usual, Pattern::Smooth});
+    show(page);
+    saveAs(file(QStringLiteral("page.FPX")));
+    const QString saved = file(QStringLiteral("page.fpx"));
+    EXPECT_EQ(formatOf(saved), ImageFormat::FlashPix);
+    w->ikImg().currentImage().replace(sampleImage(ColourCode::Grey256, 3, 3));
+    ASSERT_TRUE(w->imageFiles().LoadImageFile(saved));
+    EXPECT_EQ(shown().code(), ColourCode::Rgb24);
+    EXPECT_EQ(sizeOf(shown()), QSize(150, 90));
+    EXPECT_EQ(dpiOf(shown()), QSize(200, 300));
+    EXPECT_LT(meanDifference(shown(), page), 6.0);
+    EXPECT_EQ(w->state().sCurFile, saved);
+    EXPECT_TRUE(noMessages());
 }
 
 // A save that stops part-way (the file size limit stands in for a full disk) says why and leaves

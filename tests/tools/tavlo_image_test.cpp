@@ -61,12 +61,18 @@ TEST_F(TavloImage, ConvertWritesTheFormatAskedForAfterThePixelOperationsInTheirO
     const QRgb c = colour.pixelColour(3, 7);
     const int level = (19595 * qRed(c) + 38470 * qGreen(c) + 7471 * qBlue(c) + 32768) >> 16;
     EXPECT_EQ(back.image.pixelColour(7, 3), test::grey(level));
+
+    // FlashPix at the quality asked for: info reads it back.
+    outcome = run(QStringLiteral("convert @in.bmp @out.fpx --format FPX --quality 95"));
+    ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    outcome = run(QStringLiteral("info @out.fpx"));
+    EXPECT_EQ(outcome.out, path(QStringLiteral("out.fpx")) + QStringLiteral(": 40x30 code=24 dpi=200x300 format=FPX\n"));
 }
 
 TEST_F(TavloImage, ConvertRefusesWrongArgumentsAndKeepsOutWhenInCannotBeRead)
 {
     save(test::sampleImage(ColourCode::Mono, 8, 8), QStringLiteral("in.bmp"));
-    for (const char* wrong : {"@in.bmp @out.bmp", "@in.bmp @out.bmp --format xyz", "@in.bmp @out.bmp --format FPX",
+    for (const char* wrong : {"@in.bmp @out.bmp", "@in.bmp @out.bmp --format xyz", "@in.bmp @out.bmp --format JP2",
                               "@in.bmp --format BMP", "@in.bmp @out.bmp --format BMP --quality 101",
                               "@in.bmp @out.bmp --format BMP --spin",
                               "@in.bmp @out.bmp --format BMP --rotate 100 --fill 1,2"}) {

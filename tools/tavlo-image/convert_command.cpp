@@ -24,7 +24,7 @@ struct ConvertRequest {
 QString usage()
 {
     QString text = QStringLiteral(
-        "usage: tavlo-image convert IN OUT|- --format BMP|JPG|TIF|PNG|GIF|PCX [--quality 1..100]");
+        "usage: tavlo-image convert IN OUT|- --format BMP|JPG|TIF|PNG|GIF|PCX|FPX [--quality 1..100]");
     for (const auto& [name, parser] : pixelStepParsers())
         text += QStringLiteral(" [") + name + QStringLiteral(" ...]");
     return text;

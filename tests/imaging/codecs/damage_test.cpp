@@ -32,6 +32,7 @@ std::vector<Whole> wholeFiles()
         {"progressive JPEG", testData(QStringLiteral("jpeg/progressive.jpg")), 64, 3, 1.0, 1},
         {"GIF", encode(ImageFormat::Gif, sampleImage(ColourCode::Palette256, 50, 30)), 1, 6, 1.0, 1},
         {"JP2", encode(writeJpeg2000, sampleImage(ColourCode::Rgb24, 40, 30)), 2, 0, 0.9, 3},
+        {"FlashPix", encode(ImageFormat::FlashPix, sampleImage(ColourCode::Rgb24, 130, 70)), 0, 0, 0, 97},
         {"J2K code stream", testData(QStringLiteral("jpeg2000/grey40x30.j2k")), 2, 0, 0.9, 3},
     };
     // A TIFF's directory follows the pixels and a BMP's last row may lack only its padding;

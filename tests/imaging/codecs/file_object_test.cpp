@@ -63,14 +63,15 @@ TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
                                                QStringLiteral("\rﾌｧｲﾙが途中で終わっています"));
 }
 
-// Each save code writes the format it names, JPEG 2000 (this program's own code) included.
+// Each save code writes the format it names, FlashPix and JPEG 2000 (this program's own code)
+// included.
 TEST_F(FileObjectTest, EverySaveCodeWritesItsFormat)
 {
     const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Palette16, 9, 7));
     const std::pair<int, codecs::ImageFormat> codes[] = {
         {0, codecs::ImageFormat::Bmp},  {2, codecs::ImageFormat::Jpeg}, {4, codecs::ImageFormat::Gif},
         {5, codecs::ImageFormat::Tiff}, {12, codecs::ImageFormat::Png}, {16, codecs::ImageFormat::Pcx},
-        {20, codecs::ImageFormat::Jpeg2000}};
+        {13, codecs::ImageFormat::FlashPix}, {20, codecs::ImageFormat::Jpeg2000}};
     for (const auto& [code, format] : codes) {
         EXPECT_TRUE(FileObject::CanSave(code)) << code;
         m_file.setFileName(path(QStringLiteral("page-%1").arg(code)));
@@ -79,7 +80,7 @@ TEST_F(FileObjectTest, EverySaveCodeWritesItsFormat)
         EXPECT_TRUE(codecs::readImageFile(m_file.FileName(), &found).ok()) << code;
         EXPECT_EQ(found, format) << code;
     }
-    for (int code : {13, 1, 7, 21, -1})
+    for (int code : {1, 7, 21, -1})
         EXPECT_FALSE(FileObject::CanSave(code)) << code;
     ImageStore::instance().release(handle);
     EXPECT_TRUE(m_prompt.messages().isEmpty());
@@ -88,9 +89,8 @@ TEST_F(FileObjectTest, EverySaveCodeWritesItsFormat)
 TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
 {
     const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Rgb24, 4, 4));
-    const QString target = path(QStringLiteral("photo.fpx"));
+    const QString target = path(QStringLiteral("photo.xyz"));
     m_file.setFileName(target);
-    EXPECT_FALSE(m_file.SaveFile(13, handle));
     EXPECT_FALSE(m_file.SaveFile(7, handle));
     EXPECT_FALSE(m_file.SaveFile(0, 0));
     m_file.setFileName(QString());
@@ -101,8 +101,7 @@ TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
         return QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') + reason;
     };
     EXPECT_EQ(m_prompt.messages(),
-              QStringList({failed(target, QStringLiteral("FlashPix 形式の保存にはまだ対応していません")),
-                           failed(target, QStringLiteral("保存形式の番号 7 は使えません")),
+              QStringList({failed(target, QStringLiteral("保存形式の番号 7 は使えません")),
                            failed(target, QStringLiteral("保存する画像がありません")),
                            failed(QStringLiteral("(ﾌｧｲﾙ名なし)"), QStringLiteral("ﾌｧｲﾙ名がありません"))}));
 }

@@ -15,7 +15,7 @@ namespace {
 using namespace test;
 
 const ImageFormat kFormats[] = {ImageFormat::Bmp, ImageFormat::Pcx,  ImageFormat::Png,     ImageFormat::Tiff,
-                                ImageFormat::Gif, ImageFormat::Jpeg, ImageFormat::Jpeg2000};
+                                ImageFormat::Gif, ImageFormat::Jpeg, ImageFormat::Jpeg2000, ImageFormat::FlashPix};
 
 // Every code, with each palette a writer treats in its own way.
 const struct Variant {
@@ -48,6 +48,7 @@ ColourCode expectedCode(ImageFormat format, const Image& image)
     case ImageFormat::Bmp: return code;
     case ImageFormat::Gif: return isIndexedCode(code) ? code : ColourCode::Palette256;
     case ImageFormat::Jpeg:
+    case ImageFormat::FlashPix:
     case ImageFormat::Jpeg2000:
         return isGreyCode(code) || greyMono ? ColourCode::Grey256 : ColourCode::Rgb24;
     default: return code == ColourCode::Rgb555 || code == ColourCode::Rgb32 ? ColourCode::Rgb24 : code;
@@ -63,7 +64,7 @@ TEST(RoundTrip, EveryCodeInEveryFormatComesBack)
             for (const QSize size : {QSize(1, 1), QSize(7, 7), QSize(113, 157)}) {
                 SCOPED_TRACE(testing::Message() << formatName(format).toStdString() << " code " << v.code << " palette "
                                                 << int(v.palette) << " " << size.width() << "x" << size.height());
-                const bool lossy = format == ImageFormat::Jpeg || (format == ImageFormat::Gif &&
+                const bool lossy = format == ImageFormat::Jpeg || format == ImageFormat::FlashPix || (format == ImageFormat::Gif &&
                                                                    !isIndexedCode(v.code) && size.width() > 16);
                 const Image image = sampleImage(v.code, size.width(), size.height(),
                                                 {v.palette, lossy ? Pattern::Smooth : Pattern::Random});
