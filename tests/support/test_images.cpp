@@ -248,8 +248,17 @@ codecs::Decoded decode(const QByteArray& bytes, codecs::ImageFormat* format)
 
 QByteArray testData(const QString& name)
 {
-    QFile file(QString::fromLocal8Bit(qgetenv("TAVLO_TEST_DATA")) + QLatin1Char('/') + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QString folder = QString::fromLocal8Bit(qgetenv("TAVLO_TEST_DATA"));
+#ifdef TAVLO_TEST_DATA_DIR
+    if (folder.isEmpty())
+        folder = QStringLiteral(TAVLO_TEST_DATA_DIR);
+#endif
+    QFile file(folder + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("test data %s cannot be read", qPrintable(file.fileName()));
+        return {};
+    }
+    return file.readAll();
 }
 
 }  // namespace tavlo::test

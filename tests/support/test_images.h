@@ -76,7 +76,8 @@ codecs::Decoded decode(const Reader& reader, const QByteArray& bytes);
 QByteArray encode(codecs::ImageFormat format, const Image& image, QString* error = nullptr);
 codecs::Decoded decode(const QByteArray& bytes, codecs::ImageFormat* format = nullptr);
 
-// The bytes of a file in tests/data (name relative to it); empty when it cannot be read.
+// The bytes of a file in tests/data (name relative to it; the folder TAVLO_TEST_DATA names, else
+// the source tree's); empty, with a warning, when it cannot be read.
 QByteArray testData(const QString& name);
 
 }  // namespace tavlo::test
