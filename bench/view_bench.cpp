@@ -106,28 +106,43 @@ void refineFitted(benchmark::State& state, ColourCode code)
     tavlo::TileRenderer renderer;
     const QRect visible = geometry.contentRect() & QRect(QPoint(), tile.size());
     for (auto _ : state) {
-        renderer.render(image, geometry, visible, tile, visible.topLeft(), tavlo::TileRenderer::Quality::Full);
+        renderer.render(image, geometry, visible, tile, visible.topLeft(),
+                        tavlo::TileRenderer::Quality::Full);
         benchmark::DoNotOptimize(tile.constBits());
     }
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(refineFitted, colour24_fit_worker, ColourCode::Rgb24)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(refineFitted, colour24_fit_worker, ColourCode::Rgb24)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(refineFitted, mono1_fit_worker, ColourCode::Mono)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_1pct, ColourCode::Rgb24, 0.01)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_fit, ColourCode::Rgb24, 0.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_25pct, ColourCode::Rgb24, 0.25)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_100pct, ColourCode::Rgb24, 1.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_5000pct, ColourCode::Rgb24, 50.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, colour24_10000pct, ColourCode::Rgb24, 100.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintCached, colour24_100pct_cached, ColourCode::Rgb24, 1.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_1pct, ColourCode::Mono, 0.01)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_fit, ColourCode::Mono, 0.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_25pct, ColourCode::Mono, 0.25)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_100pct, ColourCode::Mono, 1.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_5000pct, ColourCode::Mono, 50.0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paintAfterChange, mono1_10000pct, ColourCode::Mono, 100.0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_1pct, ColourCode::Rgb24, 0.01)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_fit, ColourCode::Rgb24, 0.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_25pct, ColourCode::Rgb24, 0.25)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_100pct, ColourCode::Rgb24, 1.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_5000pct, ColourCode::Rgb24, 50.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, colour24_10000pct, ColourCode::Rgb24, 100.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintCached, colour24_100pct_cached, ColourCode::Rgb24, 1.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_1pct, ColourCode::Mono, 0.01)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_fit, ColourCode::Mono, 0.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_25pct, ColourCode::Mono, 0.25)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_100pct, ColourCode::Mono, 1.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_5000pct, ColourCode::Mono, 50.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paintAfterChange, mono1_10000pct, ColourCode::Mono, 100.0)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

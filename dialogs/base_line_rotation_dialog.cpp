@@ -50,11 +50,26 @@ QPushButton* namedButton(QWidget* parent, const QString& text, const QString& na
 
 }  // namespace
 
-QString BaseLineRotationDialog::caption() { return QStringLiteral("画像の回転"); }
-QString BaseLineRotationDialog::startPrompt() { return QStringLiteral("基準線の開始位置を指定して下さい"); }
-QString BaseLineRotationDialog::endPrompt() { return QStringLiteral("基準線の終了位置を指定して下さい"); }
-QString BaseLineRotationDialog::directionPrompt() { return QStringLiteral("画像の回転方向を指定して下さい"); }
-QString BaseLineRotationDialog::notDetectedPrompt() { return QStringLiteral("基準線を検出できませんでした"); }
+QString BaseLineRotationDialog::caption()
+{
+    return QStringLiteral("画像の回転");
+}
+QString BaseLineRotationDialog::startPrompt()
+{
+    return QStringLiteral("基準線の開始位置を指定して下さい");
+}
+QString BaseLineRotationDialog::endPrompt()
+{
+    return QStringLiteral("基準線の終了位置を指定して下さい");
+}
+QString BaseLineRotationDialog::directionPrompt()
+{
+    return QStringLiteral("画像の回転方向を指定して下さい");
+}
+QString BaseLineRotationDialog::notDetectedPrompt()
+{
+    return QStringLiteral("基準線を検出できませんでした");
+}
 
 void BaseLineRotationDialog::Act(ImagingControl& xImg, int iDmd, const QString& sBt, bool& bOkC,
                                  QWidget* mainWindow)
@@ -64,7 +79,8 @@ void BaseLineRotationDialog::Act(ImagingControl& xImg, int iDmd, const QString& 
         return;
     // On the heap with a guard: should the main window go away while the dialog is open, it takes
     // the dialog with it and nothing here touches the dead object.
-    QPointer<BaseLineRotationDialog> dialog = new BaseLineRotationDialog(xImg, iDmd, sBt, mainWindow);
+    QPointer<BaseLineRotationDialog> dialog =
+        new BaseLineRotationDialog(xImg, iDmd, sBt, mainWindow);
     dialog->exec();
     if (!dialog)
         return;
@@ -90,8 +106,10 @@ void BaseLineRotationDialog::buildControls()
 {
     lbPoint = new QLabel(startPrompt(), this);
     lbPoint->setObjectName(QStringLiteral("lbPoint"));
-    cmLine[0] = namedButton(this, QStringLiteral("基準線が水平になるように回転"), QStringLiteral("cmLine0"));
-    cmLine[1] = namedButton(this, QStringLiteral("基準線が垂直になるように回転"), QStringLiteral("cmLine1"));
+    cmLine[0] = namedButton(this, QStringLiteral("基準線が水平になるように回転"),
+                            QStringLiteral("cmLine0"));
+    cmLine[1] = namedButton(this, QStringLiteral("基準線が垂直になるように回転"),
+                            QStringLiteral("cmLine1"));
     cmClr = namedButton(this, QStringLiteral("基準線の初期化"), QStringLiteral("cmClr"));
     cmAuto = namedButton(this, QStringLiteral("基準線の自動検出"), QStringLiteral("cmAuto"));
     for (int i = 0; i < 2; ++i) {

@@ -12,15 +12,15 @@ class ImagingControl;
 
 // The modal dialog "画像の回転" (sbImgR): the user straightens the main window's image by a base
 // line, two clicked points on a line that ought to be level or upright, or turns and mirrors it by
-// fixed amounts. The dialog works on a private copy in its own imaging control and replaces the main
-// image only when the user applies the result.
+// fixed amounts. The dialog works on a private copy in its own imaging control and replaces the
+// main image only when the user applies the result.
 //
 // Base line: the first click sets the start (a small box marks it), the second the end (the line
-// is drawn), further clicks are ignored until "基準線の初期化" or undo clears the line. The marks are
-// drawn on the view only, in image pixels, so the angle is the same at any zoom and whatever dots
-// per inch the image has across and down. "基準線の自動検出" finds the page's skew and sets the base
-// line as if its two ends had been clicked; when nothing is found with confidence the prompt says
-// so and the line stays as it was.
+// is drawn), further clicks are ignored until "基準線の初期化" or undo clears the line. The marks
+// are drawn on the view only, in image pixels, so the angle is the same at any zoom and whatever
+// dots per inch the image has across and down. "基準線の自動検出" finds the page's skew and sets
+// the base line as if its two ends had been clicked; when nothing is found with confidence the
+// prompt says so and the line stays as it was.
 //
 // Turning by the base line: see dialogs/base_line_angle.h. Every turn reads "調整する" (the canvas
 // grows to hold the turned image) or "切り捨て" (the size stays, the corners are cut) anew, fills
@@ -28,7 +28,8 @@ class ImagingControl;
 // of the code in "80.16.24.32.", as the main window's rotation does). Turns accumulate.
 //
 // Controls carry their program names as object names: ikImg, lbPoint, cmLine0, cmLine1, cmClr,
-// cmAuto, opSize0, opSize1, cmRect0..cmRect5, lbCom0 ("画像(&F)", apply), lbCom1 ("戻す(&U)", undo).
+// cmAuto, opSize0, opSize1, cmRect0..cmRect5, lbCom0 ("画像(&F)", apply), lbCom1 ("戻す(&U)",
+// undo).
 class BaseLineRotationDialog : public QDialog {
     Q_OBJECT
 

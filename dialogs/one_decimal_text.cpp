@@ -67,7 +67,8 @@ QString oneDecimalText(double value, int significantDigits)
     }
     tenths.erase(0, std::min(tenths.find_first_not_of('0'), tenths.size() - 1));
 
-    const std::string whole = tenths.size() > 1 ? tenths.substr(0, tenths.size() - 1) : std::string();
+    const std::string whole =
+        tenths.size() > 1 ? tenths.substr(0, tenths.size() - 1) : std::string();
     std::string result = whole + '.' + tenths.back();
     if (negative && tenths != "0")
         result.insert(result.begin(), '-');

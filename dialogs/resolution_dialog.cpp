@@ -277,10 +277,10 @@ bool ResolutionDialog::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::FocusIn:
-        field_GotFocus(static_cast<QLineEdit*>(watched), static_cast<QFocusEvent*>(event)->reason());
+        field_GotFocus(static_cast<QLineEdit*>(watched),
+                       static_cast<QFocusEvent*>(event)->reason());
         break;
-    default:
-        break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -298,8 +298,7 @@ void ResolutionDialog::field_KeyDown(int edited, QKeyEvent* key, bool& consumed)
         cmOK[0]->setFocus(Qt::OtherFocusReason);
         consumed = true;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

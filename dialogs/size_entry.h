@@ -11,14 +11,15 @@ namespace tavlo {
 // the list the main window keeps as sRangeList and saves as "PC_RNG".
 struct SizeEntry {
     QString name;
-    float width = 0;   // the leading number of the width text (no number reads as 0)
+    float width = 0;  // the leading number of the width text (no number reads as 0)
     float height = 0;
     bool centimetres = false;  // unit "cm" in any letter case; anything else counts as pixels
 
     QString unitText() const { return centimetres ? QStringLiteral("cm") : QStringLiteral("px"); }
 };
 
-// Reads an entry; no entry when it has fewer than four fields. Fields beyond the fourth are ignored.
+// Reads an entry; no entry when it has fewer than four fields. Fields beyond the fourth are
+// ignored.
 std::optional<SizeEntry> parseSizeEntry(const QString& text);
 
 // A width or height as the dialog writes it: the shortest form of the single-precision value.

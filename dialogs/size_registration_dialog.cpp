@@ -43,8 +43,8 @@ constexpr const char* kCentimetrePresets[] = {
     "ﾊｶﾞｷ 10.0 x 14.8", "ﾌｫﾄ  10.2 x 15.2", "L判   8.9 x 12.7",
 };
 // The calculators tried, in order; the first one on PATH is started.
-constexpr const char* kCalculators[] = {"gnome-calculator", "kcalc", "mate-calc",
-                                        "galculator", "qalculate-gtk", "xcalc"};
+constexpr const char* kCalculators[] = {"gnome-calculator", "kcalc",         "mate-calc",
+                                        "galculator",       "qalculate-gtk", "xcalc"};
 
 QLineEdit* namedField(QWidget* parent, const QString& text, const QString& name)
 {
@@ -60,11 +60,15 @@ bool isEnterOrTab(const QKeyEvent* key)
 
 }  // namespace
 
-QString SizeRegistrationDialog::caption() { return QStringLiteral("選択･切取ｻｲｽﾞの登録"); }
+QString SizeRegistrationDialog::caption()
+{
+    return QStringLiteral("選択･切取ｻｲｽﾞの登録");
+}
 
 void SizeRegistrationDialog::Act(QString& sHani, int nWd, int nHi, QWidget* mainWindow)
 {
-    QPointer<SizeRegistrationDialog> dialog = new SizeRegistrationDialog(sHani, nWd, nHi, mainWindow);
+    QPointer<SizeRegistrationDialog> dialog =
+        new SizeRegistrationDialog(sHani, nWd, nHi, mainWindow);
     dialog->exec();
     if (!dialog)
         return;
@@ -402,11 +406,8 @@ void SizeRegistrationDialog::cmLst_Click(int index)
         if (s >= 0 && s < count)
             m_entries[s] = BuildSizeEntry();
         break;
-    case 4:
-        m_entries.insert(std::max(s, 0), BuildSizeEntry());
-        break;
-    default:
-        break;
+    case 4: m_entries.insert(std::max(s, 0), BuildSizeEntry()); break;
+    default: break;
     }
     FillRegisteredList(false);
     lsHani->setCurrentRow(selected);
@@ -461,10 +462,11 @@ void SizeRegistrationDialog::ssCom_Click()
         if (!program.isEmpty() && desktopServices().startProgram(program, {}))
             return;
     }
-    userPrompt().message(programTitle(),
-                         QStringLiteral("電卓を起動できませんでした。\r"
-                                        "gnome-calculator、kcalc、mate-calc、galculator、"
-                                        "qalculate-gtk、xcalc のいずれかをインストールして下さい。"));
+    userPrompt().message(
+        programTitle(),
+        QStringLiteral("電卓を起動できませんでした。\r"
+                       "gnome-calculator、kcalc、mate-calc、galculator、"
+                       "qalculate-gtk、xcalc のいずれかをインストールして下さい。"));
 }
 
 }  // namespace tavlo

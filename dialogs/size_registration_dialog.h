@@ -65,7 +65,8 @@ private:
     void UpdateAddModifyButtons();
     QString BuildSizeEntry() const;
     int chosenGroup() const;
-    // False (the field shown red) when a field of the entry the buttons would write holds "," or ":".
+    // False (the field shown red) when a field of the entry the buttons would write holds "," or
+    // ":".
     bool entryFieldsFit();
     void markField(QLineEdit* field, bool bad);
 

@@ -84,7 +84,7 @@ QByteArray folderOf(const QByteArray& path)
 // socket or anything else that a rename would turn into a plain file; EISDIR for a folder.
 int targetKind(const QByteArray& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.constData(), &st) != 0)
         return 0;
     if (S_ISREG(st.st_mode))
@@ -160,7 +160,7 @@ int AtomicFile::removeStaleTemporaries(const QString& folder)
         const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat st {};
+        struct stat st { };
         // The lock is free only when no writer holds the file any longer.
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             ::unlink(path.constData()) == 0)
@@ -224,10 +224,9 @@ bool AtomicFile::commit()
         return fail(errno ? errno : EIO);
     const int fd = m_file->handle();
     // Keep the permissions of the file being replaced; a new file gets 0666 less the umask.
-    struct stat existing {};
-    const mode_t mode = ::stat(target.constData(), &existing) == 0
-                            ? (existing.st_mode & 07777)
-                            : (0666 & ~currentUmask());
+    struct stat existing { };
+    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                                   : (0666 & ~currentUmask());
     if (::fchmod(fd, mode) != 0)
         return fail(errno);
     DiskCalls& calls = diskCalls();

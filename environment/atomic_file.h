@@ -41,7 +41,8 @@ public:
     bool commit();
 
     // The whole file in one step: open, write all bytes, commit. False when any step failed.
-    static bool writeWhole(const QString& target, const QByteArray& bytes, QString* error = nullptr);
+    static bool writeWhole(const QString& target, const QByteArray& bytes,
+                           QString* error = nullptr);
 
     // Why the last step failed, in Japanese, naming the reason the system gave.
     QString error() const { return m_error; }

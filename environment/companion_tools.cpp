@@ -15,8 +15,8 @@ struct Tool {
 };
 
 constexpr Tool Tools[] = {
-    {"Pelmo", "画像"},  {"Pelmora", "画像L"}, {"Zindle", "ｸﾞﾗﾌ"},           {"Corvat", "ﾁｬｰﾄ"},
-    {"Relvin", "FTP"},  {"Muskeg", "宛名"},   {"Tolbrin", "文書ﾃﾞｰﾀｰﾍﾞｰｽ"},
+    {"Pelmo", "画像"}, {"Pelmora", "画像L"}, {"Zindle", "ｸﾞﾗﾌ"},           {"Corvat", "ﾁｬｰﾄ"},
+    {"Relvin", "FTP"}, {"Muskeg", "宛名"},   {"Tolbrin", "文書ﾃﾞｰﾀｰﾍﾞｰｽ"},
 };
 
 // The sub folders of a folder, by name; none when it cannot be listed.
@@ -41,7 +41,7 @@ QString parentOf(const QString& folder)
 
 }  // namespace
 
-zKtl::zKtl() : zKtl(ToolPathStore(), programFolder()) {}
+zKtl::zKtl() : zKtl(ToolPathStore(), programFolder()) { }
 
 zKtl::zKtl(ToolPathStore store, const QString& folder)
     : m_store(std::move(store)), m_programFolder(folder)

@@ -11,7 +11,7 @@ namespace {
 // One conversion descriptor for the length of a call.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) { }
     ~Converter()
     {
         if (valid())
@@ -173,7 +173,8 @@ QString Cp932::decode(const QByteArray& bytes)
             // A lead byte without a valid second byte: only the lead byte is passed over.
             text.append(QChar::ReplacementCharacter);
         } else {
-            text.append(single == kNoCharacter ? QChar(QChar::ReplacementCharacter) : QChar(single));
+            text.append(single == kNoCharacter ? QChar(QChar::ReplacementCharacter)
+                                               : QChar(single));
         }
     }
     return text;

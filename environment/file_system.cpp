@@ -12,7 +12,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace tavlo {
 namespace {
 
@@ -46,7 +45,7 @@ bool FileSystem::createFolder(const QString& path)
 
 bool FileSystem::anythingAt(const QString& path) const
 {
-    struct stat st {};
+    struct stat st { };
     return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
@@ -80,7 +79,8 @@ bool FileSystem::keepAs(const QString& from, const QString& to)
     const QByteArray target = QFile::encodeName(to);
     // A link is followed: the name kept must hold the old bytes after the file behind the link
     // is replaced.
-    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
+        0)
         return true;
     if (errno == EEXIST)
         return false;

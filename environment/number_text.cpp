@@ -72,8 +72,9 @@ double leadingNumber(const QString& text)
     if (number.empty())
         return 0.0;
     const double value = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
-                                                     : std::numeric_limits<double>::lowest());
+    return std::isfinite(value) ? value
+                                : (value > 0 ? std::numeric_limits<double>::max()
+                                             : std::numeric_limits<double>::lowest());
 }
 
 int roundHalfEven(double value)

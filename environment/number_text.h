@@ -6,8 +6,8 @@ namespace tavlo {
 
 // Reads the number at the start of a text the way the program reads every typed or stored number:
 // blanks, tabs and line breaks are skipped wherever they stand; the longest leading decimal number
-// (sign, digits, one point, exponent) is taken; a text that does not start with a number reads as 0.
-// "12abc" -> 12, "abc" -> 0, " - 1 2.5e1x" -> -125.
+// (sign, digits, one point, exponent) is taken; a text that does not start with a number reads as
+// 0. "12abc" -> 12, "abc" -> 0, " - 1 2.5e1x" -> -125.
 double leadingNumber(const QString& text);
 
 // Whether the text starts with a number as leadingNumber reads it ("0" does, "abc" and "" do not).

@@ -74,8 +74,8 @@ int QtUserPrompt::choose(const QString& title, const QString& text, const QStrin
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons) {
         const bool last = added.size() == buttons.size() - 1;
-        added.append(box.addButton(caption, last ? QMessageBox::RejectRole
-                                                 : QMessageBox::AcceptRole));
+        added.append(
+            box.addButton(caption, last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
     }
     if (!added.isEmpty()) {
         box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));

@@ -4,8 +4,7 @@ namespace tavlo {
 
 // A process-wide service with a stand-in: the program uses the Default implementation, created on
 // first use; a test may install its own and later install nullptr to go back to the default.
-template <class Service, class Default>
-class ReplaceableService {
+template <class Service, class Default> class ReplaceableService {
 public:
     Service& get()
     {

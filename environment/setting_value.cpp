@@ -12,8 +12,7 @@ namespace tavlo {
 namespace {
 
 // Shortest decimal form with at most `digits` significant digits; exponent written "E+07".
-template <typename Float>
-QString decimalText(Float value, int digits)
+template <typename Float> QString decimalText(Float value, int digits)
 {
     if (value == 0)
         return QStringLiteral("0");  // also for -0
@@ -36,10 +35,8 @@ bool SettingValue::isNumber() const
 QString SettingValue::text() const
 {
     switch (kind()) {
-    case Kind::Empty:
-        return QString();
-    case Kind::Text:
-        return std::get<QString>(m_value);
+    case Kind::Empty: return QString();
+    case Kind::Text: return std::get<QString>(m_value);
     case Kind::Boolean:
         return std::get<bool>(m_value) ? QStringLiteral("True") : QStringLiteral("False");
     case Kind::DateTime: {
@@ -57,12 +54,9 @@ QString SettingValue::text() const
                        .arg(time.second(), 2, 10, QLatin1Char('0'));
         return out;
     }
-    case Kind::Integer:
-        return QString::number(std::get<qint64>(m_value));
-    case Kind::Single:
-        return decimalText(std::get<float>(m_value), 7);
-    case Kind::Double:
-        return decimalText(std::get<double>(m_value), 15);
+    case Kind::Integer: return QString::number(std::get<qint64>(m_value));
+    case Kind::Single: return decimalText(std::get<float>(m_value), 7);
+    case Kind::Double: return decimalText(std::get<double>(m_value), 15);
     }
     return QString();
 }
@@ -70,19 +64,13 @@ QString SettingValue::text() const
 double SettingValue::toDouble() const
 {
     switch (kind()) {
-    case Kind::Integer:
-        return double(std::get<qint64>(m_value));
-    case Kind::Single:
-        return double(std::get<float>(m_value));
-    case Kind::Double:
-        return std::get<double>(m_value);
-    case Kind::Boolean:
-        return std::get<bool>(m_value) ? 1.0 : 0.0;
-    case Kind::Text:
-        return leadingNumber(std::get<QString>(m_value));
+    case Kind::Integer: return double(std::get<qint64>(m_value));
+    case Kind::Single: return double(std::get<float>(m_value));
+    case Kind::Double: return std::get<double>(m_value);
+    case Kind::Boolean: return std::get<bool>(m_value) ? 1.0 : 0.0;
+    case Kind::Text: return leadingNumber(std::get<QString>(m_value));
     case Kind::Empty:
-    case Kind::DateTime:
-        break;
+    case Kind::DateTime: break;
     }
     return 0.0;
 }
@@ -90,15 +78,13 @@ double SettingValue::toDouble() const
 bool SettingValue::toBool() const
 {
     switch (kind()) {
-    case Kind::Boolean:
-        return std::get<bool>(m_value);
+    case Kind::Boolean: return std::get<bool>(m_value);
     case Kind::Text: {
         bool ok = false;
         const bool flag = parseBoolean(std::get<QString>(m_value), &ok);
         return ok && flag;
     }
-    default:
-        return toDouble() != 0.0;
+    default: return toDouble() != 0.0;
     }
 }
 

@@ -16,17 +16,17 @@ public:
     enum class Kind { Empty, Text, Boolean, DateTime, Integer, Single, Double };
 
     SettingValue() = default;
-    SettingValue(const QString& text) : m_value(text) {}
-    SettingValue(const char* utf8) : m_value(QString::fromUtf8(utf8)) {}
-    SettingValue(bool flag) : m_value(flag) {}
-    SettingValue(const QDateTime& moment) : m_value(moment) {}
+    SettingValue(const QString& text) : m_value(text) { }
+    SettingValue(const char* utf8) : m_value(QString::fromUtf8(utf8)) { }
+    SettingValue(bool flag) : m_value(flag) { }
+    SettingValue(const QDateTime& moment) : m_value(moment) { }
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    SettingValue(T number) : m_value(qint64(number))
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) SettingValue(T number)
+        : m_value(qint64(number))
     {
     }
-    SettingValue(float number) : m_value(number) {}
-    SettingValue(double number) : m_value(number) {}
+    SettingValue(float number) : m_value(number) { }
+    SettingValue(double number) : m_value(number) { }
 
     Kind kind() const { return Kind(m_value.index()); }
     bool isEmpty() const { return kind() == Kind::Empty; }

@@ -42,14 +42,12 @@ SettingsFileText::Decoded SettingsFileText::decode(const QByteArray& bytes)
         valid = decodeStrictly(bytes.mid(3), QStringConverter::Utf8, result.text);
     } else if (startsWith(bytes, "\xFF\xFE", 2) || startsWith(bytes, "<\0", 2)) {
         result.encoding = Encoding::Utf16LE;
-        valid = bytes.size() % 2 == 0 &&
-                decodeStrictly(bytes.mid(bytes.startsWith('<') ? 0 : 2), QStringConverter::Utf16LE,
-                               result.text);
+        valid = bytes.size() % 2 == 0 && decodeStrictly(bytes.mid(bytes.startsWith('<') ? 0 : 2),
+                                                        QStringConverter::Utf16LE, result.text);
     } else if (startsWith(bytes, "\xFE\xFF", 2) || startsWith(bytes, "\0<", 2)) {
         result.encoding = Encoding::Utf16BE;
-        valid = bytes.size() % 2 == 0 &&
-                decodeStrictly(bytes.mid(bytes.startsWith('\0') ? 0 : 2), QStringConverter::Utf16BE,
-                               result.text);
+        valid = bytes.size() % 2 == 0 && decodeStrictly(bytes.mid(bytes.startsWith('\0') ? 0 : 2),
+                                                        QStringConverter::Utf16BE, result.text);
     } else {
         // Code page 932 writes "運用" and every other kanji with bytes that are never valid
         // UTF-8, so a file that is valid UTF-8 and not plain ASCII was saved as UTF-8.

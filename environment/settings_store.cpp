@@ -40,7 +40,8 @@ QString closeTag(const QString& name)
 void openPage(const QUrl& url, const char* what)
 {
     if (!desktopServices().openUrl(url))
-        tellNotOpened(QString::fromUtf8(what), url.isLocalFile() ? url.toLocalFile() : url.toString(),
+        tellNotOpened(QString::fromUtf8(what),
+                      url.isLocalFile() ? url.toLocalFile() : url.toString(),
                       QString::fromUtf8("ﾌﾞﾗｳｻﾞｰ"));
 }
 
@@ -153,8 +154,7 @@ SettingValue SettingsStore::vGtVal(const QString& sKy, const SettingValue& vDef)
 {
     const QString stored = GetTag(SectionText, sKy);
     switch (vDef.kind()) {
-    case SettingValue::Kind::Text:
-        return stored.isEmpty() ? vDef : SettingValue(stored);
+    case SettingValue::Kind::Text: return stored.isEmpty() ? vDef : SettingValue(stored);
     case SettingValue::Kind::Boolean: {
         if (stored.isEmpty())
             return vDef;
@@ -166,8 +166,7 @@ SettingValue SettingsStore::vGtVal(const QString& sKy, const SettingValue& vDef)
         const QDateTime moment = SettingValue::parseDateTime(stored);
         return moment.isValid() ? SettingValue(moment) : vDef;
     }
-    default:
-        return stored.isEmpty() ? vDef : SettingValue(leadingNumber(stored));
+    default: return stored.isEmpty() ? vDef : SettingValue(leadingNumber(stored));
     }
 }
 
@@ -179,8 +178,8 @@ void SettingsStore::SetTxt(bool& bOk)
     FileSystem& files = fileSystem();
     if (!m_backupPath.isEmpty() && files.fileExists(m_filePath)) {
         if (!files.keepAs(m_filePath, m_backupPath)) {
-            m_lastError = QStringLiteral("元のﾌｧｲﾙを ") + m_backupPath +
-                         QStringLiteral(" として残せません");
+            m_lastError =
+                QStringLiteral("元のﾌｧｲﾙを ") + m_backupPath + QStringLiteral(" として残せません");
             bOk = false;
             return;
         }
@@ -276,9 +275,7 @@ QString SettingsStore::MakTag(TagKind kind, const QString& name, const SettingVa
         out = sectionIndent + openTag(name) + breakMark + body.text() + sectionIndent +
               closeTag(name) + breakMark;
         break;
-    case Item:
-        out = itemIndent + openTag(name) + body.text() + closeTag(name) + breakMark;
-        break;
+    case Item: out = itemIndent + openTag(name) + body.text() + closeTag(name) + breakMark; break;
     }
     out.replace(breakMark, crlf);
     return out;
@@ -286,10 +283,10 @@ QString SettingsStore::MakTag(TagKind kind, const QString& name, const SettingVa
 
 void SettingsStore::showDamage(const QString& name) const
 {
-    userPrompt().message(programTitle(),
-                         QLatin1Char('<') + name + QStringLiteral("> の設定が読み込めません\r") +
-                             QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + m_filePath +
-                             QStringLiteral(") が破損しています"));
+    userPrompt().message(programTitle(), QLatin1Char('<') + name +
+                                             QStringLiteral("> の設定が読み込めません\r") +
+                                             QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + m_filePath +
+                                             QStringLiteral(") が破損しています"));
 }
 
 SettingsStore& yIni()
@@ -323,7 +320,8 @@ void SettingsStore::W_Help(const QString& sJob)
     if (processValues().userDataFolder.isEmpty())
         return;
     const QString target = helpBaseUrl() + helpPageName(sJob);
-    if (!DesktopEntry::writeLink(helpEntryPath(), processValues().programName + QStringLiteral("_help"), target)) {
+    if (!DesktopEntry::writeLink(helpEntryPath(),
+                                 processValues().programName + QStringLiteral("_help"), target)) {
         qCWarning(lcEnvironment) << "W_Help: desktop entry not written:" << helpEntryPath();
         return;
     }
@@ -358,10 +356,10 @@ void SettingsStore::W_SendTo()
     // The formats the program reads (FlashPix is not read yet). The icon is the desktop theme's
     // scanner.
     static const QStringList opened = {
-        QStringLiteral("image/bmp"),  QStringLiteral("image/jpeg"), QStringLiteral("image/tiff"),
-        QStringLiteral("image/png"),  QStringLiteral("image/gif"),
-        QStringLiteral("image/vnd.zbrush.pcx"), QStringLiteral("image/jp2"),
-        QStringLiteral("image/x-jp2-codestream")};
+        QStringLiteral("image/bmp"),  QStringLiteral("image/jpeg"),
+        QStringLiteral("image/tiff"), QStringLiteral("image/png"),
+        QStringLiteral("image/gif"),  QStringLiteral("image/vnd.zbrush.pcx"),
+        QStringLiteral("image/jp2"),  QStringLiteral("image/x-jp2-codestream")};
     if (!DesktopEntry::writeApplication(sendToEntryPath(), pv.programName, executable,
                                         QStringLiteral("scanner"), opened)) {
         qCWarning(lcEnvironment) << "W_SendTo: desktop entry not written:" << sendToEntryPath();

@@ -68,7 +68,6 @@ public:
     // folder is opened; with bOpn true the desktop is asked whatever sFld is. "" does nothing.
     void W_ExpFd(const QString& sFld, bool bOpn);
 
-
     // The folder of a special folder id without a trailing "/", "" for an unknown id:
     // 26 = application data (~/.local/share), 5 = documents, 9 = Send To
     // (~/.local/share/applications, where a desktop entry offers "Open with").

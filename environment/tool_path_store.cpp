@@ -13,12 +13,13 @@ QString keyOf(const QString& programName)
 }  // namespace
 
 ToolPathStore::ToolPathStore()
-    : m_fileName(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("HollinTools"))
-                    .fileName())
+    : m_fileName(
+          QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("HollinTools"))
+              .fileName())
 {
 }
 
-ToolPathStore::ToolPathStore(const QString& fileName) : m_fileName(fileName) {}
+ToolPathStore::ToolPathStore(const QString& fileName) : m_fileName(fileName) { }
 
 QString ToolPathStore::read(const QString& programName, bool* ok) const
 {

@@ -53,8 +53,9 @@ QString quoted(const QString& text)
 // The setting without what editors and `echo` add after it: line breaks and blanks.
 QString withoutTrailingBlanks(QString setting)
 {
-    while (!setting.isEmpty() && (setting.back() == QLatin1Char('\r') || setting.back() == QLatin1Char('\n') ||
-                                  setting.back() == QLatin1Char(' ') || setting.back() == QLatin1Char('\t')))
+    while (!setting.isEmpty() &&
+           (setting.back() == QLatin1Char('\r') || setting.back() == QLatin1Char('\n') ||
+            setting.back() == QLatin1Char(' ') || setting.back() == QLatin1Char('\t')))
         setting.chop(1);
     return setting;
 }
@@ -98,13 +99,15 @@ QString chooseFolder(const QString& defaultFolder)
             return defaultFolder;
         }
         const QString line = withoutTrailingBlanks(Cp932::decode(*bytes));
-        if (line.isEmpty() || line.front() == QLatin1Char('\r') || line.front() == QLatin1Char('\n'))
+        if (line.isEmpty() || line.front() == QLatin1Char('\r') ||
+            line.front() == QLatin1Char('\n'))
             tell(QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません\r") + defaultFolder +
                  willUse);
         else
             setting = line;
     } else {
-        tell(iniPath + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder + willUse);
+        tell(iniPath + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder +
+             willUse);
     }
 
     // Macros are matched lower-cased; a folder is used as typed (the file system is
@@ -157,19 +160,14 @@ QString UserDataFolder::specialFolder(int id)
 {
     QString folder;
     switch (id) {
-    case 26:
-        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        break;
-    case 5:
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        break;
+    case 26: folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); break;
+    case 5: folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); break;
     case 9:
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         if (!folder.isEmpty())
             folder += QStringLiteral("/applications");
         break;
-    default:
-        return QString();
+    default: return QString();
     }
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);

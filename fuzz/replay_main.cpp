@@ -19,7 +19,8 @@ bool replay(const std::filesystem::path& file)
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return false;
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
     // A copy of exactly the input's size, so reading one byte past it is caught by a sanitizer.
     std::vector<std::uint8_t> input(bytes.begin(), bytes.end());
     LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());

@@ -17,7 +17,7 @@ namespace {
 // Damage messages go nowhere; the fuzzer has no person to answer them.
 class SilentPrompt : public tavlo::UserPrompt {
 public:
-    void message(const QString&, const QString&) override {}
+    void message(const QString&, const QString&) override { }
     bool confirm(const QString&, const QString&) override { return false; }
     int choose(const QString&, const QString&, const QStringList& buttons) override
     {
@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList names = tagNames(store.text(), 3);
     const QStringList sections =
         QStringList{QStringLiteral("ﾌｫｰﾑ"), QStringLiteral("ﾕｰｻﾞｰ")} + names;
-    const QStringList keys = QStringList{QStringLiteral("Left"), QStringLiteral("ｽｹｰﾙ表示")} + names;
+    const QStringList keys =
+        QStringList{QStringLiteral("Left"), QStringLiteral("ｽｹｰﾙ表示")} + names;
     exercise(store, sections, keys, true);
 
     tavlo::SettingsStore again;

@@ -22,8 +22,8 @@ enum class ColourCode : int {
 
 // All eight codes in the order the colour menu lists depths (smallest first).
 inline constexpr ColourCode kAllColourCodes[] = {
-    ColourCode::Mono,       ColourCode::Palette16, ColourCode::Grey16, ColourCode::Palette256,
-    ColourCode::Grey256,    ColourCode::Rgb555,    ColourCode::Rgb24,  ColourCode::Rgb32,
+    ColourCode::Mono,    ColourCode::Palette16, ColourCode::Grey16, ColourCode::Palette256,
+    ColourCode::Grey256, ColourCode::Rgb555,    ColourCode::Rgb24,  ColourCode::Rgb32,
 };
 
 // True for the eight numbers above.

@@ -11,12 +11,12 @@ namespace tavlo {
 struct ImageInfo {
     int ImageWidth = 0;
     int ImageHeight = 0;
-    int BitCount = 0;      // 1, 4, 8, 16, 24 or 32
-    bool IsGray = false;   // true for the codes 40 and 80
-    int XResolution = 0;   // dots per inch; 0 = none stored
+    int BitCount = 0;     // 1, 4, 8, 16, 24 or 32
+    bool IsGray = false;  // true for the codes 40 and 80
+    int XResolution = 0;  // dots per inch; 0 = none stored
     int YResolution = 0;
     qint64 ImageDataSize = 0;  // bytes of pixel data as a device-independent bitmap holds them
-    int ImageKind = 0;     // 1 = plain bitmap, 2 = vector picture, 0 = no image
+    int ImageKind = 0;         // 1 = plain bitmap, 2 = vector picture, 0 = no image
 
     static ImageInfo of(const Image& image, int kind = 1);
 };

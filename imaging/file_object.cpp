@@ -15,7 +15,7 @@ namespace {
 
 }  // namespace
 
-FileObject::FileObject(CurrentImage& current) : m_current(current) {}
+FileObject::FileObject(CurrentImage& current) : m_current(current) { }
 
 bool FileObject::CanSave(int formatCode)
 {

@@ -47,8 +47,8 @@ public:
 
     // Wraps an 8-bit indexed image (Format_Indexed8) as a 4- or 8-bit image, choosing the grey code
     // when every palette entry is grey. bits must be 4 or 8; for 4 the palette must hold at most 16
-    // entries. Indices outside the palette are clamped to its last entry, so the result always keeps
-    // the invariants. An 8-bit grey result is stored as Format_Grayscale8.
+    // entries. Indices outside the palette are clamped to its last entry, so the result always
+    // keeps the invariants. An 8-bit grey result is stored as Format_Grayscale8.
     static Image fromIndexed(QImage indexed, int bits);
 
     // Wraps pixels already in storageFormat(code) with a valid palette; null when they are not.

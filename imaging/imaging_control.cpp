@@ -12,7 +12,8 @@
 
 namespace tavlo {
 
-ImagingControl::ImagingControl(QWidget* parent) : QWidget(parent), m_view(new ImageView(m_current, this))
+ImagingControl::ImagingControl(QWidget* parent)
+    : QWidget(parent), m_view(new ImageView(m_current, this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -145,14 +146,38 @@ bool ImagingControl::ApplyResolution()
     return true;
 }
 
-int ImagingControl::SelLeft() const { return m_view->selectionEdge(0); }
-int ImagingControl::SelTop() const { return m_view->selectionEdge(1); }
-int ImagingControl::SelRight() const { return m_view->selectionEdge(2); }
-int ImagingControl::SelBottom() const { return m_view->selectionEdge(3); }
-void ImagingControl::setSelLeft(int left) { setSelectionEdge(0, left); }
-void ImagingControl::setSelTop(int top) { setSelectionEdge(1, top); }
-void ImagingControl::setSelRight(int right) { setSelectionEdge(2, right); }
-void ImagingControl::setSelBottom(int bottom) { setSelectionEdge(3, bottom); }
+int ImagingControl::SelLeft() const
+{
+    return m_view->selectionEdge(0);
+}
+int ImagingControl::SelTop() const
+{
+    return m_view->selectionEdge(1);
+}
+int ImagingControl::SelRight() const
+{
+    return m_view->selectionEdge(2);
+}
+int ImagingControl::SelBottom() const
+{
+    return m_view->selectionEdge(3);
+}
+void ImagingControl::setSelLeft(int left)
+{
+    setSelectionEdge(0, left);
+}
+void ImagingControl::setSelTop(int top)
+{
+    setSelectionEdge(1, top);
+}
+void ImagingControl::setSelRight(int right)
+{
+    setSelectionEdge(2, right);
+}
+void ImagingControl::setSelBottom(int bottom)
+{
+    setSelectionEdge(3, bottom);
+}
 
 void ImagingControl::setSelectionEdge(int index, int value)
 {

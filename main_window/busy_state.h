@@ -12,7 +12,7 @@ class ImagingControl;
 // User-interface thread only.
 class BusyState {
 public:
-    explicit BusyState(ImagingControl& ikImg) : m_ikImg(ikImg) {}
+    explicit BusyState(ImagingControl& ikImg) : m_ikImg(ikImg) { }
     ~BusyState();
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;

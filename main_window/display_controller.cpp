@@ -25,8 +25,7 @@ DisplayController::DisplayController(QWidget& client, ImagingControl& ikImg, Fil
     : QObject(parent), m_client(client), m_ikImg(ikImg), m_list(File1), m_strip(strip),
       m_menus(menus), m_state(state), m_watch(watch)
 {
-    connect(strip.imZoom(), &ClickablePicture::pressed, this,
-            &DisplayController::imZoom_MouseDown);
+    connect(strip.imZoom(), &ClickablePicture::pressed, this, &DisplayController::imZoom_MouseDown);
 }
 
 void DisplayController::LayoutMainWindow()

@@ -19,9 +19,9 @@ struct MainWindowState;
 class DisplayController : public QObject {
     Q_OBJECT
 public:
-    DisplayController(QWidget& client, ImagingControl& ikImg, FileListBox& File1,
-                      ToolStrip& strip, MenuTree& menus, MainWindowState& state,
-                      FolderWatch& watch, QObject* parent = nullptr);
+    DisplayController(QWidget& client, ImagingControl& ikImg, FileListBox& File1, ToolStrip& strip,
+                      MenuTree& menus, MainWindowState& state, FolderWatch& watch,
+                      QObject* parent = nullptr);
 
     // Re-reads the work folder and reselects the current file (run by every layout).
     std::function<void()> SyncListSelection;

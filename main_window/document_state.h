@@ -20,7 +20,7 @@ enum class DocState {
 // whether a command that replaces the image must ask first.
 class DocumentState {
 public:
-    explicit DocumentState(MenuTree& menus) : m_menus(menus) {}
+    explicit DocumentState(MenuTree& menus) : m_menus(menus) { }
 
     DocState state() const { return m_state; }
 

@@ -48,8 +48,8 @@ FolderWatch::FolderStamp FolderWatch::stampOf(const QString& folder)
     if (folder.isEmpty() || !info.isDir())
         return s;  // a missing or unreadable folder reads as 0, 0
     s.time = static_cast<double>(info.lastModified().toMSecsSinceEpoch());
-    s.count = static_cast<int>(
-        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
+    s.count =
+        static_cast<int>(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
     return s;
 }
 

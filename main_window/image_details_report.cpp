@@ -38,8 +38,7 @@ QString ImageDetailsReport::text() const
         QString(),
         // Bit counts are 1 to 32; the shift is kept in range whatever comes.
         QStringLiteral("色数: ") + groupedNumber(qint64(1) << std::clamp(bits, 0, 62)) +
-            QStringLiteral(" (") +
-            QString::number(bits) + QStringLiteral("bit)"),
+            QStringLiteral(" (") + QString::number(bits) + QStringLiteral("bit)"),
         QString(),
         QStringLiteral("***  Clipboard に貼り付けました"),
     };

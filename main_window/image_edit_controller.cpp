@@ -26,8 +26,7 @@ void ImageEditController::setBusy(bool on)
     callIfSet(m_ops.SetBusy, on);
 }
 
-void ImageEditController::setRect(ImagingControl& control, int left, int top, int right,
-                                  int bottom)
+void ImageEditController::setRect(ImagingControl& control, int left, int top, int right, int bottom)
 {
     ProcessObject& process = control.ProcessObject();
     process.setRectLeft(left);
@@ -36,15 +35,14 @@ void ImageEditController::setRect(ImagingControl& control, int left, int top, in
     process.setRectBottom(bottom);
 }
 
-std::optional<ImageEditController::Rotation> ImageEditController::rotationOf(
-    const QString& caption)
+std::optional<ImageEditController::Rotation> ImageEditController::rotationOf(const QString& caption)
 {
     struct Entry {
         const char* caption;
         Rotation rotation;
     };
     static const Entry table[] = {
-        {"左右反転", {0, true, false}},  {"上下反転", {0, false, true}},
+        {"左右反転", {0, true, false}},    {"上下反転", {0, false, true}},
         {"右90度", {-9000, false, false}}, {"右180度", {-18000, false, false}},
         {"左90度", {9000, false, false}},  {"左180度", {18000, false, false}},
     };
@@ -143,9 +141,8 @@ bool ImageEditController::removeBand(bool columns, int from, int to)
         else
             setRect(m_ikImg2, 0, to, width, height);
         const bool moved = m_ikImg2.ProcessObject().Trim() &&
-                           m_ikImg.ProcessObject().PasteImage(m_ikImg2.ImageHandle(),
-                                                              columns ? from : 0,
-                                                              columns ? 0 : from);
+                           m_ikImg.ProcessObject().PasteImage(
+                               m_ikImg2.ImageHandle(), columns ? from : 0, columns ? 0 : from);
         m_ikImg2.setImageHandle(0);
         if (!moved)
             return false;
@@ -168,10 +165,9 @@ void ImageEditController::JoinAcrossSelection(int direction)
         return;
     setBusy(true);
     const bool columns = direction == 1;
-    const bool joined = columns ? removeBand(true, std::min(s.left, s.right),
-                                             std::max(s.left, s.right))
-                                : removeBand(false, std::min(s.top, s.bottom),
-                                             std::max(s.top, s.bottom));
+    const bool joined =
+        columns ? removeBand(true, std::min(s.left, s.right), std::max(s.left, s.right))
+                : removeBand(false, std::min(s.top, s.bottom), std::max(s.top, s.bottom));
     setBusy(false);
     m_sel.ClearSelection(false);
     m_ikImg.DrawImage(m_state.nDspMd);
@@ -186,8 +182,8 @@ void ImageEditController::EmphasiseSelection(int kind)
     if (!s.present)
         return;
     setBusy(true);
-    const QPolygon region({QPoint(s.left, s.top), QPoint(s.right, s.top),
-                           QPoint(s.right, s.bottom), QPoint(s.left, s.bottom)});
+    const QPolygon region({QPoint(s.left, s.top), QPoint(s.right, s.top), QPoint(s.right, s.bottom),
+                           QPoint(s.left, s.bottom)});
     // In place at the image's own code, as the join works: a round trip through 16 bits would
     // give a palette image a new palette and so change pixels far outside the rectangle.
     ProcessObject& process = m_ikImg.ProcessObject();

@@ -49,8 +49,8 @@ void ImageFileController::OpenImageFile()
     callIfSet(m_ops.ClearSelection, true);
     // The dialog starts in the current file's folder, else where it last opened a file, else in
     // the work folder.
-    QString folder = m_state.sCurFile.isEmpty() ? m_lastFolder
-                                                : QFileInfo(m_state.sCurFile).absolutePath();
+    QString folder =
+        m_state.sCurFile.isEmpty() ? m_lastFolder : QFileInfo(m_state.sCurFile).absolutePath();
     if (folder.isEmpty())
         folder = m_state.sWrkFld;
     const QString name = ShowOpenFileDialog(openTitle(), QString(), openFilter(), folder);

@@ -22,9 +22,9 @@ public:
 
     // Asks for a file and loads it, after "変更を保存しますか?" when the image shown is unsaved
     // (ｷｬﾝｾﾙ there opens nothing); the dialog starts in the current file's folder, else where it
-    // last opened a file, else in the work folder. Cancel loads nothing; a file that cannot be read leaves the
-    // view, the current file and the document state as they were (the file object has told the
-    // user why).
+    // last opened a file, else in the work folder. Cancel loads nothing; a file that cannot be read
+    // leaves the view, the current file and the document state as they were (the file object has
+    // told the user why).
     void OpenImageFile();
 
     // Opens the file at path as the open dialog opens the file chosen there (a file named on the

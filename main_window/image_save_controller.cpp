@@ -63,12 +63,12 @@ QString ImageSaveController::nameToWrite(const QString& given, const QString& ch
         name = given;
     // A name typed without an extension takes that of the type chosen in the dialog.
     if (FileExtOf(name).isEmpty())
-        name += QLatin1Char('.') + (chosenType.isEmpty() ? QStringLiteral("bmp") : chosenType.toLower());
+        name += QLatin1Char('.') +
+                (chosenType.isEmpty() ? QStringLiteral("bmp") : chosenType.toLower());
     // The dialog asked before replacing the name the user gave; a different name it did not ask
     // about ("scan" written as "scan.bmp") is not overwritten without asking.
     if (name != given && QFileInfo::exists(name)) {
-        const QString question =
-            name + QStringLiteral("\rこのﾌｧｲﾙは既にあります。上書きしますか?");
+        const QString question = name + QStringLiteral("\rこのﾌｧｲﾙは既にあります。上書きしますか?");
         if (!userPrompt().confirm(programTitle(), question))
             return QString();
     }

@@ -83,8 +83,8 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_unsaved = std::make_unique<UnsavedChangesQuestion>(*m_doc);
     m_edits = std::make_unique<ImageEditController>(*m_ikImg, *m_ikImg2, *m_selection, m_state,
                                                     *m_doc, m_ops);
-    m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection,
-                                                        m_state, *m_doc, m_ops);
+    m_clipboard = std::make_unique<ClipboardController>(*m_ikImg, *m_ikImg2, *m_selection, m_state,
+                                                        *m_doc, m_ops);
     m_zoom = std::make_unique<ZoomResolutionController>(*m_ikImg, *m_menus, m_state, *m_doc, this);
     m_sizes = std::make_unique<RegisteredSizes>(*m_ikImg, *m_menus, *m_selection, m_state, this);
     m_scan = std::make_unique<ScanController>(*this, *m_ikImg, *m_File1, *m_strip, m_state, *m_doc,

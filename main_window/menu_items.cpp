@@ -8,7 +8,7 @@ namespace {
 using F = MenuItemText;
 
 const MenuItemText kJb[] = {
-    {JbItem::File, "ﾌｧｲﾙ(&F)", "", F::Submenu},   {JbItem::Scan, "ｽｷｬﾝ", "", F::Submenu},
+    {JbItem::File, "ﾌｧｲﾙ(&F)", "", F::Submenu},     {JbItem::Scan, "ｽｷｬﾝ", "", F::Submenu},
     {JbItem::Edit, "画像編集(&E)", "", F::Submenu}, {JbItem::View, "表示(&D)", "", F::Submenu},
     {JbItem::Settings, "設定(&U)", "", F::Submenu}, {JbItem::Help, "ﾍﾙﾌﾟ(&H)", "F1", F::Plain},
 };
@@ -110,10 +110,10 @@ const MenuItemText kColr[] = {
 
 // The factors of items 0-11 are the zoom controller's.
 const MenuItemText kZoom[] = {
-    {0, " 50%", "", F::Plain},  {1, " 60%", "", F::Plain},  {2, " 70%", "", F::Plain},
-    {3, " 80%", "", F::Plain},  {4, " 90%", "", F::Plain},  {5, "100%", "", F::Plain},
-    {6, "150%", "", F::Plain},  {7, "200%", "", F::Plain},  {8, "300%", "", F::Plain},
-    {9, "500%", "", F::Plain},  {10, "750%", "", F::Plain}, {11, "1000%", "", F::Plain},
+    {0, " 50%", "", F::Plain}, {1, " 60%", "", F::Plain},  {2, " 70%", "", F::Plain},
+    {3, " 80%", "", F::Plain}, {4, " 90%", "", F::Plain},  {5, "100%", "", F::Plain},
+    {6, "150%", "", F::Plain}, {7, "200%", "", F::Plain},  {8, "300%", "", F::Plain},
+    {9, "500%", "", F::Plain}, {10, "750%", "", F::Plain}, {11, "1000%", "", F::Plain},
 };
 
 const MenuItemText kDisp[] = {
@@ -129,9 +129,9 @@ const MenuItemText kUsr[] = {
 
 // Indexed as iGenClr.
 const MenuItemText kGen[] = {
-    {0, "何もしない", "", F::Checked},     {1, "16色(4bit)", "", F::Checkable},
-    {2, "ｸﾞﾚｰ(4bit)", "", F::Checkable},  {3, "256色(8bit)", "", F::Checkable},
-    {4, "ｸﾞﾚｰ(8bit)", "", F::Checkable},  {5, "16bit", "", F::Checkable},
+    {0, "何もしない", "", F::Checked},   {1, "16色(4bit)", "", F::Checkable},
+    {2, "ｸﾞﾚｰ(4bit)", "", F::Checkable}, {3, "256色(8bit)", "", F::Checkable},
+    {4, "ｸﾞﾚｰ(8bit)", "", F::Checkable}, {5, "16bit", "", F::Checkable},
 };
 
 // Indexed as iPrnMd.
@@ -142,10 +142,10 @@ const MenuItemText kPrn[] = {
 };
 
 const MenuGroupTexts kGroups[] = {
-    {"mnJb", kJb},         {"mnFile", kFile},   {"mnScan", kScan},     {"mnClp", kClp},
-    {"mnEdt", kEdt},       {"mnUsHn", kUsHn},   {"mnRng", kRng},       {"mnResize", kResize},
-    {"mnCut", kCut},       {"mnRotate", kRotate}, {"mnColr", kColr},   {"mnZoom", kZoom},
-    {"mnDisp", kDisp},     {"mnUsr", kUsr},     {"mnGen", kGen},       {"mnPrn", kPrn},
+    {"mnJb", kJb},     {"mnFile", kFile},     {"mnScan", kScan}, {"mnClp", kClp},
+    {"mnEdt", kEdt},   {"mnUsHn", kUsHn},     {"mnRng", kRng},   {"mnResize", kResize},
+    {"mnCut", kCut},   {"mnRotate", kRotate}, {"mnColr", kColr}, {"mnZoom", kZoom},
+    {"mnDisp", kDisp}, {"mnUsr", kUsr},       {"mnGen", kGen},   {"mnPrn", kPrn},
 };
 
 }  // namespace

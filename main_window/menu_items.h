@@ -16,8 +16,17 @@ struct JbItem {
 };
 struct FileItem {
     enum : int {
-        Open = 0, Overwrite = 1, SaveAs = 2, PrintSetup = 4, Print = 5, SaveToWorkFolder = 7,
-        ExploreWorkFolder = 8, OpenInEditor = 9, EmptyWorkFolder = 11, Details = 13, Quit = 15
+        Open = 0,
+        Overwrite = 1,
+        SaveAs = 2,
+        PrintSetup = 4,
+        Print = 5,
+        SaveToWorkFolder = 7,
+        ExploreWorkFolder = 8,
+        OpenInEditor = 9,
+        EmptyWorkFolder = 11,
+        Details = 13,
+        Quit = 15
     };
 };
 struct ScanItem {
@@ -28,7 +37,14 @@ struct ClpItem {
 };
 struct EdtItem {
     enum : int {
-        Range = 0, Trim = 1, Resize = 2, Join = 4, Rotate = 5, Colours = 7, ToolBar = 8, Zoom = 10,
+        Range = 0,
+        Trim = 1,
+        Resize = 2,
+        Join = 4,
+        Rotate = 5,
+        Colours = 7,
+        ToolBar = 8,
+        Zoom = 10,
         Resolution = 12
     };
 };
@@ -43,7 +59,12 @@ struct CutItem {
 };
 struct RotateItem {
     enum : int {
-        MirrorLeftRight = 0, MirrorUpDown = 1, Right90 = 3, Right180 = 4, Left90 = 5, Left180 = 6,
+        MirrorLeftRight = 0,
+        MirrorUpDown = 1,
+        Right90 = 3,
+        Right180 = 4,
+        Left90 = 5,
+        Left180 = 6,
         BaseLine = 8
     };
 };
@@ -56,7 +77,14 @@ struct UsrItem {
 
 // One item of a group as the menu shows it.
 struct MenuItemText {
-    enum Flag : int { Plain = 0, Disabled = 1, Checkable = 2, Checked = 4, Hidden = 8, Submenu = 16 };
+    enum Flag : int {
+        Plain = 0,
+        Disabled = 1,
+        Checkable = 2,
+        Checked = 4,
+        Hidden = 8,
+        Submenu = 16
+    };
     int index;
     const char* caption;   // UTF-8; "-" for a separator
     const char* shortcut;  // portable text ("Ctrl+O"); "" for none

@@ -52,8 +52,8 @@ MenuTree::MenuTree(QMenuBar* bar, QObject* parent) : QObject(parent)
 
 QList<MenuGroup*> MenuTree::groups()
 {
-    return {&mnJb,  &mnFile,   &mnScan,   &mnClp,  &mnEdt,  &mnUsHn, &mnRng,  &mnResize,
-            &mnCut, &mnRotate, &mnColr,   &mnZoom, &mnDisp, &mnUsr,  &mnGen,  &mnPrn};
+    return {&mnJb,  &mnFile,   &mnScan, &mnClp,  &mnEdt,  &mnUsHn, &mnRng, &mnResize,
+            &mnCut, &mnRotate, &mnColr, &mnZoom, &mnDisp, &mnUsr,  &mnGen, &mnPrn};
 }
 
 QMenu* MenuTree::topMenu(int jbIndex) const

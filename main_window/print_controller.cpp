@@ -132,8 +132,8 @@ void PrintController::printCurrentImage(int mode)
     printer.GetPrintableArea(printer.PrinterDC(), 1, left, top, right, bottom);
     size = fitPrintSize(size, right - left, bottom - top,
                         mode == PrintAtPaperSize ? PrintFit::PaperSize : PrintFit::ImageSize);
-    printer.DrawOnPrinter(printer.PrinterDC(), m_ikImg.ImageHandle(), 0, 0, size.width,
-                          size.height, -1, -1, 1);
+    printer.DrawOnPrinter(printer.PrinterDC(), m_ikImg.ImageHandle(), 0, 0, size.width, size.height,
+                          -1, -1, 1);
     printer.EndPage();
     printer.EndDoc();
 }

@@ -50,8 +50,8 @@ QString RegisteredSizes::FormatRangeCaption(const QString& entry)
     const double height = leadingNumber(fields[2]);
     if (width == 0 || height == 0 || fields[0].isEmpty())
         return {};
-    const QString unit = fields[3].toLower() == QLatin1String("cm") ? QStringLiteral("cm")
-                                                                    : QStringLiteral("px");
+    const QString unit =
+        fields[3].toLower() == QLatin1String("cm") ? QStringLiteral("cm") : QStringLiteral("px");
     return fields[0] + u'(' + shortestNumberText(width, 15) + QStringLiteral(" * ") +
            shortestNumberText(height, 15) + u' ' + unit + u')';
 }

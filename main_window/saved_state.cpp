@@ -22,7 +22,6 @@
 
 #include <algorithm>
 
-
 namespace tavlo {
 namespace {
 
@@ -36,8 +35,8 @@ const char* const UserSection = "ﾕｰｻﾞｰ";
 
 }  // namespace
 
-SavedState::SavedState(QWidget& window, MainWindowState& state, ToolStrip& strip,
-                       MenuTree& menus, MainWindowOperations& ops)
+SavedState::SavedState(QWidget& window, MainWindowState& state, ToolStrip& strip, MenuTree& menus,
+                       MainWindowOperations& ops)
     : m_window(window), m_state(state), m_strip(strip), m_menus(menus), m_ops(ops)
 {
 }
@@ -82,8 +81,8 @@ void SavedState::RestoreState(SettingsStore& store)
     m_strip.cbKak()->setCurrentIndex(m_state.bSvBmp ? 0 : 1);
     // A whole number; an edited file may hold anything, which is kept within 16 bits rather
     // than failing. Values without a menu item check none.
-    m_state.iGenClr = std::clamp(
-        roundHalfEven(store.vGtVal(u("ｽｷｬﾝ後減色"), qint16(0)).toDouble()), -32768, 32767);
+    m_state.iGenClr = std::clamp(roundHalfEven(store.vGtVal(u("ｽｷｬﾝ後減色"), qint16(0)).toDouble()),
+                                 -32768, 32767);
     const QString ranges = store.vGtVal(QStringLiteral("PC_RNG"), QString()).text();
     // Without the registered-size operation (a window wired only in part) the list is kept as
     // read, so it goes back into the file unchanged.
@@ -103,8 +102,8 @@ bool SavedState::SaveState(SettingsStore& store)
     const TwipsScale s = scale();
     // A maximised or minimised window is stored with its normal place, so the next start opens
     // it where the user last had it as a normal window.
-    const bool normal = !(m_window.isMaximized() || m_window.isMinimized() ||
-                          m_window.isFullScreen());
+    const bool normal =
+        !(m_window.isMaximized() || m_window.isMinimized() || m_window.isFullScreen());
     const QRect r = normal ? m_window.geometry() : m_window.normalGeometry();
 
     store.GetGtx(u(FormSection));

@@ -21,11 +21,11 @@ struct MainWindowState;
 //   ﾌｫｰﾑ     Top          twips               screen height 10 %  window top
 //   ﾌｫｰﾑ     Width        twips               screen width 70 %   window width
 //   ﾌｫｰﾑ     Height       twips               screen height 70 %  window height
-//   ﾕｰｻﾞｰ    ｽｹｰﾙ表示     "ｽｹｰﾙ" or "実寸"    "ｽｹｰﾙ"              nDspMd (1 only for exactly "ｽｹｰﾙ")
-//   ﾕｰｻﾞｰ    保存ﾌｧｲﾙ     text                ""                  the prefix field txPfx
-//   ﾕｰｻﾞｰ    保存形式     "BMP" or "TIF"      "BMP"               bSvBmp (true only for exactly "BMP")
-//   ﾕｰｻﾞｰ    ｽｷｬﾝ後減色   whole number 0-5    0                   iGenClr
-//   ﾕｰｻﾞｰ    PC_RNG       registered sizes    ""                  sRangeList (BuildRangeMenu)
+//   ﾕｰｻﾞｰ    ｽｹｰﾙ表示     "ｽｹｰﾙ" or "実寸"    "ｽｹｰﾙ"              nDspMd (1 only for exactly
+//   "ｽｹｰﾙ") ﾕｰｻﾞｰ    保存ﾌｧｲﾙ     text                ""                  the prefix field txPfx
+//   ﾕｰｻﾞｰ    保存形式     "BMP" or "TIF"      "BMP"               bSvBmp (true only for exactly
+//   "BMP") ﾕｰｻﾞｰ    ｽｷｬﾝ後減色   whole number 0-5    0                   iGenClr ﾕｰｻﾞｰ    PC_RNG
+//   registered sizes    ""                  sRangeList (BuildRangeMenu)
 //
 // The screen is the whole primary screen in twips. The geometry is the window's client area
 // (without the desktop's frame), so a stored place comes back exactly.

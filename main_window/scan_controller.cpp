@@ -33,14 +33,8 @@ const QString kPageNotSaved =
 ScanController::ScanController(QWidget& window, ImagingControl& ikImg, FileListBox& File1,
                                ToolStrip& strip, MainWindowState& state, DocumentState& doc,
                                MainWindowOperations& ops, QObject* parent)
-    : QObject(parent),
-      m_window(window),
-      m_ikImg(ikImg),
-      m_File1(File1),
-      m_strip(strip),
-      m_state(state),
-      m_doc(doc),
-      m_ops(ops)
+    : QObject(parent), m_window(window), m_ikImg(ikImg), m_File1(File1), m_strip(strip),
+      m_state(state), m_doc(doc), m_ops(ops)
 {
     m_paintTimer.setSingleShot(true);
     connect(&m_paintTimer, &QTimer::timeout, this, &ScanController::releasePaints);
@@ -104,8 +98,7 @@ bool ScanController::settleTypedNumber(QString& name)
     const QStringList buttons = {QStringLiteral("上書き"), QStringLiteral("次の空き番号"),
                                  QStringLiteral("ｷｬﾝｾﾙ")};
     switch (userPrompt().choose(programTitle(), question, buttons)) {
-    case 0:
-        return true;
+    case 0: return true;
     case 1:
         name = m_seq.TakeFirstFree();
         if (name.isEmpty()) {
@@ -114,8 +107,7 @@ bool ScanController::settleTypedNumber(QString& name)
         }
         m_strip.txPfx()->setText(m_seq.fieldText());
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -203,10 +195,10 @@ void ScanController::ikImg_ImageAcquired(quint32 handle)
     // Drawn before it is written, so the window paints the page while the disk works.
     m_ikImg.DrawImage(m_state.nDspMd);
     const Image* image = ImageStore::instance().find(m_ikImg.ImageHandle());
-    const QString reason =
-        image ? m_writer.write(*image, name,
-                               m_state.bSvBmp ? codecs::ImageFormat::Bmp : codecs::ImageFormat::Tiff)
-              : FileObject::noImageReason();
+    const QString reason = image ? m_writer.write(*image, name,
+                                                  m_state.bSvBmp ? codecs::ImageFormat::Bmp
+                                                                 : codecs::ImageFormat::Tiff)
+                                 : FileObject::noImageReason();
     if (reason.isEmpty()) {
         AdvanceSequence();
         m_state.sCurFile = name;

@@ -18,7 +18,7 @@ struct Selection {
 // Reading and clearing the view's selection for the edit commands.
 class SelectionController {
 public:
-    explicit SelectionController(ImagingControl& ikImg) : m_ikImg(ikImg) {}
+    explicit SelectionController(ImagingControl& ikImg) : m_ikImg(ikImg) { }
 
     // The selection as the control holds it; all 0 and not present without an image.
     Selection GetSelection() const;

@@ -63,7 +63,8 @@ void floppy(QPainter& p, const QRectF& r)
     p.drawPath(body);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(230, 234, 240));
-    p.drawRect(QRectF(r.left() + 2.5, r.top() + r.height() * 0.52, r.width() - 5, r.height() * 0.4));
+    p.drawRect(
+        QRectF(r.left() + 2.5, r.top() + r.height() * 0.52, r.width() - 5, r.height() * 0.4));
     p.setBrush(QColor(190, 196, 206));
     p.drawRect(QRectF(r.left() + 3.5, r.top() + 0.6, r.width() - 7.5, r.height() * 0.3));
     p.setBrush(QColor(52, 101, 164));
@@ -79,9 +80,9 @@ void lens(QPainter& p, const QPointF& centre, double radius, double pen)
     p.setBrush(QColor(200, 228, 250, 230));
     p.drawEllipse(centre, radius, radius);
     p.setPen(QPen(QColor(255, 255, 255, 200), pen * 0.7));
-    p.drawArc(QRectF(centre.x() - radius * 0.6, centre.y() - radius * 0.6, radius * 1.2,
-                     radius * 1.2),
-              100 * 16, 70 * 16);
+    p.drawArc(
+        QRectF(centre.x() - radius * 0.6, centre.y() - radius * 0.6, radius * 1.2, radius * 1.2),
+        100 * 16, 70 * 16);
 }
 
 void arrow(QPainter& p, QPointF from, QPointF to, const QColor& colour)
@@ -107,9 +108,15 @@ void page(QPainter& p, const QRectF& r)
         p.drawLine(QPointF(r.left() + 1.5, y), QPointF(r.right() - 1.5, y));
 }
 
-void drawOpen(QPainter& p) { folder(p, QRectF(1, 2.5, 14, 11), true); }
+void drawOpen(QPainter& p)
+{
+    folder(p, QRectF(1, 2.5, 14, 11), true);
+}
 
-void drawSave(QPainter& p) { floppy(p, QRectF(1.5, 1.5, 13, 13)); }
+void drawSave(QPainter& p)
+{
+    floppy(p, QRectF(1.5, 1.5, 13, 13));
+}
 
 void drawSaveToWork(QPainter& p)
 {
@@ -136,11 +143,11 @@ void drawScan(QPainter& p)
     p.setBrush(QColor(190, 225, 250));
     p.drawRect(QRectF(1.5, 8.6, 13, 1.6));  // the glass
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(3, 8.6, 7, 1.6));     // a page on it
+    p.drawRect(QRectF(3, 8.6, 7, 1.6));  // a page on it
     p.setBrush(QColor(40, 200, 80));
-    p.drawRect(QRectF(8.2, 8.2, 1.4, 2.4)); // the light bar
+    p.drawRect(QRectF(8.2, 8.2, 1.4, 2.4));  // the light bar
     p.setBrush(QColor(70, 76, 86));
-    p.drawRect(QRectF(2, 12, 3, 1));        // buttons
+    p.drawRect(QRectF(2, 12, 3, 1));  // buttons
     p.setBrush(QColor(40, 200, 80));
     p.drawEllipse(QPointF(13.3, 12.5), 0.7, 0.7);
 }
@@ -190,9 +197,9 @@ void drawJoinHorizontal(QPainter& p)
 
 QIcon ToolIcons::button(int index)
 {
-    static const Drawing drawings[10] = {drawOpen, drawSave, drawSaveToWork, drawExplore, nullptr,
-                                         drawScan, drawCopy, drawTrim, drawJoinVertical,
-                                         drawJoinHorizontal};
+    static const Drawing drawings[10] = {
+        drawOpen, drawSave, drawSaveToWork, drawExplore,      nullptr,
+        drawScan, drawCopy, drawTrim,       drawJoinVertical, drawJoinHorizontal};
     // The desktop theme's icons by their freedesktop names; the joins have none.
     static const char* const themeNames[10] = {
         "document-open", "document-save", "document-save-as", "folder-open", nullptr,
@@ -215,9 +222,7 @@ QIcon ToolIcons::magnifier()
 
 QIcon ToolIcons::window()
 {
-    return drawn(16, [](QPainter& p) {
-        drawScan(p);
-    });
+    return drawn(16, [](QPainter& p) { drawScan(p); });
 }
 
 }  // namespace tavlo

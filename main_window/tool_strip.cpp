@@ -42,8 +42,8 @@ ToolStrip::ToolStrip(QWidget* parent, const TwipsScale& s) : QObject(parent)
         button->setIconSize(QSize(16, 16));
         button->setToolTip(tooltipOf(index));
         // The picture keeps its 16 x 16 design place; the raised frame gets two pixels around it.
-        const QRect r = s.toPixels(ButtonLeftTwips[index], ButtonTopTwips, ButtonSizeTwips,
-                                   ButtonSizeTwips);
+        const QRect r =
+            s.toPixels(ButtonLeftTwips[index], ButtonTopTwips, ButtonSizeTwips, ButtonSizeTwips);
         button->setGeometry(r.adjusted(-2, -2, 2, 2));
         connect(button, &QToolButton::clicked, this, [this, index] { emit buttonClicked(index); });
         m_buttons[index] = button;

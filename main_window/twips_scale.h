@@ -13,7 +13,7 @@ namespace tavlo {
 // inch (15 at 96). Pixels are whole: a twips value becomes the nearest whole pixel.
 class TwipsScale {
 public:
-    explicit TwipsScale(double twipsPerPixel = 15.0) : m_perPixel(twipsPerPixel) {}
+    explicit TwipsScale(double twipsPerPixel = 15.0) : m_perPixel(twipsPerPixel) { }
     static TwipsScale of(const QScreen* screen);
 
     double perPixel() const { return m_perPixel; }

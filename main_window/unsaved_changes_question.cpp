@@ -15,10 +15,8 @@ bool UnsavedChangesQuestion::AskToSaveChanges(bool saveElsewhere)
         if (SaveImage)
             SaveImage(saveElsewhere);
         return !m_doc.hasUnsavedPixels();
-    case 1:
-        return true;
-    default:
-        return false;
+    case 1: return true;
+    default: return false;
     }
 }
 

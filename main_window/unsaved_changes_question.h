@@ -15,7 +15,7 @@ class DocumentState;
 // user-prompt seam.
 class UnsavedChangesQuestion {
 public:
-    explicit UnsavedChangesQuestion(DocumentState& doc) : m_doc(doc) {}
+    explicit UnsavedChangesQuestion(DocumentState& doc) : m_doc(doc) { }
 
     // Writes the image: saveAs false is "上書き保存(&S)" (which asks for a name when the image has
     // no file), true is "名前を付けて保存". Whether it worked is read from the document state.

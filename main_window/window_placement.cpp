@@ -4,8 +4,8 @@
 
 namespace tavlo {
 
-QRect WindowPlacement::place(const QRect& stored, const QSize& present,
-                             const QList<QRect>& screens, const QRect& primary)
+QRect WindowPlacement::place(const QRect& stored, const QSize& present, const QList<QRect>& screens,
+                             const QRect& primary)
 {
     if (stored.width() <= 0 || stored.height() <= 0) {
         return QRect(primary.x() + (primary.width() - present.width()) / 2,

@@ -8,7 +8,7 @@
 
 namespace tavlo {
 
-WorkFileSequence::WorkFileSequence(ExistsFunction exists) : m_exists(std::move(exists)) {}
+WorkFileSequence::WorkFileSequence(ExistsFunction exists) : m_exists(std::move(exists)) { }
 
 QString WorkFileSequence::formatNumber(int number)
 {
@@ -65,7 +65,8 @@ QString WorkFileSequence::NextWorkFileName(const QString& prefixText, int extens
     const qsizetype dash = prefixText.indexOf(QLatin1Char('-'));
     const QString prefix = dash < 0 ? prefixText : prefixText.left(dash);
     if (prefix.contains(QLatin1Char('/')) || prefix.contains(QChar(0)))
-        return refuse(QStringLiteral("保存ﾌｧｲﾙ名「%1」に使えない文字 / が含まれています。").arg(prefix));
+        return refuse(
+            QStringLiteral("保存ﾌｧｲﾙ名「%1」に使えない文字 / が含まれています。").arg(prefix));
 
     int number = 0;
     const bool typed = dash >= 0 && hasLeadingNumber(prefixText.mid(dash + 1));

@@ -67,7 +67,7 @@ private:
     QString pathFor(const QString& prefix, int number) const;
     bool exists(const QString& path) const;
     int firstFree(const QString& prefix, int from) const;  // 0 when none up to kMaxNumber
-    QString noFreeNumber(const QString& prefix);          // sets error(), returns ""
+    QString noFreeNumber(const QString& prefix);           // sets error(), returns ""
 
     ExistsFunction m_exists;
     QString m_prefix;

@@ -6,7 +6,7 @@
 
 namespace tavlo {
 
-WorkFileWriter::WorkFileWriter() : m_thread([this] { run(); }) {}
+WorkFileWriter::WorkFileWriter() : m_thread([this] { run(); }) { }
 
 WorkFileWriter::~WorkFileWriter()
 {

@@ -31,9 +31,9 @@ void WorkFolderCommands::EmptyWorkFolder()
 {
     if (!userPrompt().confirm(programTitle(), emptyConfirmation()))
         return;
-    const bool fileGoes = !m_state.sCurFile.isEmpty() &&
-                          QFileInfo(m_state.sCurFile).absolutePath() ==
-                              QDir(m_state.sWrkFld).absolutePath();
+    const bool fileGoes =
+        !m_state.sCurFile.isEmpty() &&
+        QFileInfo(m_state.sCurFile).absolutePath() == QDir(m_state.sWrkFld).absolutePath();
     if (AskToSaveChanges && !AskToSaveChanges(fileGoes))
         return;
     const QDir work(processValues().userDataFolder + QStringLiteral("Temp"));
@@ -63,8 +63,9 @@ void WorkFolderCommands::OpenWorkFolderInEditor()
     if (!m_list.fileName().isEmpty())
         argument += QLatin1Char('/') + m_list.fileName();
     if (!desktopServices().startProgram(sEdtExe, {argument}))
-        tellNotOpened(QString::fromUtf8(m_list.fileName().isEmpty() ? "作業ﾌｫﾙﾀﾞを開けませんでした。"
-                                                                     : "ﾌｧｲﾙを開けませんでした。"),
+        tellNotOpened(QString::fromUtf8(m_list.fileName().isEmpty()
+                                            ? "作業ﾌｫﾙﾀﾞを開けませんでした。"
+                                            : "ﾌｧｲﾙを開けませんでした。"),
                       argument, sEdtExe + QLatin1Char(' '));
 }
 

@@ -39,7 +39,8 @@ QString folder()
 
 QString fileFor(ImageFormat format, const QString& kind)
 {
-    return folder() + QLatin1Char('/') + kind + QLatin1Char('.') + codecs::formatName(format).toLower();
+    return folder() + QLatin1Char('/') + kind + QLatin1Char('.') +
+           codecs::formatName(format).toLower();
 }
 
 void save(benchmark::State& state, ImageFormat format, QString kind)
@@ -89,22 +90,25 @@ void registerAll()
     const struct {
         ImageFormat format;
         const char* kind;
-    } cases[] = {{ImageFormat::Bmp, "colour"}, {ImageFormat::Tiff, "colour"}, {ImageFormat::Png, "colour"},
-                 {ImageFormat::Jpeg, "colour"}, {ImageFormat::Gif, "colour"}, {ImageFormat::Pcx, "colour"},
-                 {ImageFormat::FlashPix, "colour"},
-                 {ImageFormat::Bmp, "grey"},   {ImageFormat::Tiff, "grey"},  {ImageFormat::Bmp, "mono"},
+    } cases[] = {{ImageFormat::Bmp, "colour"},      {ImageFormat::Tiff, "colour"},
+                 {ImageFormat::Png, "colour"},      {ImageFormat::Jpeg, "colour"},
+                 {ImageFormat::Gif, "colour"},      {ImageFormat::Pcx, "colour"},
+                 {ImageFormat::FlashPix, "colour"}, {ImageFormat::Bmp, "grey"},
+                 {ImageFormat::Tiff, "grey"},       {ImageFormat::Bmp, "mono"},
                  {ImageFormat::Tiff, "mono"}};
     for (const auto& c : cases) {
         const std::string name = codecs::formatName(c.format).toStdString() + "/" + c.kind;
-        benchmark::RegisterBenchmark(("save/" + name).c_str(), save, c.format, QString::fromLatin1(c.kind))
+        benchmark::RegisterBenchmark(("save/" + name).c_str(), save, c.format,
+                                     QString::fromLatin1(c.kind))
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(("load/" + name).c_str(), load, c.format, QString::fromLatin1(c.kind))
+        benchmark::RegisterBenchmark(("load/" + name).c_str(), load, c.format,
+                                     QString::fromLatin1(c.kind))
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
-    benchmark::RegisterBenchmark("write_without_sync/BMP/colour", writeWithoutSync, ImageFormat::Bmp,
-                                 QStringLiteral("colour"))
+    benchmark::RegisterBenchmark("write_without_sync/BMP/colour", writeWithoutSync,
+                                 ImageFormat::Bmp, QStringLiteral("colour"))
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
 }

@@ -15,7 +15,10 @@ using Random = test::XorShift32;
 // the edges of printed strokes.
 class Ink {
 public:
-    Ink(int width, int height) : m_width(width), m_height(height), m_cover(std::size_t(width) * height) {}
+    Ink(int width, int height)
+        : m_width(width), m_height(height), m_cover(std::size_t(width) * height)
+    {
+    }
 
     void box(int x0, int y0, int w, int h)
     {
@@ -85,9 +88,10 @@ Image makeScanPage(int width, int height, int dpi, quint32 seed)
     // Heading, then body text above and below the photo.
     const int stem = std::max(1, int(std::lround(3 * scale)));
     for (int line = 0; line < 2; ++line)
-        textLine(ink, random, margin, width / 2, margin + int((90 + line * 80) * scale), int(48 * scale),
-                 stem * 3);
-    for (int baseline = margin + int(300 * scale); baseline < height - margin; baseline += int(52 * scale)) {
+        textLine(ink, random, margin, width / 2, margin + int((90 + line * 80) * scale),
+                 int(48 * scale), stem * 3);
+    for (int baseline = margin + int(300 * scale); baseline < height - margin;
+         baseline += int(52 * scale)) {
         if (baseline > photoTop - int(40 * scale) && baseline < photoBottom + int(60 * scale))
             continue;
         textLine(ink, random, margin, width - margin, baseline, int(22 * scale), stem);

@@ -15,8 +15,7 @@ public:
     explicit PdfPrinter(QString file) : m_file(std::move(file)) { setPrinterAccess(this); }
     ~PdfPrinter() override { setPrinterAccess(nullptr); }
 
-    bool showDialog(QPrinter& printer, QAbstractPrintDialog::PrintDialogOptions,
-                    QWidget*) override
+    bool showDialog(QPrinter& printer, QAbstractPrintDialog::PrintDialogOptions, QWidget*) override
     {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_file);

@@ -81,7 +81,8 @@ void emphasis(benchmark::State& state, int kind)
 {
     Image image = page();
     mirrorInPlace(image, true, false);
-    const QPolygon region({QPoint(300, 1000), QPoint(2200, 1000), QPoint(2200, 2000), QPoint(300, 2000)});
+    const QPolygon region(
+        {QPoint(300, 1000), QPoint(2200, 1000), QPoint(2200, 2000), QPoint(300, 2000)});
     for (auto _ : state) {
         bool done = false;
         if (kind == 0)
@@ -93,7 +94,7 @@ void emphasis(benchmark::State& state, int kind)
     }
 }
 
-#define TAVLO_BENCH(name, ...) \
+#define TAVLO_BENCH(name, ...)                                                                     \
     BENCHMARK_CAPTURE(name, __VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 TAVLO_BENCH(convert, to_32, ColourCode::Rgb32, false);
@@ -113,7 +114,10 @@ TAVLO_BENCH(turn, smooth_571_keep_size, 571, true, true);
 TAVLO_BENCH(turn, nearest_571_grow, 571, false, false);
 TAVLO_BENCH(turn, quarter_left, 9000, false, false);
 TAVLO_BENCH(turn, half, 18000, false, false);
-BENCHMARK(mirrorInPlaceBench)->Name("mirror_left_right_in_place")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(mirrorInPlaceBench)
+    ->Name("mirror_left_right_in_place")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(shrinkToHalf)->Name("shrink_to_half")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(trim)->Name("trim_2080x2908")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paste)->Name("paste_1240x1754")->Unit(benchmark::kMillisecond)->UseRealTime();

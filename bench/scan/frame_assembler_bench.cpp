@@ -38,10 +38,22 @@ void assemblePage(benchmark::State& state, SANE_Frame format, int depth)
     state.SetBytesProcessed(qint64(state.iterations()) * qint64(page.size()));
 }
 
-void BM_ColourA4(benchmark::State& state) { assemblePage(state, SANE_FRAME_RGB, 8); }
-void BM_GreyA4(benchmark::State& state) { assemblePage(state, SANE_FRAME_GRAY, 8); }
-void BM_LineArtA4(benchmark::State& state) { assemblePage(state, SANE_FRAME_GRAY, 1); }
-void BM_Colour16A4(benchmark::State& state) { assemblePage(state, SANE_FRAME_RGB, 16); }
+void BM_ColourA4(benchmark::State& state)
+{
+    assemblePage(state, SANE_FRAME_RGB, 8);
+}
+void BM_GreyA4(benchmark::State& state)
+{
+    assemblePage(state, SANE_FRAME_GRAY, 8);
+}
+void BM_LineArtA4(benchmark::State& state)
+{
+    assemblePage(state, SANE_FRAME_GRAY, 1);
+}
+void BM_Colour16A4(benchmark::State& state)
+{
+    assemblePage(state, SANE_FRAME_RGB, 16);
+}
 
 BENCHMARK(BM_ColourA4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GreyA4)->Unit(benchmark::kMillisecond);

@@ -33,7 +33,8 @@ inline void addScanOptions(QCommandLineParser& parser)
                       QStringLiteral("Color")});
     parser.addOption({QStringLiteral("source"), QStringLiteral("SANE source"),
                       QStringLiteral("source"), QStringLiteral("Automatic Document Feeder")});
-    parser.addOption({QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
+    parser.addOption(
+        {QStringLiteral("trace"), QStringLiteral("print each page and each stall over 20 ms")});
 }
 
 // The real progress dialog, with the settings answered from the command line.

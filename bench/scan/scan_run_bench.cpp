@@ -62,7 +62,7 @@ QString writeRaw(const Image& image, const QString& path)
 // Saves pages in order on a thread of its own.
 class BackgroundWriter {
 public:
-    BackgroundWriter() : m_thread([this] { run(); }) {}
+    BackgroundWriter() : m_thread([this] { run(); }) { }
     ~BackgroundWriter() { finish(); }
 
     void add(Image image, QString path)
@@ -120,7 +120,8 @@ int main(int argc, char** argv)
     PrintingPrompt prompt;
     setUserPrompt(&prompt);
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("folder"), QStringLiteral("work folder"), QStringLiteral("dir")});
+    parser.addOption(
+        {QStringLiteral("folder"), QStringLiteral("work folder"), QStringLiteral("dir")});
     parser.addOption({QStringLiteral("writer"), QStringLiteral("image-file, raw or background"),
                       QStringLiteral("writer"), QStringLiteral("image-file")});
     bench::addScanOptions(parser);
@@ -162,9 +163,10 @@ int main(int argc, char** argv)
         const QString name = sequence.NextWorkFileName(prefixText, 0, folder);
         const Image* image = current.image();
         const QString error = name.isEmpty() || !image ? sequence.error()
-                              : background ? (writer.add(*image, name), QString())
-                              : raw        ? writeRaw(*image, name)
-                                    : codecs::writeImageFile(*image, name, codecs::ImageFormat::Bmp);
+                              : background             ? (writer.add(*image, name), QString())
+                              : raw
+                                  ? writeRaw(*image, name)
+                                  : codecs::writeImageFile(*image, name, codecs::ImageFormat::Bmp);
         if (error.isEmpty()) {
             prefixText = sequence.AdvanceSequence();
             ++written;

@@ -53,10 +53,12 @@ int main(int argc, char** argv)
     PrintingPrompt prompt;
     setUserPrompt(&prompt);
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("folder"), QStringLiteral("user data folder"), QStringLiteral("dir")});
+    parser.addOption(
+        {QStringLiteral("folder"), QStringLiteral("user data folder"), QStringLiteral("dir")});
     bench::addScanOptions(parser);
     parser.addOption({QStringLiteral("tif"), QStringLiteral("TIFF work files instead of BMP")});
-    parser.addOption({QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
+    parser.addOption(
+        {QStringLiteral("hidden"), QStringLiteral("leave the window hidden (no paints)")});
     parser.addOption({QStringLiteral("print"), QStringLiteral("print each page to a PDF file")});
     parser.process(app);
     const QString folder = QDir(parser.value(QStringLiteral("folder"))).absolutePath();
@@ -130,18 +132,21 @@ int main(int argc, char** argv)
     stalls.stop();
 
     const QString prefix = parser.isSet(QStringLiteral("tif")) ? QStringLiteral("bench-*.tif")
-                                                                : QStringLiteral("bench-*.bmp");
-    const int written = int(QDir(folder + QStringLiteral("/Temp")).entryList({prefix}, QDir::Files).size());
-    const int printed = print ? int(QDir(printFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size()) : 0;
+                                                               : QStringLiteral("bench-*.bmp");
+    const int written =
+        int(QDir(folder + QStringLiteral("/Temp")).entryList({prefix}, QDir::Files).size());
+    const int printed =
+        print ? int(QDir(printFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size()) : 0;
     if (prompt.messages > 0 || written != pages || pages == 0 || (print && printed != pages)) {
         std::fprintf(stderr, "scan failed: %d pages, %d files, %s\n", pages, written,
                      qPrintable(scanner.lastMessage()));
         return 1;
     }
-    std::printf("pages=%d written=%d printed=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
-                "longest_page_gap_ms=%.2f\n",
-                pages, written, printed, seconds, written / seconds * 60.0, stalls.longestMs(),
-                longestPageGapMs);
+    std::printf(
+        "pages=%d written=%d printed=%d seconds=%.4f pages_per_minute=%.1f longest_stall_ms=%.2f "
+        "longest_page_gap_ms=%.2f\n",
+        pages, written, printed, seconds, written / seconds * 60.0, stalls.longestMs(),
+        longestPageGapMs);
     window.hide();
     return 0;
 }

@@ -17,7 +17,7 @@ namespace {
 
 class SilentPrompt : public UserPrompt {
 public:
-    void message(const QString&, const QString&) override {}
+    void message(const QString&, const QString&) override { }
     bool confirm(const QString&, const QString&) override { return false; }
     int choose(const QString&, const QString&, const QStringList& buttons) override
     {

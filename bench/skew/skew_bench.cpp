@@ -57,7 +57,8 @@ int timeDetection()
         std::printf("colour A4 %d dpi (%dx%d, turned left 3.00): wall median %.1f ms (min %.1f), "
                     "processor median %.1f ms, found %s\n",
                     p.dpi, page.width(), page.height(), wall[wall.size() / 2], wall.front(),
-                    cpu[cpu.size() / 2], found ? QByteArray::number(*found, 'f', 3).constData() : "none");
+                    cpu[cpu.size() / 2],
+                    found ? QByteArray::number(*found, 'f', 3).constData() : "none");
     }
     return 0;
 }
@@ -70,8 +71,8 @@ int writePages(const QString& folder, int count)
         const double degrees = -10.0 + (i + 0.5) * 20.0 / count + ((i * 37) % 11 - 5) * 0.013;
         const Image page = test::textPage(ColourCode::Rgb24, {2480, 3508}, degrees, 300, i + 1);
         const QString name = QStringLiteral("page-%1.png").arg(i, 2, 10, QLatin1Char('0'));
-        const QString reason = codecs::writeImageFile(page, QDir(folder).filePath(name),
-                                                      codecs::ImageFormat::Png);
+        const QString reason =
+            codecs::writeImageFile(page, QDir(folder).filePath(name), codecs::ImageFormat::Png);
         if (!reason.isEmpty()) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(reason));
             return 1;

@@ -14,7 +14,8 @@ namespace tavlo::fuzz {
 template <typename Reader>
 codecs::Decoded decodeBytes(const uint8_t* data, size_t size, Reader reader)
 {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     return reader(buffer);
@@ -24,7 +25,8 @@ codecs::Decoded decodeBytes(const uint8_t* data, size_t size, Reader reader)
 // reads back with the same code, size and dots per inch, and for lossless formats the same
 // pixels; anything else is a fault worth a crash here.
 template <typename Reader, typename Writer>
-void checkRoundTrip(const codecs::Decoded& decoded, Reader reader, Writer writer, bool lossy = false)
+void checkRoundTrip(const codecs::Decoded& decoded, Reader reader, Writer writer,
+                    bool lossy = false)
 {
     if (!decoded.ok())
         return;
@@ -39,8 +41,8 @@ void checkRoundTrip(const codecs::Decoded& decoded, Reader reader, Writer writer
     const codecs::Decoded again = reader(out);
     if (!again.ok() || again.image.code() != decoded.image.code() ||
         again.image.pixels().size() != decoded.image.pixels().size() ||
-        (!lossy && !samePixels(again.image, decoded.image)) || again.image.dpiX() != decoded.image.dpiX() ||
-        again.image.dpiY() != decoded.image.dpiY())
+        (!lossy && !samePixels(again.image, decoded.image)) ||
+        again.image.dpiX() != decoded.image.dpiX() || again.image.dpiY() != decoded.image.dpiY())
         std::abort();
 }
 

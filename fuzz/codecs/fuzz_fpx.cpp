@@ -8,7 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace tavlo;
     const codecs::Decoded decoded = fuzz::decodeBytes(data, size, codecs::readFlashPix);
-    fuzz::checkRoundTrip(decoded, codecs::readFlashPix,
-                              [](const Image& image, QIODevice& out) { return codecs::writeFlashPix(image, out, 80); }, true);
+    fuzz::checkRoundTrip(
+        decoded, codecs::readFlashPix,
+        [](const Image& image, QIODevice& out) { return codecs::writeFlashPix(image, out, 80); },
+        true);
     return 0;
 }

@@ -26,13 +26,14 @@ QByteArray encoded(const Image& image, codecs::ImageFormat format)
 
 }  // namespace
 
-ImageMimeData::ImageMimeData(Image image) : m_image(std::move(image)) {}
+ImageMimeData::ImageMimeData(Image image) : m_image(std::move(image)) { }
 
 QStringList ImageMimeData::formats() const
 {
     if (m_image.isNull())
         return {};
-    return {QString::fromLatin1(kQtImageType), QString::fromLatin1(kPngType), QString::fromLatin1(kBmpType)};
+    return {QString::fromLatin1(kQtImageType), QString::fromLatin1(kPngType),
+            QString::fromLatin1(kBmpType)};
 }
 
 bool ImageMimeData::hasFormat(const QString& mimeType) const

@@ -27,7 +27,8 @@ QRgb colourOnWhite(QRgb colour)
 
 bool isPaletteFormat(QImage::Format format)
 {
-    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB || format == QImage::Format_Indexed8;
+    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB ||
+           format == QImage::Format_Indexed8;
 }
 
 // Lays every transparent colour on white: palette entries for palette images, pixels otherwise.
@@ -142,7 +143,8 @@ Image asGrey(const QImage& decoded)
     switch (decoded.format()) {
     case QImage::Format_Grayscale8: return Image::fromStorage(decoded, ColourCode::Grey256);
     case QImage::Format_Grayscale16:
-        return Image::fromStorage(decoded.convertToFormat(QImage::Format_Grayscale8), ColourCode::Grey256);
+        return Image::fromStorage(decoded.convertToFormat(QImage::Format_Grayscale8),
+                                  ColourCode::Grey256);
     case QImage::Format_Mono:
     case QImage::Format_MonoLSB:
     case QImage::Format_Indexed8: return asIndexed(decoded, 8);
@@ -183,7 +185,8 @@ Image asDirect(const QImage& decoded, ColourCode code)
 
 Image imageFromDecoded(QImage decoded, std::optional<ColourCode> code)
 {
-    if (decoded.isNull() || !Image::sizeAllowed(decoded.width(), decoded.height(), ColourCode::Mono))
+    if (decoded.isNull() ||
+        !Image::sizeAllowed(decoded.width(), decoded.height(), ColourCode::Mono))
         return Image();
     decoded = flattenedOnWhite(std::move(decoded));
     if (decoded.isNull())
@@ -202,7 +205,8 @@ Image imageFromDecoded(QImage decoded, std::optional<ColourCode> code)
     case ColourCode::Rgb24:
     case ColourCode::Rgb32: image = asDirect(decoded, wanted); break;
     }
-    // The file said one thing and the pixels another (a forged header): keep the colours at 24 bits.
+    // The file said one thing and the pixels another (a forged header): keep the colours at 24
+    // bits.
     if (image.isNull())
         image = asDirect(decoded, ColourCode::Rgb24);
     return image;

@@ -9,10 +9,11 @@
 
 namespace tavlo {
 
-// Turns a picture that Qt decoded into an Image at the given colour-depth code, or, without one, at the code its pixels suggest: 1 for two-colour
-// images, 8 (or 80 when grey) for palette images, 80 for grey, 16 for 5-5-5 and 24 for everything
-// else. Transparency is laid on white, since the program keeps no alpha and pages are white. A null
-// image when the pixels do not fit the size limits of Image.
+// Turns a picture that Qt decoded into an Image at the given colour-depth code, or, without one, at
+// the code its pixels suggest: 1 for two-colour images, 8 (or 80 when grey) for palette images, 80
+// for grey, 16 for 5-5-5 and 24 for everything else. Transparency is laid on white, since the
+// program keeps no alpha and pages are white. A null image when the pixels do not fit the size
+// limits of Image.
 Image imageFromDecoded(QImage decoded, std::optional<ColourCode> code);
 
 // Decodes picture bytes: through the control's own decoders when the bytes are in a format they

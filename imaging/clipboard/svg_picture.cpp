@@ -16,7 +16,8 @@ QSize boundedSize(QSizeF size)
     const double larger = std::max(size.width(), size.height());
     if (larger > SvgPicture::kMaxSide)
         size *= SvgPicture::kMaxSide / larger;
-    return QSize(std::max(1, int(std::lround(size.width()))), std::max(1, int(std::lround(size.height()))));
+    return QSize(std::max(1, int(std::lround(size.width()))),
+                 std::max(1, int(std::lround(size.height()))));
 }
 
 }  // namespace

@@ -21,8 +21,10 @@ bool VectorObject::RenderToBitmap(int bits, int width, int red, int green, int b
         const double height = double(width) * size.height() / size.width();
         size = QSize(width, std::max(1, int(std::lround(std::min(height, 1e9)))));
     }
-    const QRgb background = qRgb(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
-    Image bitmap = picture.render(background, size, bits == 24 ? ColourCode::Rgb24 : ColourCode::Rgb32);
+    const QRgb background =
+        qRgb(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+    Image bitmap =
+        picture.render(background, size, bits == 24 ? ColourCode::Rgb24 : ColourCode::Rgb32);
     if (bitmap.isNull())
         return false;
     m_current.replace(std::move(bitmap));

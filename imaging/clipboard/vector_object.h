@@ -12,7 +12,7 @@ class CurrentImage;
 // User-interface thread only.
 class VectorObject {
 public:
-    explicit VectorObject(CurrentImage& current) : m_current(current) {}
+    explicit VectorObject(CurrentImage& current) : m_current(current) { }
 
     // Renders the vector picture over the background colour red, green, blue (each 0..255, values
     // outside are brought inside) and makes the result the current image, a plain bitmap (kind 1)

@@ -24,21 +24,19 @@ class Job {
 public:
     Job(int width, int height, int bytesPerPixel, const BandedDeflate::RowSource& source,
         const BandedDeflate::Settings& settings)
-        : m_height(height),
-          m_rowBytes(std::size_t(width) * std::size_t(bytesPerPixel)),
-          m_bpp(bytesPerPixel),
-          m_source(source),
-          m_settings(settings)
+        : m_height(height), m_rowBytes(std::size_t(width) * std::size_t(bytesPerPixel)),
+          m_bpp(bytesPerPixel), m_source(source), m_settings(settings)
     {
-        m_bandRows = int(std::clamp<std::size_t>(std::size_t(settings.bandBytes) / m_rowBytes, 1, std::size_t(height)));
+        m_bandRows = int(std::clamp<std::size_t>(std::size_t(settings.bandBytes) / m_rowBytes, 1,
+                                                 std::size_t(height)));
         m_bands.resize(std::size_t((height + m_bandRows - 1) / m_bandRows));
     }
 
     int bandCount() const { return int(m_bands.size()); }
 
     // Filters rows [first, last) into out; `filter` and the row buffers belong to the caller.
-    void filterRows(int first, int last, PngRowFilter& filter, std::vector<uchar>& previous, std::vector<uchar>& current,
-                    uchar* out) const
+    void filterRows(int first, int last, PngRowFilter& filter, std::vector<uchar>& previous,
+                    std::vector<uchar>& current, uchar* out) const
     {
         bool havePrevious = first > 0;
         if (havePrevious)
@@ -65,7 +63,8 @@ public:
             // The dictionary: the filtered rows just before the band, as the band before made them.
             std::vector<uchar> dictionary;
             if (first > 0) {
-                const int rows = int(std::min<std::size_t>((kWindow + m_rowBytes) / (m_rowBytes + 1), std::size_t(first)));
+                const int rows = int(std::min<std::size_t>(
+                    (kWindow + m_rowBytes) / (m_rowBytes + 1), std::size_t(first)));
                 dictionary.resize(std::size_t(rows) * (m_rowBytes + 1));
                 filterRows(first - rows, first, filter, previous, current, dictionary.data());
             }
@@ -74,11 +73,13 @@ public:
             band.filteredBytes = filtered.size();
             band.adler = adler32_z(1, filtered.data(), filtered.size());
 
-            if (deflateInit2(&z, m_settings.level, Z_DEFLATED, -15, m_settings.memLevel, m_settings.strategy) != Z_OK)
+            if (deflateInit2(&z, m_settings.level, Z_DEFLATED, -15, m_settings.memLevel,
+                             m_settings.strategy) != Z_OK)
                 return false;
             initialised = true;
             if (m_settings.maxChain > 0)
-                deflateTune(&z, m_settings.goodLength, m_settings.maxLazy, m_settings.niceLength, m_settings.maxChain);
+                deflateTune(&z, m_settings.goodLength, m_settings.maxLazy, m_settings.niceLength,
+                            m_settings.maxChain);
             if (!dictionary.empty()) {
                 const std::size_t size = std::min(dictionary.size(), kWindow);
                 deflateSetDictionary(&z, dictionary.data() + dictionary.size() - size, uInt(size));
@@ -127,7 +128,8 @@ public:
             });
         if (!ok)
             return false;
-        const uchar trailer[4] = {uchar(adler >> 24), uchar(adler >> 16), uchar(adler >> 8), uchar(adler)};
+        const uchar trailer[4] = {uchar(adler >> 24), uchar(adler >> 16), uchar(adler >> 8),
+                                  uchar(adler)};
         return sink(trailer, 4);
     }
 

@@ -24,7 +24,7 @@ public:
         int maxLazy = 0;
         int niceLength = 0;
         int maxChain = 0;
-        int threads = 0;   // 0: one per processor, at most 4
+        int threads = 0;          // 0: one per processor, at most 4
         int bandBytes = 1 << 20;  // unfiltered bytes per band (whole rows)
 
         // Level 6 with filtered-data strategy and a shortened match search: on the noise of a
@@ -39,8 +39,8 @@ public:
     using Sink = std::function<bool(const uchar* data, std::size_t size)>;
 
     // False when the sink refused data or memory ran out.
-    static bool compress(int width, int height, int bytesPerPixel, const RowSource& source, const Settings& settings,
-                         const Sink& sink);
+    static bool compress(int width, int height, int bytesPerPixel, const RowSource& source,
+                         const Settings& settings, const Sink& sink);
 };
 
 }  // namespace tavlo::codecs

@@ -131,7 +131,8 @@ struct BmpHeader {
         case kRle8: return bitCount == 8 ? QString() : reasons::damaged();
         case kRle4: return bitCount == 4 ? QString() : reasons::damaged();
         case kBitFields:
-        case kAlphaBitFields: return bitCount == 16 || bitCount == 32 ? QString() : reasons::damaged();
+        case kAlphaBitFields:
+            return bitCount == 16 || bitCount == 32 ? QString() : reasons::damaged();
         case kJpeg: return reasons::unsupported(QStringLiteral("JPEG を埋め込んだ BMP"));
         case kPng: return reasons::unsupported(QStringLiteral("PNG を埋め込んだ BMP"));
         default: return reasons::unsupported(QStringLiteral("BMP の圧縮方式 %1").arg(compression));
@@ -213,8 +214,8 @@ QString readHeader(QIODevice& in, BmpHeader& header)
     header.xPerMetre = le32s(info + 24);
     header.yPerMetre = le32s(info + 28);
     header.coloursUsed = le32(info + 32);
-    const bool bitFields = !header.os2 && (header.compression == kBitFields ||
-                                           header.compression == kAlphaBitFields);
+    const bool bitFields =
+        !header.os2 && (header.compression == kBitFields || header.compression == kAlphaBitFields);
     if (bitFields) {
         header.hasMasks = true;
         if (size >= 52) {
@@ -305,7 +306,8 @@ QString decodeRle(QIODevice& in, const BmpHeader& header, QImage& pixels)
             uchar* row = rowAt(line);
             const qint64 start = x;
             for (qint64 i = 0; i < count && start + i < width; ++i)
-                row[start + i] = four ? uchar((i & 1) ? (value & 0x0F) : (value >> 4)) : uchar(value);
+                row[start + i] =
+                    four ? uchar((i & 1) ? (value & 0x0F) : (value >> 4)) : uchar(value);
             x = start + count;
             continue;
         }
@@ -402,7 +404,8 @@ Decoded readBmp(QIODevice& in)
     // before the image is allocated.
     if (header.compressed()) {
         const qint64 available = in.size() - in.pos();
-        const qint64 data = header.imageSize != 0 ? std::min<qint64>(header.imageSize, available) : available;
+        const qint64 data =
+            header.imageSize != 0 ? std::min<qint64>(header.imageSize, available) : available;
         if (data * kMaxRlePixelsPerByte < header.width * header.height)
             return Decoded::failure(reasons::expandsTooFar());
     }
@@ -541,7 +544,8 @@ QString writeBmp(const Image& image, QIODevice& out)
         entry[1] = uchar(qGreen(palette[i]));
         entry[2] = uchar(qRed(palette[i]));
     }
-    if (out.write(reinterpret_cast<const char*>(head.data()), qint64(head.size())) != qint64(head.size()))
+    if (out.write(reinterpret_cast<const char*>(head.data()), qint64(head.size())) !=
+        qint64(head.size()))
         return reasons::writeFailed();
 
     // Rows go out bottom-up through a buffer of about 1 MiB, so a page takes a few large writes.

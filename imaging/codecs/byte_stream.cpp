@@ -14,7 +14,8 @@ bool ByteStream::refill()
     if (m_exhausted)
         return false;
     const qint64 wanted = std::min<qint64>(m_left, qint64(m_buffer.size()));
-    const qint64 got = wanted > 0 ? m_device.read(reinterpret_cast<char*>(m_buffer.data()), wanted) : 0;
+    const qint64 got =
+        wanted > 0 ? m_device.read(reinterpret_cast<char*>(m_buffer.data()), wanted) : 0;
     if (got <= 0) {
         m_exhausted = true;
         return false;

@@ -11,7 +11,7 @@
 namespace tavlo::codecs {
 namespace {
 
-void dropMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+void dropMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) { }
 
 }  // namespace
 
@@ -22,7 +22,8 @@ void initialiseCompoundFiles()
     static std::once_flag once;
     std::call_once(once, [] {
         gsf_init();
-        const auto levels = GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE);
+        const auto levels =
+            GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE);
         for (const char* domain : {"libgsf", "libgsf:msole"})
             g_log_set_handler(domain, levels, dropMessage, nullptr);
     });
@@ -48,7 +49,10 @@ GsfInput* childByName(GsfInfile* parent, const QString& name)
 
 }  // namespace
 
-CompoundReader::Stream::Stream(GsfInput* input) : m_input(input), m_size(qint64(gsf_input_size(input))) {}
+CompoundReader::Stream::Stream(GsfInput* input)
+    : m_input(input), m_size(qint64(gsf_input_size(input)))
+{
+}
 
 CompoundReader::Stream::~Stream()
 {
@@ -56,7 +60,8 @@ CompoundReader::Stream::~Stream()
         g_object_unref(m_input);
 }
 
-CompoundReader::Stream::Stream(Stream&& other) noexcept : m_input(other.m_input), m_size(other.m_size)
+CompoundReader::Stream::Stream(Stream&& other) noexcept
+    : m_input(other.m_input), m_size(other.m_size)
 {
     other.m_input = nullptr;
 }
@@ -90,7 +95,9 @@ std::unique_ptr<CompoundReader> CompoundReader::open(const QByteArray& bytes)
     return std::unique_ptr<CompoundReader>(new CompoundReader(source, root));
 }
 
-CompoundReader::CompoundReader(GsfInput* source, GsfInfile* root) : m_source(source), m_root(root) {}
+CompoundReader::CompoundReader(GsfInput* source, GsfInfile* root) : m_source(source), m_root(root)
+{
+}
 
 CompoundReader::~CompoundReader()
 {

@@ -7,10 +7,10 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
-
 namespace tavlo::codecs {
 
-CompoundWriter::Storage::Storage(GsfOutfile* outfile, bool* failed) : m_outfile(outfile), m_failed(failed)
+CompoundWriter::Storage::Storage(GsfOutfile* outfile, bool* failed)
+    : m_outfile(outfile), m_failed(failed)
 {
     if (!m_outfile)
         *m_failed = true;
@@ -27,9 +27,11 @@ void CompoundWriter::Storage::setClassId(const ClassId& classId)
         *m_failed = true;
 }
 
-CompoundWriter::Storage CompoundWriter::Storage::storage(const QString& name, const ClassId& classId)
+CompoundWriter::Storage CompoundWriter::Storage::storage(const QString& name,
+                                                         const ClassId& classId)
 {
-    GsfOutput* child = m_outfile ? gsf_outfile_new_child(m_outfile, name.toUtf8().constData(), TRUE) : nullptr;
+    GsfOutput* child =
+        m_outfile ? gsf_outfile_new_child(m_outfile, name.toUtf8().constData(), TRUE) : nullptr;
     Storage storage(child ? GSF_OUTFILE(child) : nullptr, m_failed);
     if (child)
         storage.setClassId(classId);
@@ -38,12 +40,14 @@ CompoundWriter::Storage CompoundWriter::Storage::storage(const QString& name, co
 
 void CompoundWriter::Storage::stream(const QString& name, const QByteArray& bytes)
 {
-    GsfOutput* child = m_outfile ? gsf_outfile_new_child(m_outfile, name.toUtf8().constData(), FALSE) : nullptr;
+    GsfOutput* child =
+        m_outfile ? gsf_outfile_new_child(m_outfile, name.toUtf8().constData(), FALSE) : nullptr;
     if (!child) {
         *m_failed = true;
         return;
     }
-    if (!gsf_output_write(child, size_t(bytes.size()), reinterpret_cast<const guint8*>(bytes.constData())))
+    if (!gsf_output_write(child, size_t(bytes.size()),
+                          reinterpret_cast<const guint8*>(bytes.constData())))
         *m_failed = true;
     if (!gsf_output_close(child))
         *m_failed = true;

@@ -10,7 +10,7 @@ namespace {
 // Reads the TIFF structure in either byte order, refusing anything outside the block.
 class TiffBytes {
 public:
-    TiffBytes(const unsigned char* data, std::size_t size) : m_data(data), m_size(size) {}
+    TiffBytes(const unsigned char* data, std::size_t size) : m_data(data), m_size(size) { }
 
     bool setOrder()
     {
@@ -42,8 +42,10 @@ public:
     {
         if (!has(at, 4))
             return 0;
-        const std::uint32_t a = m_data[at], b = m_data[at + 1], c = m_data[at + 2], d = m_data[at + 3];
-        return m_bigEndian ? (a << 24) | (b << 16) | (c << 8) | d : (d << 24) | (c << 16) | (b << 8) | a;
+        const std::uint32_t a = m_data[at], b = m_data[at + 1], c = m_data[at + 2],
+                            d = m_data[at + 3];
+        return m_bigEndian ? (a << 24) | (b << 16) | (c << 8) | d
+                           : (d << 24) | (c << 16) | (b << 8) | a;
     }
 
     // A RATIONAL value stored at the offset the entry points to; 0 when out of the block.
@@ -142,13 +144,48 @@ QImage orientUpright(const QImage& stored, int orientation)
     // Source column and row of each upright pixel: x' = ax*x + bx*y + cx, y' = ay*x + by*y + cy.
     int ax = 1, bx = 0, cx = 0, ay = 0, by = 1, cy = 0;
     switch (orientation) {
-    case 2: ax = -1; cx = w - 1; break;                                   // mirrored left-right
-    case 3: ax = -1; cx = w - 1; by = -1; cy = h - 1; break;              // turned half round
-    case 4: by = -1; cy = h - 1; break;                                   // mirrored top-bottom
-    case 5: ax = 0; bx = 1; ay = 1; by = 0; break;                        // transposed
-    case 6: ax = 0; bx = 1; ay = -1; by = 0; cy = h - 1; break;           // needs a right turn
-    case 7: ax = 0; bx = -1; cx = w - 1; ay = -1; by = 0; cy = h - 1; break;  // transversed
-    case 8: ax = 0; bx = -1; cx = w - 1; ay = 1; by = 0; break;           // needs a left turn
+    case 2:
+        ax = -1;
+        cx = w - 1;
+        break;  // mirrored left-right
+    case 3:
+        ax = -1;
+        cx = w - 1;
+        by = -1;
+        cy = h - 1;
+        break;  // turned half round
+    case 4:
+        by = -1;
+        cy = h - 1;
+        break;  // mirrored top-bottom
+    case 5:
+        ax = 0;
+        bx = 1;
+        ay = 1;
+        by = 0;
+        break;  // transposed
+    case 6:
+        ax = 0;
+        bx = 1;
+        ay = -1;
+        by = 0;
+        cy = h - 1;
+        break;  // needs a right turn
+    case 7:
+        ax = 0;
+        bx = -1;
+        cx = w - 1;
+        ay = -1;
+        by = 0;
+        cy = h - 1;
+        break;  // transversed
+    case 8:
+        ax = 0;
+        bx = -1;
+        cx = w - 1;
+        ay = 1;
+        by = 0;
+        break;  // needs a left turn
     default: break;
     }
     const uchar* source = stored.constBits();

@@ -23,8 +23,9 @@ namespace tavlo::codecs {
 // Writing: 80, and 40 and 1 with grey palettes, as monochrome; every other code as NIF RGB. The
 // hierarchy halves the image (2 x 2 averages) down to one tile; every tile is JPEG at the quality
 // (1..100, clamped) with one shared table set, and tiles of one colour (white paper) are stored
-// once per colour and size and shared by every tile like them. Dots per inch go into the default display size (inches) and the scanner pixel
-// size; the summary information names the program and the time of writing.
+// once per colour and size and shared by every tile like them. Dots per inch go into the default
+// display size (inches) and the scanner pixel size; the summary information names the program and
+// the time of writing.
 Decoded readFlashPix(QIODevice& in);
 QString writeFlashPix(const Image& image, QIODevice& out, int quality);
 

@@ -88,7 +88,8 @@ QByteArray ChannelLayout::blob() const
     putLe32(p + 4, quint32(channels()));
     const int colours = space == Monochrome ? 1 : 3;
     for (int i = 0; i < channels(); ++i) {
-        const quint32 type = i < colours ? quint32(i) | (premultiplied ? kPremultipliedBit : 0) : kOpacityChannel;
+        const quint32 type =
+            i < colours ? quint32(i) | (premultiplied ? kPremultipliedBit : 0) : kOpacityChannel;
         putLe32(p + 8 + 4 * i, (quint32(space) << 16) | type);
     }
     return bytes;

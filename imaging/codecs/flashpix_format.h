@@ -45,7 +45,10 @@ constexpr quint32 kSubimageHeight = 0x02000001;
 constexpr quint32 kSubimageColour = 0x02000002;
 constexpr quint32 kJpegTables = 0x03000001;
 constexpr quint32 kMaxJpegTable = 0x03000002;
-inline quint32 perLevel(quint32 id, int level) { return id | (quint32(level) << 16); }
+inline quint32 perLevel(quint32 id, int level)
+{
+    return id | (quint32(level) << 16);
+}
 // Image info property ids.
 constexpr quint32 kSoftwareName = 0x21000003;
 constexpr quint32 kScannerPixelSize = 0x2800000A;  // R4, micrometres

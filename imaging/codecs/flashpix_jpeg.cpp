@@ -25,7 +25,7 @@ struct Errors {
     std::longjmp(reinterpret_cast<Errors*>(cinfo->err)->jump, 1);
 }
 
-void onMessage(j_common_ptr, int) {}
+void onMessage(j_common_ptr, int) { }
 
 void initErrors(Errors& errors)
 {
@@ -37,7 +37,8 @@ void initErrors(Errors& errors)
 // Takes over a buffer jpeg_mem_dest allocated.
 QByteArray takeBuffer(unsigned char*& buffer, unsigned long size)
 {
-    QByteArray bytes = buffer ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
+    QByteArray bytes =
+        buffer ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
     std::free(buffer);
     buffer = nullptr;
     return bytes;
@@ -55,8 +56,8 @@ struct FlashPixJpegEncoder::State {
 
 namespace {
 
-bool setUpCompressor(jpeg_compress_struct& cinfo, Errors& errors, bool& created, int channels, int quality,
-                     unsigned char** buffer, unsigned long* size)
+bool setUpCompressor(jpeg_compress_struct& cinfo, Errors& errors, bool& created, int channels,
+                     int quality, unsigned char** buffer, unsigned long* size)
 {
     cinfo.err = &errors.manager;
     if (setjmp(errors.jump))
@@ -80,8 +81,8 @@ bool setUpCompressor(jpeg_compress_struct& cinfo, Errors& errors, bool& created,
     return true;
 }
 
-bool compressTile(jpeg_compress_struct& cinfo, Errors& errors, const unsigned char* tile, int width, int height,
-                  unsigned char** buffer, unsigned long* size)
+bool compressTile(jpeg_compress_struct& cinfo, Errors& errors, const unsigned char* tile, int width,
+                  int height, unsigned char** buffer, unsigned long* size)
 {
     if (setjmp(errors.jump)) {
         jpeg_abort_compress(&cinfo);
@@ -103,11 +104,13 @@ bool compressTile(jpeg_compress_struct& cinfo, Errors& errors, const unsigned ch
 
 }  // namespace
 
-FlashPixJpegEncoder::FlashPixJpegEncoder(int channels, int quality) : m_state(std::make_unique<State>())
+FlashPixJpegEncoder::FlashPixJpegEncoder(int channels, int quality)
+    : m_state(std::make_unique<State>())
 {
     State& s = *m_state;
     initErrors(s.errors);
-    if (setUpCompressor(s.cinfo, s.errors, s.created, channels, std::clamp(quality, 1, 100), &s.buffer, &s.size))
+    if (setUpCompressor(s.cinfo, s.errors, s.created, channels, std::clamp(quality, 1, 100),
+                        &s.buffer, &s.size))
         m_tables = takeBuffer(s.buffer, s.size);
     m_subsampled = channels == 3 && quality < 90;
 }
@@ -125,10 +128,11 @@ QByteArray FlashPixJpegEncoder::encode(const unsigned char* tile, int width, int
     if (m_tables.isEmpty())
         return QByteArray();
     s.size = 0;
-    if (!compressTile(s.cinfo, s.errors, tile, std::clamp(width, 1, kTile), std::clamp(height, 1, kTile), &s.buffer,
-                      &s.size)) {
+    if (!compressTile(s.cinfo, s.errors, tile, std::clamp(width, 1, kTile),
+                      std::clamp(height, 1, kTile), &s.buffer, &s.size)) {
         // After a failure the destination may have moved its buffer without saying where; a
-        // failing compressor is out of memory anyway, so the buffer is left rather than freed twice.
+        // failing compressor is out of memory anyway, so the buffer is left rather than freed
+        // twice.
         s.buffer = nullptr;
         return QByteArray();
     }
@@ -143,7 +147,8 @@ struct FlashPixJpegDecoder::State {
 
 namespace {
 
-bool readTables(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned char* data, unsigned long size)
+bool readTables(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned char* data,
+                unsigned long size)
 {
     if (setjmp(errors.jump)) {
         jpeg_abort_decompress(&cinfo);
@@ -153,8 +158,9 @@ bool readTables(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned ch
     return jpeg_read_header(&cinfo, FALSE) == JPEG_HEADER_TABLES_ONLY;
 }
 
-bool readTile(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned char* data, unsigned long size,
-              int channels, bool convert, int width, int height, unsigned char* out)
+bool readTile(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned char* data,
+              unsigned long size, int channels, bool convert, int width, int height,
+              unsigned char* out)
 {
     if (setjmp(errors.jump)) {
         jpeg_abort_decompress(&cinfo);
@@ -162,8 +168,8 @@ bool readTile(jpeg_decompress_struct& cinfo, Errors& errors, const unsigned char
     }
     jpeg_mem_src(&cinfo, data, size);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || cinfo.num_components != channels ||
-        int(cinfo.image_width) < width || int(cinfo.image_height) < height || cinfo.image_width > kTile ||
-        cinfo.image_height > kTile) {
+        int(cinfo.image_width) < width || int(cinfo.image_height) < height ||
+        cinfo.image_width > kTile || cinfo.image_height > kTile) {
         jpeg_abort_decompress(&cinfo);
         return false;
     }
@@ -216,18 +222,19 @@ FlashPixJpegDecoder::~FlashPixJpegDecoder()
 
 bool FlashPixJpegDecoder::loadTables(const QByteArray& tables)
 {
-    return !tables.isEmpty() && readTables(m_state->cinfo, m_state->errors,
-                                           reinterpret_cast<const unsigned char*>(tables.constData()),
-                                           (unsigned long)tables.size());
+    return !tables.isEmpty() &&
+           readTables(m_state->cinfo, m_state->errors,
+                      reinterpret_cast<const unsigned char*>(tables.constData()),
+                      (unsigned long)tables.size());
 }
 
-bool FlashPixJpegDecoder::decode(const unsigned char* data, qint64 size, int channels, bool convert, int width,
-                                 int height, unsigned char* out)
+bool FlashPixJpegDecoder::decode(const unsigned char* data, qint64 size, int channels, bool convert,
+                                 int width, int height, unsigned char* out)
 {
     if (size <= 0)
         return false;
-    return readTile(m_state->cinfo, m_state->errors, data, (unsigned long)size, channels, convert, width, height,
-                    out);
+    return readTile(m_state->cinfo, m_state->errors, data, (unsigned long)size, channels, convert,
+                    width, height, out);
 }
 
 }  // namespace tavlo::codecs

@@ -46,8 +46,8 @@ public:
     // may be smaller than a tile but must cover width x height; the rest of out is left as it
     // is. convert: the tile holds YCbCr (of R, G, B, and a fourth channel as it is) to be turned
     // into R, G, B; otherwise the channels are returned as stored.
-    bool decode(const unsigned char* data, qint64 size, int channels, bool convert, int width, int height,
-                unsigned char* out);
+    bool decode(const unsigned char* data, qint64 size, int channels, bool convert, int width,
+                int height, unsigned char* out);
 
 private:
     struct State;

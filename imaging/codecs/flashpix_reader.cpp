@@ -58,14 +58,15 @@ struct Target {
 };
 
 // Puts the decoded tile (channels interleaved, kTile bytes per channel per row) into the image.
-void placeTile(const uchar* tile, const ChannelLayout& layout, int x0, int y0, int width, int height,
-               const Target& image)
+void placeTile(const uchar* tile, const ChannelLayout& layout, int x0, int y0, int width,
+               int height, const Target& image)
 {
     const int channels = layout.channels();
     for (int y = 0; y < height; ++y) {
         const uchar* in = tile + y * kTile * channels;
         uchar* out = image.scanLine(y0 + y);
-        if (layout.space == ChannelLayout::Monochrome && !layout.opacity) {  // the common cases first
+        if (layout.space == ChannelLayout::Monochrome &&
+            !layout.opacity) {  // the common cases first
             std::memcpy(out + x0, in, std::size_t(width));
             continue;
         }
@@ -85,12 +86,14 @@ void placeTile(const uchar* tile, const ChannelLayout& layout, int x0, int y0, i
             else
                 std::memcpy(rgb, in, layout.space == ChannelLayout::Monochrome ? 1 : 3);
             if (layout.space == ChannelLayout::Monochrome) {
-                out[x0 + x] = layout.opacity ? onWhite(rgb[0], in[1], layout.premultiplied) : rgb[0];
+                out[x0 + x] =
+                    layout.opacity ? onWhite(rgb[0], in[1], layout.premultiplied) : rgb[0];
                 continue;
             }
             uchar* px = out + 3 * (x0 + x);
             for (int c = 0; c < 3; ++c) {
-                const uchar v = layout.opacity ? onWhite(rgb[c], in[3], layout.premultiplied) : rgb[c];
+                const uchar v =
+                    layout.opacity ? onWhite(rgb[c], in[3], layout.premultiplied) : rgb[c];
                 px[2 - c] = v;  // stored B, G, R
             }
         }
@@ -105,8 +108,9 @@ struct Source {
 
 // Decodes one band of tiles (one row of them) into the image. Reading the stream is guarded by
 // the lock; decoding and placing run unguarded, each band on its own rows.
-QString readBand(const Source& source, const SubimageHeader& header, const CompoundReader::Stream& data,
-                 std::mutex& streamLock, const ChannelLayout& layout, int band, const Target& image)
+QString readBand(const Source& source, const SubimageHeader& header,
+                 const CompoundReader::Stream& data, std::mutex& streamLock,
+                 const ChannelLayout& layout, int band, const Target& image)
 {
     const int channels = layout.channels();
     std::vector<uchar> tile(std::size_t(kTile * kTile * channels));
@@ -119,7 +123,8 @@ QString readBand(const Source& source, const SubimageHeader& header, const Compo
         return data.readAt(offset, length, out);
     };
     for (int column = 0; column < across; ++column) {
-        const TileEntry& entry = header.tiles[std::size_t(band) * std::size_t(across) + std::size_t(column)];
+        const TileEntry& entry =
+            header.tiles[std::size_t(band) * std::size_t(across) + std::size_t(column)];
         const int x0 = column * kTile;
         const int y0 = band * kTile;
         const int width = std::min(kTile, header.width - x0);
@@ -142,17 +147,21 @@ QString readBand(const Source& source, const SubimageHeader& header, const Compo
                 return reasons::truncated();
             const quint32 table = entry.subtype >> 24;
             if (table != 0 && table != loadedTable) {
-                const std::optional<QByteArray> tables = source.contents.blob(perLevel(kJpegTables, int(table)));
+                const std::optional<QByteArray> tables =
+                    source.contents.blob(perLevel(kJpegTables, int(table)));
                 if (!tables || !jpeg.loadTables(*tables))
                     return reasons::damaged();
                 loadedTable = table;
             }
-            const bool convert = ((entry.subtype >> 16) & 0xFF) != 0 && layout.space == ChannelLayout::NifRgb;
-            if (!jpeg.decode(compressed.data(), entry.size, channels, convert, width, height, tile.data()))
+            const bool convert =
+                ((entry.subtype >> 16) & 0xFF) != 0 && layout.space == ChannelLayout::NifRgb;
+            if (!jpeg.decode(compressed.data(), entry.size, channels, convert, width, height,
+                             tile.data()))
                 return reasons::damaged();
             break;
         }
-        default: return reasons::unsupported(QStringLiteral("ﾀｲﾙの圧縮方式 %1").arg(entry.compression));
+        default:
+            return reasons::unsupported(QStringLiteral("ﾀｲﾙの圧縮方式 %1").arg(entry.compression));
         }
         placeTile(tile.data(), layout, x0, y0, width, height, image);
     }
@@ -160,8 +169,8 @@ QString readBand(const Source& source, const SubimageHeader& header, const Compo
 }
 
 // Every band of tiles, on worker threads; the first failure in band order is the reason.
-QString readTiles(const Source& source, const SubimageHeader& header, const CompoundReader::Stream& data,
-                  const ChannelLayout& layout, Image& image)
+QString readTiles(const Source& source, const SubimageHeader& header,
+                  const CompoundReader::Stream& data, const ChannelLayout& layout, Image& image)
 {
     const Target target{image.pixels().bits(), image.bytesPerLine()};
     const int bands = (header.height + kTile - 1) / kTile;
@@ -171,7 +180,8 @@ QString readTiles(const Source& source, const SubimageHeader& header, const Comp
         bands, 0,
         [&](int band) {
             try {
-                reasonsOf[std::size_t(band)] = readBand(source, header, data, streamLock, layout, band, target);
+                reasonsOf[std::size_t(band)] =
+                    readBand(source, header, data, streamLock, layout, band, target);
             } catch (const std::bad_alloc&) {
                 reasonsOf[std::size_t(band)] = reasons::outOfMemory();
             }
@@ -192,8 +202,8 @@ void readDpi(const Source& source, Image& image)
     const quint32 unit = source.contents.uint(kDisplayUnit).value_or(0);
     const std::optional<float> width = source.contents.real(kDisplayWidth);
     const std::optional<float> height = source.contents.real(kDisplayHeight);
-    if (unit < 4 && width && height && std::isfinite(*width) && std::isfinite(*height) && *width > 0 &&
-        *height > 0) {
+    if (unit < 4 && width && height && std::isfinite(*width) && std::isfinite(*height) &&
+        *width > 0 && *height > 0) {
         const double x = image.width() / (double(*width) * kInchesPerUnit[unit]);
         const double y = image.height() / (double(*height) * kInchesPerUnit[unit]);
         // Both or neither: a size that gives one axis less than a dot per inch gives none.
@@ -201,11 +211,12 @@ void readDpi(const Source& source, Image& image)
             image.setDpi(int(std::lround(x)), int(std::lround(y)));
         return;
     }
-    const std::optional<QByteArray> info = source.file->readStream(source.base + QStringList{kImageInfo},
-                                                                   kMaxPropertyBytes);
+    const std::optional<QByteArray> info =
+        source.file->readStream(source.base + QStringList{kImageInfo}, kMaxPropertyBytes);
     const std::optional<PropertySet> set = info ? PropertySet::parse(*info) : std::nullopt;
     const std::optional<float> pixel = set ? set->real(kScannerPixelSize) : std::nullopt;
-    if (pixel && std::isfinite(*pixel) && *pixel > 25400.0f / 65535.5f && *pixel <= 25400.0f / 0.5f) {
+    if (pixel && std::isfinite(*pixel) && *pixel > 25400.0f / 65535.5f &&
+        *pixel <= 25400.0f / 0.5f) {
         const int dpi = int(std::lround(25400.0 / double(*pixel)));
         image.setDpi(dpi, dpi);
     }
@@ -228,8 +239,8 @@ Decoded readFlashPix(QIODevice& in)
     source.file = file.get();
     if (file->hasStorage({kImageObject}))
         source.base = QStringList{kImageObject};
-    const std::optional<QByteArray> contentsStream = file->readStream(source.base + QStringList{kImageContents},
-                                                                      kMaxPropertyBytes);
+    const std::optional<QByteArray> contentsStream =
+        file->readStream(source.base + QStringList{kImageContents}, kMaxPropertyBytes);
     if (!contentsStream)
         return Decoded::failure(notFlashPix());
     std::optional<PropertySet> contents = PropertySet::parse(*contentsStream);
@@ -244,20 +255,25 @@ Decoded readFlashPix(QIODevice& in)
         return Decoded::failure(reasons::damaged());
     const int top = int(levels) - 1;
     const std::optional<QByteArray> colour = props.blob(perLevel(kSubimageColour, top));
-    const std::optional<ChannelLayout> layout = colour ? ChannelLayout::parse(*colour) : std::nullopt;
+    const std::optional<ChannelLayout> layout =
+        colour ? ChannelLayout::parse(*colour) : std::nullopt;
     if (!layout)
         return Decoded::failure(reasons::unsupported(QStringLiteral("FlashPix の色空間")));
-    const ColourCode code = layout->space == ChannelLayout::Monochrome ? ColourCode::Grey256 : ColourCode::Rgb24;
-    if (width > Image::kMaxSide || height > Image::kMaxSide || !Image::sizeAllowed(int(width), int(height), code))
-        return Decoded::failure(width < 1 || height < 1 ? reasons::badSize() : reasons::tooLarge(width, height));
+    const ColourCode code =
+        layout->space == ChannelLayout::Monochrome ? ColourCode::Grey256 : ColourCode::Rgb24;
+    if (width > Image::kMaxSide || height > Image::kMaxSide ||
+        !Image::sizeAllowed(int(width), int(height), code))
+        return Decoded::failure(width < 1 || height < 1 ? reasons::badSize()
+                                                        : reasons::tooLarge(width, height));
     if (props.uint(perLevel(kSubimageWidth, top)).value_or(quint32(width)) != width ||
         props.uint(perLevel(kSubimageHeight, top)).value_or(quint32(height)) != height)
         return Decoded::failure(reasons::damaged());
 
     const QStringList level = source.base + QStringList{resolutionName(top)};
-    const std::optional<QByteArray> headerStream = file->readStream(level + QStringList{kSubimageHeader},
-                                                                    bytes.size());
-    const std::optional<CompoundReader::Stream> data = file->stream(level + QStringList{kSubimageData});
+    const std::optional<QByteArray> headerStream =
+        file->readStream(level + QStringList{kSubimageHeader}, bytes.size());
+    const std::optional<CompoundReader::Stream> data =
+        file->stream(level + QStringList{kSubimageData});
     if (!headerStream || !data)
         return Decoded::failure(reasons::damaged());
     QString reason;

@@ -24,8 +24,8 @@ qint64 SubimageHeader::tileCount(int width, int height)
     return qint64(tilesAcross(width)) * tilesAcross(height);
 }
 
-std::optional<SubimageHeader> SubimageHeader::parse(const QByteArray& stream, int width, int height, int channels,
-                                                    QString* reason)
+std::optional<SubimageHeader> SubimageHeader::parse(const QByteArray& stream, int width, int height,
+                                                    int channels, QString* reason)
 {
     const auto* p = reinterpret_cast<const uchar*>(stream.constData());
     const qint64 size = stream.size();
@@ -34,8 +34,8 @@ std::optional<SubimageHeader> SubimageHeader::parse(const QByteArray& stream, in
         return std::nullopt;
     }
     const uchar* h = p + kStreamHeaderBytes;
-    if (qint64(le32(h + 4)) != width || qint64(le32(h + 8)) != height || qint64(le32(h + 24)) != channels ||
-        qint64(le32(h + 12)) != tileCount(width, height)) {
+    if (qint64(le32(h + 4)) != width || qint64(le32(h + 8)) != height ||
+        qint64(le32(h + 24)) != channels || qint64(le32(h + 12)) != tileCount(width, height)) {
         *reason = reasons::damaged();
         return std::nullopt;
     }
@@ -68,9 +68,9 @@ QByteArray SubimageHeader::serialise() const
     QByteArray out = streamHeader(kSubimageHeaderClass);
     QByteArray fields(kHeaderBytes + kEntryBytes * qsizetype(tiles.size()), '\0');
     auto* h = reinterpret_cast<uchar*>(fields.data());
-    const quint32 values[] = {kHeaderBytes, quint32(width), quint32(height), quint32(tiles.size()),
-                              kTile,        kTile,          quint32(channels), kHeaderBytes,
-                              kEntryBytes};
+    const quint32 values[] = {kHeaderBytes,          quint32(width), quint32(height),
+                              quint32(tiles.size()), kTile,          kTile,
+                              quint32(channels),     kHeaderBytes,   kEntryBytes};
     for (int i = 0; i < 9; ++i)
         putLe32(h + 4 * i, values[i]);
     uchar* e = h + kHeaderBytes;

@@ -76,7 +76,8 @@ void halveBand(const std::vector<uchar>& band, int width, int channels, int y0, 
     for (int r = 0; r < kTile / 2 && y0 / 2 + r < next.height; ++r) {
         const uchar* a = band.data() + std::size_t(2 * r) * stride;
         const uchar* b = a + stride;
-        uchar* out = next.pixels.data() + std::size_t(y0 / 2 + r) * std::size_t(next.width) * std::size_t(channels);
+        uchar* out = next.pixels.data() +
+                     std::size_t(y0 / 2 + r) * std::size_t(next.width) * std::size_t(channels);
         for (int x = 0; x < next.width; ++x) {
             const int left = 2 * x * channels;
             const int right = std::min(2 * x + 1, width - 1) * channels;
@@ -108,7 +109,8 @@ using SharedTiles = std::map<std::tuple<quint32, int, int>, std::pair<quint32, q
 // the same bands when next is given. Bands are tiled on worker threads (each with its own
 // compressor; the tables are the same for the same quality) and joined in order. row must be safe
 // to call from several threads at once.
-bool encodeLevel(int width, int height, int channels, int quality, const RowSource& row, Plane* next, Level& level)
+bool encodeLevel(int width, int height, int channels, int quality, const RowSource& row,
+                 Plane* next, Level& level)
 {
     const std::size_t stride = std::size_t(width) * std::size_t(channels);
     const int bands = (height + kTile - 1) / kTile;
@@ -159,7 +161,8 @@ bool encodeLevel(int width, int height, int channels, int quality, const RowSour
     SharedTiles shared;
     std::vector<uchar> tile(std::size_t(kTile * kTile * channels));
     const auto append = [&](const QByteArray& bytes) {
-        const std::pair<quint32, quint32> place(quint32(level.data.size() - kStreamHeaderBytes), quint32(bytes.size()));
+        const std::pair<quint32, quint32> place(quint32(level.data.size() - kStreamHeaderBytes),
+                                                quint32(bytes.size()));
         level.data += bytes;
         return place;
     };
@@ -215,8 +218,8 @@ PropertySet imageInfo(const Image& image)
     return set;
 }
 
-PropertySet imageContents(const Image& image, const std::vector<QSize>& sizes, const ChannelLayout& layout,
-                          const QByteArray& tables)
+PropertySet imageContents(const Image& image, const std::vector<QSize>& sizes,
+                          const ChannelLayout& layout, const QByteArray& tables)
 {
     PropertySet set(classId(kImageContentsClass));
     const int levels = int(sizes.size());
@@ -248,8 +251,9 @@ QString writeFlashPix(const Image& image, QIODevice& out, int quality)
     quality = std::clamp(quality, 1, 100);
     const RowConverter converter(image);
     ChannelLayout layout;
-    layout.space = image.code() == ColourCode::Grey256 || converter.greyOnly() ? ChannelLayout::Monochrome
-                                                                                : ChannelLayout::NifRgb;
+    layout.space = image.code() == ColourCode::Grey256 || converter.greyOnly()
+                       ? ChannelLayout::Monochrome
+                       : ChannelLayout::NifRgb;
     const int channels = layout.channels();
     std::vector<QSize> sizes{image.pixels().size()};  // full size first, halved down to one tile
     while (std::max(sizes.back().width(), sizes.back().height()) > kTile)
@@ -262,8 +266,10 @@ QString writeFlashPix(const Image& image, QIODevice& out, int quality)
     writer.root().setClassId(classId(kImageViewClass));
     writer.root().stream(kSummary, summary().serialise());
     {
-        CompoundWriter::Storage store = writer.root().storage(kImageObject, classId(kImageObjectClass));
-        store.stream(kImageContents, imageContents(image, sizes, layout, jpeg.tables()).serialise());
+        CompoundWriter::Storage store =
+            writer.root().storage(kImageObject, classId(kImageObjectClass));
+        store.stream(kImageContents,
+                     imageContents(image, sizes, layout, jpeg.tables()).serialise());
         store.stream(kImageInfo, imageInfo(image).serialise());
         Plane current;
         try {
@@ -273,22 +279,26 @@ QString writeFlashPix(const Image& image, QIODevice& out, int quality)
                 if (hasNext) {
                     next.width = sizes[k + 1].width();
                     next.height = sizes[k + 1].height();
-                    next.pixels.resize(std::size_t(next.width) * std::size_t(next.height) * std::size_t(channels));
+                    next.pixels.resize(std::size_t(next.width) * std::size_t(next.height) *
+                                       std::size_t(channels));
                 }
                 const RowSource row =
                     k == 0 ? RowSource([&](int y, uchar* o) {
-                        layout.space == ChannelLayout::Monochrome ? converter.grey(y, o) : converter.rgb(y, o);
+                        layout.space == ChannelLayout::Monochrome ? converter.grey(y, o)
+                                                                  : converter.rgb(y, o);
                     })
                            : RowSource([&](int y, uchar* o) {
-                                 const std::size_t stride = std::size_t(current.width) * std::size_t(channels);
-                                 std::memcpy(o, current.pixels.data() + std::size_t(y) * stride, stride);
+                                 const std::size_t stride =
+                                     std::size_t(current.width) * std::size_t(channels);
+                                 std::memcpy(o, current.pixels.data() + std::size_t(y) * stride,
+                                             stride);
                              });
                 Level level;
                 if (!encodeLevel(sizes[k].width(), sizes[k].height(), channels, quality, row,
                                  hasNext ? &next : nullptr, level))
                     return reasons::encodeFailed("FlashPix");
-                CompoundWriter::Storage resolution =
-                    store.storage(resolutionName(int(sizes.size() - 1 - k)), classId(kResolutionClass));
+                CompoundWriter::Storage resolution = store.storage(
+                    resolutionName(int(sizes.size() - 1 - k)), classId(kResolutionClass));
                 resolution.stream(kSubimageHeader, level.header.serialise());
                 resolution.stream(kSubimageData, level.data);
                 resolution.close();

@@ -44,8 +44,8 @@ ImageFormat sniffFormat(const QByteArray& head)
         return ImageFormat::Jpeg;
     if (startsWith(head, "GIF87a", 6) || startsWith(head, "GIF89a", 6))
         return ImageFormat::Gif;
-    if (startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4) || startsWith(head, "II+\0", 4) ||
-        startsWith(head, "MM\0+", 4))
+    if (startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4) ||
+        startsWith(head, "II+\0", 4) || startsWith(head, "MM\0+", 4))
         return ImageFormat::Tiff;
     if (startsWith(head, "\0\0\0\x0cjP  \r\n\x87\n", 12) || startsWith(head, "\xff\x4f\xff\x51", 4))
         return ImageFormat::Jpeg2000;

@@ -109,7 +109,8 @@ int tableBits(int count)
 Decoded readGif(QIODevice& in)
 {
     char magic[6] = {};
-    if (in.peek(magic, 6) < 6 || (std::memcmp(magic, "GIF87a", 6) != 0 && std::memcmp(magic, "GIF89a", 6) != 0))
+    if (in.peek(magic, 6) < 6 ||
+        (std::memcmp(magic, "GIF87a", 6) != 0 && std::memcmp(magic, "GIF89a", 6) != 0))
         return Decoded::failure(reasons::notThisFormat("GIF"));
 
     GifIo io;
@@ -166,8 +167,9 @@ Decoded readGif(QIODevice& in)
     const qint64 width = std::max<qint64>(gif->SWidth, qint64(frame.left) + frame.width);
     const qint64 height = std::max<qint64>(gif->SHeight, qint64(frame.top) + frame.height);
     const int colours = int(frame.palette.size());
-    const ColourCode code = colours <= 2 ? ColourCode::Mono : colours <= 16 ? ColourCode::Palette16
-                                                                            : ColourCode::Palette256;
+    const ColourCode code = colours <= 2    ? ColourCode::Mono
+                            : colours <= 16 ? ColourCode::Palette16
+                                            : ColourCode::Palette256;
     // The bound is checked for the canvas actually allocated (one byte per pixel), not for the
     // code the image ends with: a two-colour screen of 65535 x 65535 is 512 MiB at 1 bit but 4 GiB
     // as canvas.
@@ -178,7 +180,8 @@ Decoded readGif(QIODevice& in)
     // Pixels of the screen outside the frame take the background and cost no bytes, so a few
     // bytes could claim a canvas of a gigabyte (a decompression bomb). A screen of more than 16
     // million pixels and 1024 times the frame is refused before it is allocated.
-    if (width * height > std::max<qint64>(qint64(frame.width) * frame.height * 1024, qint64(16) << 20))
+    if (width * height >
+        std::max<qint64>(qint64(frame.width) * frame.height * 1024, qint64(16) << 20))
         return Decoded::failure(reasons::expandsTooFar());
 
     QImage canvas(int(width), int(height), QImage::Format_Indexed8);
@@ -242,8 +245,9 @@ QString writeGif(const Image& image, QIODevice& out)
     if (image.isNull())
         return reasons::nullImage();
     if (!isIndexedCode(image.code()))
-        return reasons::unsupported(QStringLiteral("GIF に保存できるのは 256 色までの画像です (%1 ﾋﾞｯﾄの色)")
-                                        .arg(image.bitCount()));
+        return reasons::unsupported(
+            QStringLiteral("GIF に保存できるのは 256 色までの画像です (%1 ﾋﾞｯﾄの色)")
+                .arg(image.bitCount()));
     // The colour table holds a power of two entries; it is padded (with black) so that reading it
     // back gives the same code: more than 2 entries for 4 and 40, more than 16 for 8.
     QVector<QRgb> palette = image.palette();
@@ -262,8 +266,9 @@ QString writeGif(const Image& image, QIODevice& out)
     const int bits = tableBits(std::max<int>(minimum, int(palette.size())));
     std::vector<GifColorType> colours(size_t(1) << bits, GifColorType{0, 0, 0});
     for (int i = 0; i < palette.size(); ++i)
-        colours[size_t(i)] = GifColorType{GifByteType(qRed(palette[i])), GifByteType(qGreen(palette[i])),
-                                          GifByteType(qBlue(palette[i]))};
+        colours[size_t(i)] =
+            GifColorType{GifByteType(qRed(palette[i])), GifByteType(qGreen(palette[i])),
+                         GifByteType(qBlue(palette[i]))};
 
     const int width = image.width();
     const int height = image.height();
@@ -279,7 +284,9 @@ QString writeGif(const Image& image, QIODevice& out)
     if (!writer.gif)
         return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("GIF");
     GifFileType* gif = writer.gif;
-    auto failed = [&] { return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("GIF"); };
+    auto failed = [&] {
+        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("GIF");
+    };
     if (EGifPutScreenDesc(gif, width, height, bits, 0, writer.map) == GIF_ERROR ||
         EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_ERROR)
         return failed();

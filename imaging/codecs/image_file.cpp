@@ -45,13 +45,15 @@ QString encode(const Image& image, QIODevice& out, ImageFormat format, const Wri
     case ImageFormat::Tiff: return writeTiff(fitted, out);
     case ImageFormat::Pcx: return writePcx(fitted, out);
     case ImageFormat::Jpeg2000: return writeJpeg2000(fitted, out);
-    case ImageFormat::FlashPix: return writeFlashPix(fitted, out, std::clamp(options.jpegQuality, 1, 100));
+    case ImageFormat::FlashPix:
+        return writeFlashPix(fitted, out, std::clamp(options.jpegQuality, 1, 100));
     default: return notWritable(format);
     }
 }
 
 // The file around encode: a temporary file beside the target, renamed over it when complete.
-QString writeFile(const Image& image, const QString& path, ImageFormat format, const WriteOptions& options)
+QString writeFile(const Image& image, const QString& path, ImageFormat format,
+                  const WriteOptions& options)
 {
     AtomicFile file(path);
     if (!file.open())
@@ -60,7 +62,8 @@ QString writeFile(const Image& image, const QString& path, ImageFormat format, c
     if (!reason.isEmpty()) {
         // A write that stops part-way is most often a full disk; say so when it is.
         const QStorageInfo storage(QFileInfo(path).absolutePath());
-        if (storage.isValid() && storage.bytesAvailable() < std::max<qint64>(image.dibDataSize(), 1 << 20))
+        if (storage.isValid() &&
+            storage.bytesAvailable() < std::max<qint64>(image.dibDataSize(), 1 << 20))
             reason = QStringLiteral("ﾃﾞｨｽｸの空き容量が足りません");
     } else if (!file.commit()) {
         reason = file.error();
@@ -115,7 +118,8 @@ Decoded readImageFile(const QString& path, ImageFormat* format)
     return decoded;
 }
 
-QString writeImage(const Image& image, QIODevice& out, ImageFormat format, const WriteOptions& options)
+QString writeImage(const Image& image, QIODevice& out, ImageFormat format,
+                   const WriteOptions& options)
 {
     if (image.isNull())
         return QStringLiteral("画像がありません");
@@ -134,7 +138,8 @@ QString writeImageFile(const Image& image, const QString& path, ImageFormat form
     return writeFile(image, path, format, options);
 }
 
-QString saveImageFile(const Image& image, const QString& path, int saveCode, const WriteOptions& options)
+QString saveImageFile(const Image& image, const QString& path, int saveCode,
+                      const WriteOptions& options)
 {
     const std::optional<ImageFormat> format = formatFromSaveCode(saveCode);
     if (!format || !saveCodeWritable(saveCode))

@@ -25,9 +25,9 @@ std::optional<ImageFormat> formatFromName(const QString& name)
         return ImageFormat::Jpeg;
     if (upper == QLatin1String("TIFF"))
         return ImageFormat::Tiff;
-    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Jpeg, ImageFormat::Png, ImageFormat::Gif,
-                               ImageFormat::Tiff, ImageFormat::Pcx, ImageFormat::Jpeg2000,
-                               ImageFormat::FlashPix}) {
+    for (ImageFormat format :
+         {ImageFormat::Bmp, ImageFormat::Jpeg, ImageFormat::Png, ImageFormat::Gif,
+          ImageFormat::Tiff, ImageFormat::Pcx, ImageFormat::Jpeg2000, ImageFormat::FlashPix}) {
         if (upper == formatName(format))
             return format;
     }
@@ -44,14 +44,10 @@ struct SaveCodeEntry {
 
 // The save codes, their formats and whether the file object writes them.
 const SaveCodeEntry kSaveCodes[] = {
-    {SaveCode::Bmp, ImageFormat::Bmp, true},
-    {SaveCode::Jpeg, ImageFormat::Jpeg, true},
-    {SaveCode::Gif, ImageFormat::Gif, true},
-    {SaveCode::Tiff, ImageFormat::Tiff, true},
-    {SaveCode::Png, ImageFormat::Png, true},
-    {SaveCode::FlashPix, ImageFormat::FlashPix, true},
-    {SaveCode::Pcx, ImageFormat::Pcx, true},
-    {SaveCode::Jpeg2000, ImageFormat::Jpeg2000, true},
+    {SaveCode::Bmp, ImageFormat::Bmp, true}, {SaveCode::Jpeg, ImageFormat::Jpeg, true},
+    {SaveCode::Gif, ImageFormat::Gif, true}, {SaveCode::Tiff, ImageFormat::Tiff, true},
+    {SaveCode::Png, ImageFormat::Png, true}, {SaveCode::FlashPix, ImageFormat::FlashPix, true},
+    {SaveCode::Pcx, ImageFormat::Pcx, true}, {SaveCode::Jpeg2000, ImageFormat::Jpeg2000, true},
 };
 
 const SaveCodeEntry* saveCodeEntry(int code)

@@ -32,7 +32,14 @@ std::optional<ImageFormat> formatFromName(const QString& name);
 // Jpeg2000, this program's own (.jp2 boxes, lossless), which the classic numbers lack.
 struct SaveCode {
     enum : int {
-        Bmp = 0, Jpeg = 2, Gif = 4, Tiff = 5, Png = 12, FlashPix = 13, Pcx = 16, Jpeg2000 = 20
+        Bmp = 0,
+        Jpeg = 2,
+        Gif = 4,
+        Tiff = 5,
+        Png = 12,
+        FlashPix = 13,
+        Pcx = 16,
+        Jpeg2000 = 20
     };
 };
 

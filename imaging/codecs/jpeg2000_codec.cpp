@@ -54,7 +54,8 @@ OPJ_OFF_T skipStream(OPJ_OFF_T count, void* user)
 {
     auto* io = static_cast<StreamIo*>(user);
     const qint64 target = io->device->pos() + count;
-    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) || !io->device->seek(target))
+    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) ||
+        !io->device->seek(target))
         return -1;
     return count;
 }
@@ -75,13 +76,14 @@ void onError(const char* message, void* user)
         std::snprintf(io->message, sizeof io->message, "%s", message);
 }
 
-void onQuiet(const char*, void*) {}
+void onQuiet(const char*, void*) { }
 
 // OpenJPEG says why it failed only in words; these are its words for data that end too soon.
 QString readFailure(const StreamIo& io)
 {
     const QByteArray message(io.message);
-    for (const char* ending : {"too short", "remaining", "inconsistent with stream length", "end of stream"}) {
+    for (const char* ending :
+         {"too short", "remaining", "inconsistent with stream length", "end of stream"}) {
         if (message.contains(ending))
             return reasons::truncated();
     }
@@ -105,7 +107,8 @@ struct OpenJpeg {
 
 opj_stream_t* makeStream(StreamIo& io, bool input)
 {
-    opj_stream_t* stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, input ? OPJ_TRUE : OPJ_FALSE);
+    opj_stream_t* stream =
+        opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, input ? OPJ_TRUE : OPJ_FALSE);
     if (!stream)
         return nullptr;
     opj_stream_set_user_data(stream, &io, nullptr);
@@ -147,8 +150,10 @@ void readResolution(const uchar* box, int& dpiX, int& dpiY)
         const double value = perMetre * 0.0254;
         return value >= 0.5 && value <= 1e6 ? int(std::lround(value)) : 0;
     };
-    dpiY = dpi(qFromBigEndian<quint16>(box), qFromBigEndian<quint16>(box + 2), static_cast<signed char>(box[8]));
-    dpiX = dpi(qFromBigEndian<quint16>(box + 4), qFromBigEndian<quint16>(box + 6), static_cast<signed char>(box[9]));
+    dpiY = dpi(qFromBigEndian<quint16>(box), qFromBigEndian<quint16>(box + 2),
+               static_cast<signed char>(box[8]));
+    dpiX = dpi(qFromBigEndian<quint16>(box + 4), qFromBigEndian<quint16>(box + 6),
+               static_cast<signed char>(box[9]));
 }
 
 // Looks for jp2h / res  / resc (capture) or resd (display) among the boxes before the code
@@ -158,7 +163,8 @@ void findResolution(QIODevice& in, int& dpiX, int& dpiY)
     const QByteArray head = in.peek(64 * 1024);
     const auto* data = reinterpret_cast<const uchar*>(head.constData());
     // Walks the boxes of [begin, end) and gives the content range of the first of the type.
-    auto find = [&](qsizetype begin, qsizetype end, const char* type, qsizetype& contentBegin, qsizetype& contentEnd) {
+    auto find = [&](qsizetype begin, qsizetype end, const char* type, qsizetype& contentBegin,
+                    qsizetype& contentEnd) {
         for (qsizetype at = begin; at + 8 <= end;) {
             qint64 length = qFromBigEndian<quint32>(data + at);
             qsizetype header = 8;
@@ -182,9 +188,11 @@ void findResolution(QIODevice& in, int& dpiX, int& dpiY)
         return false;
     };
     qsizetype headerBegin = 0, headerEnd = 0, resBegin = 0, resEnd = 0, boxBegin = 0, boxEnd = 0;
-    if (!find(0, head.size(), "jp2h", headerBegin, headerEnd) || !find(headerBegin, headerEnd, "res ", resBegin, resEnd))
+    if (!find(0, head.size(), "jp2h", headerBegin, headerEnd) ||
+        !find(headerBegin, headerEnd, "res ", resBegin, resEnd))
         return;
-    if ((find(resBegin, resEnd, "resc", boxBegin, boxEnd) || find(resBegin, resEnd, "resd", boxBegin, boxEnd)) &&
+    if ((find(resBegin, resEnd, "resc", boxBegin, boxEnd) ||
+         find(resBegin, resEnd, "resd", boxBegin, boxEnd)) &&
         boxEnd - boxBegin >= 10)
         readResolution(data + boxBegin, dpiX, dpiY);
 }
@@ -246,7 +254,8 @@ struct Channel {
     {
         const int cx = std::min<int>(x / int(std::max(1u, comp->dx)), int(comp->w) - 1);
         const int cy = std::min<int>(y / int(std::max(1u, comp->dy)), int(comp->h) - 1);
-        const std::int64_t v = std::int64_t(comp->data[std::size_t(cy) * comp->w + std::size_t(cx)]) + offset;
+        const std::int64_t v =
+            std::int64_t(comp->data[std::size_t(cy) * comp->w + std::size_t(cx)]) + offset;
         if (maximum == 255)
             return uchar(std::clamp<std::int64_t>(v, 0, 255));
         return uchar(std::clamp<std::int64_t>((v * 255 + maximum / 2) / maximum, 0, 255));
@@ -309,7 +318,8 @@ Decoded readJpeg2000(QIODevice& in)
         decoderBytes += ((width + c.dx - 1) / c.dx) * ((height + c.dy - 1) / c.dy) * 4;
     }
     if (width > Image::kMaxSide || height > Image::kMaxSide ||
-        !Image::sizeAllowed(int(width), int(height), grey ? ColourCode::Grey256 : ColourCode::Rgb24) ||
+        !Image::sizeAllowed(int(width), int(height),
+                            grey ? ColourCode::Grey256 : ColourCode::Rgb24) ||
         decoderBytes > kMaxDecoderBytes)
         return Decoded::failure(reasons::tooLarge(width, height));
 
@@ -327,9 +337,12 @@ Decoded readJpeg2000(QIODevice& in)
         image.comps[0].dx == 1 && image.comps[1].dx != 1)
         space = OPJ_CLRSPC_SYCC;
     // An alpha channel (the last component flagged as opacity) is composited on white.
-    const int alphaIndex = image.comps[components - 1].alpha && components != 1 && components != 3 ? components - 1 : -1;
+    const int alphaIndex = image.comps[components - 1].alpha && components != 1 && components != 3
+                               ? components - 1
+                               : -1;
 
-    QImage pixels(int(width), int(height), grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
+    QImage pixels(int(width), int(height),
+                  grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
     if (pixels.isNull())
         return Decoded::failure(reasons::outOfMemory());
     const Channel first(&image.comps[0]);
@@ -343,7 +356,8 @@ Decoded readJpeg2000(QIODevice& in)
         uchar* out = pixels.scanLine(y);
         if (grey) {
             for (int x = 0; x < int(width); ++x)
-                out[x] = uchar(alphaIndex >= 0 ? onWhite(first.at(x, y), alpha.at(x, y)) : first.at(x, y));
+                out[x] = uchar(alphaIndex >= 0 ? onWhite(first.at(x, y), alpha.at(x, y))
+                                               : first.at(x, y));
             continue;
         }
         for (int x = 0; x < int(width); ++x, out += 3) {
@@ -370,7 +384,8 @@ Decoded readJpeg2000(QIODevice& in)
             out[2] = uchar(r);
         }
     }
-    Image result = Image::fromStorage(std::move(pixels), grey ? ColourCode::Grey256 : ColourCode::Rgb24);
+    Image result =
+        Image::fromStorage(std::move(pixels), grey ? ColourCode::Grey256 : ColourCode::Rgb24);
     if (result.isNull())
         return Decoded::failure(reasons::damaged());
     result.setDpi(dpiX, dpiY);
@@ -398,7 +413,8 @@ QString writeJpeg2000(const Image& image, QIODevice& out)
         parameters[i].sgnd = 0;
     }
     OpenJpeg j;
-    j.image = opj_image_create(OPJ_UINT32(components), parameters, grey ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB);
+    j.image = opj_image_create(OPJ_UINT32(components), parameters,
+                               grey ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB);
     if (!j.image)
         return reasons::outOfMemory();
     j.image->x0 = 0;
@@ -447,8 +463,9 @@ QString writeJpeg2000(const Image& image, QIODevice& out)
     if (!j.codec || !j.stream)
         return reasons::outOfMemory();
     setHandlers(j.codec, io);
-    if (!opj_setup_encoder(j.codec, &settings, j.image) || !opj_start_compress(j.codec, j.image, j.stream) ||
-        !opj_encode(j.codec, j.stream) || !opj_end_compress(j.codec, j.stream))
+    if (!opj_setup_encoder(j.codec, &settings, j.image) ||
+        !opj_start_compress(j.codec, j.image, j.stream) || !opj_encode(j.codec, j.stream) ||
+        !opj_end_compress(j.codec, j.stream))
         return reasons::encodeFailed("JPEG 2000");
     opj_stream_destroy(j.stream);
     j.stream = nullptr;

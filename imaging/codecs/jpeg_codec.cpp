@@ -61,7 +61,7 @@ void onJpegMessage(j_common_ptr cinfo, int level)
     }
 }
 
-void onJpegOutput(j_common_ptr) {}
+void onJpegOutput(j_common_ptr) { }
 
 void initErrors(JpegErrors& errors)
 {
@@ -80,12 +80,13 @@ struct DeviceSource {
     JOCTET buffer[kBufferBytes];
 };
 
-void initSource(j_decompress_ptr) {}
+void initSource(j_decompress_ptr) { }
 
 boolean fillSource(j_decompress_ptr cinfo)
 {
     auto* source = reinterpret_cast<DeviceSource*>(cinfo->src);
-    const qint64 n = source->device->read(reinterpret_cast<char*>(source->buffer), qint64(kBufferBytes));
+    const qint64 n =
+        source->device->read(reinterpret_cast<char*>(source->buffer), qint64(kBufferBytes));
     if (n <= 0) {
         // As libjpeg's own file source does: an end-of-image marker lets the decoder finish
         // cleanly; whether rows were lost is judged from the flag afterwards.
@@ -114,7 +115,7 @@ void skipSource(j_decompress_ptr cinfo, long count)
     }
 }
 
-void termSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) { }
 
 void limitScans(j_common_ptr cinfo)
 {
@@ -200,7 +201,8 @@ bool readHeader(Decompressor& d, QIODevice* device, JpegHeader& header)
     header.densityY = cinfo.Y_density;
     // The decoder has read the first scan's header, so each component's block count is known.
     for (int c = 0; c < cinfo.num_components; ++c)
-        header.blocks += qint64(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+        header.blocks +=
+            qint64(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
     header.arithmetic = cinfo.arith_code;
     for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
         if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
@@ -258,7 +260,8 @@ bool readRows(Decompressor& d, RowsJob& job)
                 out[1] = cmykChannel(row[1], row[3], header.adobe);
                 out[2] = cmykChannel(row[0], row[3], header.adobe);
             }
-        } else if (jpeg_read_scanlines(&cinfo, job.rows + y, cinfo.output_height - JDIMENSION(y)) == 0) {
+        } else if (jpeg_read_scanlines(&cinfo, job.rows + y, cinfo.output_height - JDIMENSION(y)) ==
+                   0) {
             break;
         }
     }
@@ -359,8 +362,8 @@ void initDestination(j_compress_ptr cinfo)
 boolean emptyDestination(j_compress_ptr cinfo)
 {
     auto* destination = reinterpret_cast<DeviceDestination*>(cinfo->dest);
-    if (destination->device->write(reinterpret_cast<const char*>(destination->buffer), qint64(kBufferBytes)) !=
-        qint64(kBufferBytes)) {
+    if (destination->device->write(reinterpret_cast<const char*>(destination->buffer),
+                                   qint64(kBufferBytes)) != qint64(kBufferBytes)) {
         destination->writeFailed = true;
         ERREXIT(cinfo, JERR_FILE_WRITE);
     }
@@ -373,7 +376,8 @@ void termDestination(j_compress_ptr cinfo)
 {
     auto* destination = reinterpret_cast<DeviceDestination*>(cinfo->dest);
     const qint64 used = qint64(kBufferBytes - destination->manager.free_in_buffer);
-    if (used > 0 && destination->device->write(reinterpret_cast<const char*>(destination->buffer), used) != used) {
+    if (used > 0 && destination->device->write(reinterpret_cast<const char*>(destination->buffer),
+                                               used) != used) {
         destination->writeFailed = true;
         ERREXIT(cinfo, JERR_FILE_WRITE);
     }
@@ -392,9 +396,9 @@ struct Compressor {
 };
 
 enum class Feed {
-    Direct,     // the image's rows as they are: 80 grey, 24 as B, G, R, 32 as B, G, R, X
-    GreyRows,   // grey levels through the converter (40, and 1 with a black-and-white palette)
-    BgrRows,    // B, G, R through the converter (palette images, 16-bit colour)
+    Direct,    // the image's rows as they are: 80 grey, 24 as B, G, R, 32 as B, G, R, X
+    GreyRows,  // grey levels through the converter (40, and 1 with a black-and-white palette)
+    BgrRows,   // B, G, R through the converter (palette images, 16-bit colour)
 };
 
 struct WriteJob {
@@ -481,7 +485,8 @@ Decoded readJpeg(QIODevice& in)
     if (!readHeader(*d, &in, header))
         return Decoded::failure(headerFailure(*d));
     if (!Image::sizeAllowed(header.width, header.height,
-                            header.colours == Colours::Grey ? ColourCode::Grey256 : ColourCode::Rgb24))
+                            header.colours == Colours::Grey ? ColourCode::Grey256
+                                                            : ColourCode::Rgb24))
         return Decoded::failure(reasons::tooLarge(header.width, header.height));
     // Huffman coding spends at least one bit on every block of every component, so a file whose
     // bytes cannot hold that many bits ends before its image does: refused before the pixels
@@ -491,7 +496,8 @@ Decoded readJpeg(QIODevice& in)
         return Decoded::failure(reasons::expandsTooFar());
 
     QImage pixels(header.width, header.height,
-                  header.colours == Colours::Grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
+                  header.colours == Colours::Grey ? QImage::Format_Grayscale8
+                                                  : QImage::Format_BGR888);
     if (pixels.isNull())
         return Decoded::failure(reasons::outOfMemory());
     std::vector<JSAMPROW> rows;
@@ -530,8 +536,9 @@ Decoded readJpeg(QIODevice& in)
         if (orientation >= 5)
             std::swap(dpiX, dpiY);
     }
-    Image image = Image::fromStorage(std::move(pixels), header.colours == Colours::Grey ? ColourCode::Grey256
-                                                                                       : ColourCode::Rgb24);
+    Image image =
+        Image::fromStorage(std::move(pixels), header.colours == Colours::Grey ? ColourCode::Grey256
+                                                                              : ColourCode::Rgb24);
     if (image.isNull())
         return Decoded::failure(reasons::damaged());
     image.setDpi(dpiX, dpiY);
@@ -619,7 +626,7 @@ QString writeJpeg(const Image& image, QIODevice& out, int quality)
     auto c = std::make_unique<Compressor>();
     initErrors(c->errors);
     if (!compress(*c, &out, job))
-        return c->destination.writeFailed                       ? reasons::writeFailed()
+        return c->destination.writeFailed                    ? reasons::writeFailed()
                : c->errors.failureCode == JERR_OUT_OF_MEMORY ? reasons::outOfMemory()
                                                              : reasons::encodeFailed("JPEG");
     return QString();

@@ -5,8 +5,8 @@
 namespace tavlo::codecs {
 
 // Runs the numbered pieces of an encoder's work on the shared worker pool
-// (imaging/worker_threads.h) and hands the results over in order on the calling thread, for encoders
-// whose output is a sequence of independently coded parts (PNG bands, TIFF strips).
+// (imaging/worker_threads.h) and hands the results over in order on the calling thread, for
+// encoders whose output is a sequence of independently coded parts (PNG bands, TIFF strips).
 class OrderedWork {
 public:
     // produce(i) runs on some thread for every i in [0, count); consume(i) runs on the calling

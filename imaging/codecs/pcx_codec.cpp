@@ -20,10 +20,10 @@ constexpr int kMaxRun = 63;
 // The 16 colours PC Paintbrush 2.8 files without palette information (version 3) mean.
 QVector<QRgb> egaPalette()
 {
-    return {qRgb(0, 0, 0),       qRgb(0, 0, 170),    qRgb(0, 170, 0),    qRgb(0, 170, 170),
-            qRgb(170, 0, 0),     qRgb(170, 0, 170),  qRgb(170, 85, 0),   qRgb(170, 170, 170),
-            qRgb(85, 85, 85),    qRgb(85, 85, 255),  qRgb(85, 255, 85),  qRgb(85, 255, 255),
-            qRgb(255, 85, 85),   qRgb(255, 85, 255), qRgb(255, 255, 85), qRgb(255, 255, 255)};
+    return {qRgb(0, 0, 0),     qRgb(0, 0, 170),    qRgb(0, 170, 0),    qRgb(0, 170, 170),
+            qRgb(170, 0, 0),   qRgb(170, 0, 170),  qRgb(170, 85, 0),   qRgb(170, 170, 170),
+            qRgb(85, 85, 85),  qRgb(85, 85, 255),  qRgb(85, 255, 85),  qRgb(85, 255, 255),
+            qRgb(255, 85, 85), qRgb(255, 85, 255), qRgb(255, 255, 85), qRgb(255, 255, 255)};
 }
 
 // The fixed 128-byte header, read once and checked before anything else.
@@ -64,7 +64,8 @@ struct PcxHeader {
         if (width <= 0 || height <= 0)
             return reasons::badSize();
         const bool known = (bitsPerPlane == 1 && planes >= 1 && planes <= 4) ||
-                           (bitsPerPlane == 2 && planes == 1) || (bitsPerPlane == 4 && planes == 1) ||
+                           (bitsPerPlane == 2 && planes == 1) ||
+                           (bitsPerPlane == 4 && planes == 1) ||
                            (bitsPerPlane == 8 && (planes == 1 || planes == 3 || planes == 4));
         if (!known)
             return reasons::unsupported(
@@ -84,7 +85,8 @@ struct PcxHeader {
 // on into the next line, as some writers let it.
 class LineDecoder {
 public:
-    LineDecoder(QIODevice& in, qint64 limit, bool runLength) : m_data(in, limit), m_runLength(runLength)
+    LineDecoder(QIODevice& in, qint64 limit, bool runLength)
+        : m_data(in, limit), m_runLength(runLength)
     {
     }
 
@@ -188,7 +190,8 @@ Decoded readPcx(QIODevice& in)
             return Decoded::failure(reasons::truncated());
     }
 
-    const IndexedTarget target(bits <= 8 ? palette : QVector<QRgb>{qRgb(0, 0, 0)}, bits == 8 ? 8 : 4);
+    const IndexedTarget target(bits <= 8 ? palette : QVector<QRgb>{qRgb(0, 0, 0)},
+                               bits == 8 ? 8 : 4);
     const ColourCode code = bits == 1            ? ColourCode::Mono
                             : bits <= 8          ? target.code()
                             : header.planes == 3 ? ColourCode::Rgb24
@@ -224,7 +227,8 @@ Decoded readPcx(QIODevice& in)
             const int perByte = 8 / bits;
             const uchar mask = uchar((1 << bits) - 1);
             for (int x = 0; x < width; ++x)
-                row[x] = uchar((line[std::size_t(x / perByte)] >> (8 - bits * (x % perByte + 1))) & mask);
+                row[x] = uchar((line[std::size_t(x / perByte)] >> (8 - bits * (x % perByte + 1))) &
+                               mask);
         } else if (bits <= 4) {  // one bit of each index per plane, plane 0 the lowest
             for (int x = 0; x < width; ++x) {
                 const int byte = x / 8;
@@ -275,7 +279,7 @@ QString writePcx(const Image& image, QIODevice& out)
     // as one 8-bit plane with the 256 colours at the end, every direct-colour code as three 8-bit
     // planes (16 and 32 give the same colours at 24 bits).
     const int bitsPerPlane = (code == ColourCode::Mono || bitsPerPixel(code) == 4) ? 1 : 8;
-    const int planes = code == ColourCode::Mono ? 1
+    const int planes = code == ColourCode::Mono  ? 1
                        : bitsPerPixel(code) == 4 ? 4
                        : bitsPerPixel(code) == 8 ? 1
                                                  : 3;
@@ -336,8 +340,9 @@ QString writePcx(const Image& image, QIODevice& out)
             uchar* green = red + planeBytes;
             uchar* blue = green + planeBytes;
             for (int x = 0; x < width; ++x) {
-                const QRgb c = code == ColourCode::Rgb24 ? qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x])
-                                                         : image.pixelColour(x, y);
+                const QRgb c = code == ColourCode::Rgb24
+                                   ? qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x])
+                                   : image.pixelColour(x, y);
                 red[x] = uchar(qRed(c));
                 green[x] = uchar(qGreen(c));
                 blue[x] = uchar(qBlue(c));

@@ -9,7 +9,7 @@ namespace tavlo::codecs {
     png_longjmp(png, 1);
 }
 
-void onPngWarning(png_structp, png_const_charp) {}
+void onPngWarning(png_structp, png_const_charp) { }
 
 void pngReadFromDevice(png_structp png, png_bytep data, size_t length)
 {
@@ -29,6 +29,6 @@ void pngWriteToDevice(png_structp png, png_bytep data, size_t length)
     }
 }
 
-void pngFlushDevice(png_structp) {}
+void pngFlushDevice(png_structp) { }
 
 }  // namespace tavlo::codecs

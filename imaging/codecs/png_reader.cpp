@@ -61,7 +61,8 @@ bool readLayout(png_structp png, png_infop info, PngLayout& layout)
 
     png_colorp palette = nullptr;
     int paletteSize = 0;
-    if (png_get_valid(png, info, PNG_INFO_PLTE) && png_get_PLTE(png, info, &palette, &paletteSize)) {
+    if (png_get_valid(png, info, PNG_INFO_PLTE) &&
+        png_get_PLTE(png, info, &palette, &paletteSize)) {
         layout.paletteSize = paletteSize < 0 ? 0 : paletteSize > 256 ? 256 : paletteSize;
         std::memcpy(layout.palette, palette, sizeof(png_color) * size_t(layout.paletteSize));
     }
@@ -98,9 +99,13 @@ bool readLayout(png_structp png, png_infop info, PngLayout& layout)
         else
             layout.target = Target::Grey;
         break;
-    case PNG_COLOR_TYPE_PALETTE: layout.target = layout.bitDepth == 1 ? Target::Mono : Target::Indexed; break;
+    case PNG_COLOR_TYPE_PALETTE:
+        layout.target = layout.bitDepth == 1 ? Target::Mono : Target::Indexed;
+        break;
     case PNG_COLOR_TYPE_GRAY_ALPHA: layout.target = Target::GreyAlpha; break;
-    case PNG_COLOR_TYPE_RGB: layout.target = layout.hasTrns ? Target::ColourAlpha : Target::Colour; break;
+    case PNG_COLOR_TYPE_RGB:
+        layout.target = layout.hasTrns ? Target::ColourAlpha : Target::Colour;
+        break;
     case PNG_COLOR_TYPE_RGB_ALPHA: layout.target = Target::ColourAlpha; break;
     default: return false;
     }
@@ -166,7 +171,8 @@ bool readPixels(png_structp png, const PixelJob& job)
     if (setjmp(png_jmpbuf(png)))
         return false;
     const PngLayout& layout = *job.layout;
-    const bool composite = layout.target == Target::GreyAlpha || layout.target == Target::ColourAlpha;
+    const bool composite =
+        layout.target == Target::GreyAlpha || layout.target == Target::ColourAlpha;
     if (composite && !layout.interlaced) {
         for (png_uint_32 y = 0; y < layout.height; ++y) {
             png_read_row(png, job.through, nullptr);
@@ -204,7 +210,8 @@ QVector<QRgb> indexedPalette(const PngLayout& layout)
     }
     const int levels = 1 << layout.bitDepth;
     for (int i = 0; i < levels; ++i) {
-        const int v = (layout.transparentLevel && i == layout.transparentGrey) ? 255 : i * 255 / (levels - 1);
+        const int v =
+            (layout.transparentLevel && i == layout.transparentGrey) ? 255 : i * 255 / (levels - 1);
         palette.append(qRgb(v, v, v));
     }
     return palette;
@@ -214,7 +221,8 @@ ColourCode storedCode(const PngLayout& layout)
 {
     switch (layout.target) {
     case Target::Mono: return ColourCode::Mono;
-    case Target::Indexed: return layout.bitDepth == 8 ? ColourCode::Palette256 : ColourCode::Palette16;
+    case Target::Indexed:
+        return layout.bitDepth == 8 ? ColourCode::Palette256 : ColourCode::Palette16;
     case Target::Grey:
     case Target::GreyAlpha: return ColourCode::Grey256;
     default: return ColourCode::Rgb24;
@@ -281,7 +289,8 @@ Decoded readPng(QIODevice& in)
     auto layout = std::make_unique<PngLayout>();
     if (!readLayout(handles.png, handles.info, *layout))
         return Decoded::failure(failure(io));
-    if (layout->width > png_uint_32(Image::kMaxSide) || layout->height > png_uint_32(Image::kMaxSide) ||
+    if (layout->width > png_uint_32(Image::kMaxSide) ||
+        layout->height > png_uint_32(Image::kMaxSide) ||
         !Image::sizeAllowed(int(layout->width), int(layout->height), storedCode(*layout)))
         return Decoded::failure(reasons::tooLarge(layout->width, layout->height));
     if (!setTransforms(handles.png, handles.info, *layout))
@@ -290,15 +299,19 @@ Decoded readPng(QIODevice& in)
     const int height = int(layout->height);
     if (layout->rowBytes != expectedRowBytes(*layout))
         return Decoded::failure(reasons::unsupported(QStringLiteral("PNG")));
-    if ((layout->target == Target::Mono || layout->target == Target::Indexed) && indexedPalette(*layout).isEmpty())
+    if ((layout->target == Target::Mono || layout->target == Target::Indexed) &&
+        indexedPalette(*layout).isEmpty())
         return Decoded::failure(reasons::damaged());
 
     QImage pixels(width, height, qtFormat(layout->target));
     if (pixels.isNull())
         return Decoded::failure(reasons::outOfMemory());
-    const bool composite = layout->target == Target::GreyAlpha || layout->target == Target::ColourAlpha;
-    // An interlaced file with alpha is decoded whole before compositing: that buffer is bounded too.
-    if (composite && layout->interlaced && qint64(layout->rowBytes) * height > Image::kMaxStorageBytes)
+    const bool composite =
+        layout->target == Target::GreyAlpha || layout->target == Target::ColourAlpha;
+    // An interlaced file with alpha is decoded whole before compositing: that buffer is bounded
+    // too.
+    if (composite && layout->interlaced &&
+        qint64(layout->rowBytes) * height > Image::kMaxStorageBytes)
         return Decoded::failure(reasons::tooLarge(width, height));
     std::unique_ptr<png_byte[]> through;
     std::vector<png_bytep> rows;
@@ -353,9 +366,13 @@ Decoded readPng(QIODevice& in)
         }
         image = Image::fromStorage(std::move(pixels), ColourCode::Grey256);
         break;
-    case Target::GreyAlpha: image = Image::fromStorage(std::move(pixels), ColourCode::Grey256); break;
+    case Target::GreyAlpha:
+        image = Image::fromStorage(std::move(pixels), ColourCode::Grey256);
+        break;
     case Target::Colour:
-    case Target::ColourAlpha: image = Image::fromStorage(std::move(pixels), ColourCode::Rgb24); break;
+    case Target::ColourAlpha:
+        image = Image::fromStorage(std::move(pixels), ColourCode::Rgb24);
+        break;
     }
     if (image.isNull())
         return Decoded::failure(reasons::damaged());

@@ -21,11 +21,8 @@ inline uchar paeth(int a, int b, int c)
 }  // namespace
 
 PngRowFilter::PngRowFilter(int rowBytes, int bytesPerPixel)
-    : m_rowBytes(rowBytes),
-      m_bpp(bytesPerPixel),
-      m_zeros(size_t(rowBytes), 0),
-      m_candidates(size_t(rowBytes) * 4),
-      m_countLog(size_t(rowBytes) + 1)
+    : m_rowBytes(rowBytes), m_bpp(bytesPerPixel), m_zeros(size_t(rowBytes), 0),
+      m_candidates(size_t(rowBytes) * 4), m_countLog(size_t(rowBytes) + 1)
 {
     for (size_t n = 1; n < m_countLog.size(); ++n)
         m_countLog[n] = float(double(n) * std::log2(double(n)));

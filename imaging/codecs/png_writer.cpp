@@ -49,8 +49,9 @@ bool writeImage(png_structp png, png_infop info, const WriteJob& job)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.bitDepth, job.colourType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.bitDepth,
+                 job.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (job.colourType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, job.palette, job.paletteSize);
     if (job.density)
@@ -82,8 +83,9 @@ bool writeHeader(png_structp png, png_infop info, const WriteJob& job)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.bitDepth, job.colourType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.bitDepth,
+                 job.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (job.density)
         png_set_pHYs(png, info, job.densityX, job.densityY, PNG_RESOLUTION_METER);
     png_write_info(png, info);
@@ -112,7 +114,9 @@ png_uint_32 metricFromDpi(int dpi)
 QString writeBanded(png_structp png, png_infop info, const WriteJob& job, const Image& image,
                     const RowConverter& converter, const PngIo& io)
 {
-    auto failed = [&] { return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG"); };
+    auto failed = [&] {
+        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("PNG");
+    };
     if (!writeHeader(png, info, job))
         return failed();
     constexpr size_t kChunkBytes = 512 * 1024;
@@ -125,7 +129,9 @@ QString writeBanded(png_structp png, png_infop info, const WriteJob& job, const 
     const int width = job.width;
     BandedDeflate::RowSource source;
     if (job.bandedBytesPerPixel == 1)
-        source = [&image, width](int y, uchar* out) { std::memcpy(out, image.scanLine(y), size_t(width)); };
+        source = [&image, width](int y, uchar* out) {
+            std::memcpy(out, image.scanLine(y), size_t(width));
+        };
     else
         source = [&converter](int y, uchar* out) { converter.rgb(y, out); };
     bool outOfMemory = false;
@@ -140,8 +146,7 @@ QString writeBanded(png_structp png, png_infop info, const WriteJob& job, const 
     };
     if (!BandedDeflate::compress(width, job.height, job.bandedBytesPerPixel, source,
                                  BandedDeflate::Settings::forScans(), sink) ||
-        !flush() ||
-        !writeChunk(png, "IEND", nullptr, 0))
+        !flush() || !writeChunk(png, "IEND", nullptr, 0))
         return outOfMemory ? reasons::outOfMemory() : failed();
     return QString();
 }

@@ -62,7 +62,8 @@ std::optional<PropertySet> PropertySet::parse(const QByteArray& stream)
         }
         if (length > room)
             return std::nullopt;
-        set.m_values[id] = {type, QByteArray(reinterpret_cast<const char*>(s + offset + 4), qsizetype(length))};
+        set.m_values[id] = {
+            type, QByteArray(reinterpret_cast<const char*>(s + offset + 4), qsizetype(length))};
     }
     return set;
 }
@@ -108,13 +109,15 @@ void PropertySet::setAnsiText(quint32 id, const QByteArray& text)
 
 void PropertySet::setFileTime(quint32 id, quint64 hundredNanoseconds)
 {
-    m_values[id] = {FILETIME, le32Bytes(quint32(hundredNanoseconds)) + le32Bytes(quint32(hundredNanoseconds >> 32))};
+    m_values[id] = {FILETIME, le32Bytes(quint32(hundredNanoseconds)) +
+                                  le32Bytes(quint32(hundredNanoseconds >> 32))};
 }
 
 std::optional<quint32> PropertySet::uint(quint32 id) const
 {
     const auto it = m_values.find(id);
-    if (it == m_values.end() || (it->second.type != I2 && it->second.type != I4 && it->second.type != UI4))
+    if (it == m_values.end() ||
+        (it->second.type != I2 && it->second.type != I4 && it->second.type != UI4))
         return std::nullopt;
     const quint32 value = le32(it->second.data.constData());
     return it->second.type == I2 ? (value & 0xFFFF) : value;
@@ -155,7 +158,8 @@ QByteArray PropertySet::serialise() const
     putLe32(p + 24, 1);
     std::memcpy(p + 28, m_formatId.data(), 16);
     putLe32(p + 44, kHeaderBytes);
-    out += le32Bytes(quint32(tableEnd + values.size())) + le32Bytes(quint32(m_values.size())) + table + values;
+    out += le32Bytes(quint32(tableEnd + values.size())) + le32Bytes(quint32(m_values.size())) +
+           table + values;
     return out;
 }
 

@@ -26,7 +26,7 @@ public:
         BLOB = 65,
     };
 
-    explicit PropertySet(const ClassId& formatId = {}) : m_formatId(formatId) {}
+    explicit PropertySet(const ClassId& formatId = {}) : m_formatId(formatId) { }
 
     // The first section of a property set stream. Nothing when the stream is not one (wrong byte
     // order mark, offsets outside the stream, a value running past its section). Values of other
@@ -38,7 +38,7 @@ public:
     void setUInt(quint32 id, quint32 value, Type type = UI4);
     void setReal(quint32 id, float value);
     void setBlob(quint32 id, const QByteArray& bytes);
-    void setText(quint32 id, const QString& text);  // as LPWSTR (UTF-16)
+    void setText(quint32 id, const QString& text);         // as LPWSTR (UTF-16)
     void setAnsiText(quint32 id, const QByteArray& text);  // as LPSTR (the set's code page)
     void setFileTime(quint32 id, quint64 hundredNanoseconds);
 

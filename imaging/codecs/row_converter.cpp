@@ -19,7 +19,8 @@ RowConverter::RowConverter(const Image& image) : m_image(image)
     bool grey = true;
     for (int i = 0; i < palette.size() && i < 256; ++i) {
         m_palette[i] = palette[i];
-        grey = grey && qRed(palette[i]) == qGreen(palette[i]) && qGreen(palette[i]) == qBlue(palette[i]);
+        grey = grey && qRed(palette[i]) == qGreen(palette[i]) &&
+               qGreen(palette[i]) == qBlue(palette[i]);
     }
     switch (image.code()) {
     case ColourCode::Grey16:
@@ -31,8 +32,7 @@ RowConverter::RowConverter(const Image& image) : m_image(image)
     }
 }
 
-template <bool Bgr>
-void RowConverter::colourRow(int y, uchar* out) const
+template <bool Bgr> void RowConverter::colourRow(int y, uchar* out) const
 {
     constexpr int b = Bgr ? 0 : 2;
     constexpr int r = Bgr ? 2 : 0;

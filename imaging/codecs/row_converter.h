@@ -29,8 +29,7 @@ public:
     bool greyOnly() const { return m_greyOnly; }
 
 private:
-    template <bool Bgr>
-    void colourRow(int y, uchar* out) const;
+    template <bool Bgr> void colourRow(int y, uchar* out) const;
 
     const Image& m_image;
     std::array<QRgb, 256> m_palette{};

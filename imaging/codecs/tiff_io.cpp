@@ -41,7 +41,8 @@ toff_t seekProc(thandle_t handle, toff_t offset, int whence)
     }
     // Reading never goes past the end of the file: such an offset is damage, refused here before
     // the device complains.
-    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) || !io->device->seek(target))
+    if (target < 0 || (!io->device->isWritable() && target > io->device->size()) ||
+        !io->device->seek(target))
         return toff_t(-1);
     return toff_t(target);
 }
@@ -61,7 +62,7 @@ int mapProc(thandle_t, void**, toff_t*)
     return 0;
 }
 
-void unmapProc(thandle_t, void*, toff_t) {}
+void unmapProc(thandle_t, void*, toff_t) { }
 
 int onTiffError(TIFF*, void* user, const char*, const char*, va_list)
 {
@@ -75,8 +76,8 @@ int onTiffWarning(TIFF*, void*, const char*, const char*, va_list)
 }
 
 // Opens a TIFF on the handle's procedures; libtiff's messages only set io.libraryError.
-TIFF* openClient(TiffIo& io, const char* mode, thandle_t handle, TIFFReadWriteProc read, TIFFReadWriteProc write,
-                 TIFFSeekProc seek, TIFFSizeProc size)
+TIFF* openClient(TiffIo& io, const char* mode, thandle_t handle, TIFFReadWriteProc read,
+                 TIFFReadWriteProc write, TIFFSeekProc seek, TIFFSizeProc size)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
@@ -85,8 +86,8 @@ TIFF* openClient(TiffIo& io, const char* mode, thandle_t handle, TIFFReadWritePr
     TIFFOpenOptionsSetWarningHandlerExtR(options, onTiffWarning, &io);
     // No single buffer of the library may exceed what our largest image may take.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(Image::kMaxStorageBytes));
-    TIFF* tif = TIFFClientOpenExt("tavlo", mode, handle, read, write, seek, closeProc, size, mapProc, unmapProc,
-                                  options);
+    TIFF* tif = TIFFClientOpenExt("tavlo", mode, handle, read, write, seek, closeProc, size,
+                                  mapProc, unmapProc, options);
     TIFFOpenOptionsFree(options);
     return tif;
 }
@@ -94,7 +95,8 @@ TIFF* openClient(TiffIo& io, const char* mode, thandle_t handle, TIFFReadWritePr
 tmsize_t memoryRead(thandle_t handle, void* data, tmsize_t size)
 {
     auto* file = static_cast<MemoryFile*>(handle);
-    const uint64_t available = file->position < file->bytes.size() ? file->bytes.size() - file->position : 0;
+    const uint64_t available =
+        file->position < file->bytes.size() ? file->bytes.size() - file->position : 0;
     const uint64_t n = std::min<uint64_t>(available, uint64_t(size));
     std::memcpy(data, file->bytes.data() + file->position, size_t(n));
     file->position += n;

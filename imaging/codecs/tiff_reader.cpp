@@ -20,7 +20,10 @@ namespace {
 // The rows of one sample plane in the order the file stores them, from strips or from tiles.
 class RawRows {
 public:
-    RawRows(TIFF* tif, uint32_t width, uint32_t height) : m_tif(tif), m_width(width), m_height(height) {}
+    RawRows(TIFF* tif, uint32_t width, uint32_t height)
+        : m_tif(tif), m_width(width), m_height(height)
+    {
+    }
 
     // Prepares the buffers; false when the layout is absurd or memory runs out.
     bool start()
@@ -35,7 +38,8 @@ public:
                 return true;
             }
             if (!TIFFGetField(m_tif, TIFFTAG_TILEWIDTH, &m_tileWidth) ||
-                !TIFFGetField(m_tif, TIFFTAG_TILELENGTH, &m_tileHeight) || m_tileWidth == 0 || m_tileHeight == 0)
+                !TIFFGetField(m_tif, TIFFTAG_TILELENGTH, &m_tileHeight) || m_tileWidth == 0 ||
+                m_tileHeight == 0)
                 return false;
             const uint64_t tileBytes = TIFFTileSize64(m_tif);
             const uint64_t tileRowBytes = TIFFTileRowSize64(m_tif);
@@ -44,8 +48,8 @@ public:
                 tileBytes > uint64_t(Image::kMaxStorageBytes))
                 return false;
             // Tiles start on whole bytes only when a tile row is a whole number of bytes.
-            if ((tileRowBytes * 8) % m_tileWidth != 0 || (tileRowBytes * 8 / m_tileWidth) * m_tileWidth !=
-                                                             tileRowBytes * 8)
+            if ((tileRowBytes * 8) % m_tileWidth != 0 ||
+                (tileRowBytes * 8 / m_tileWidth) * m_tileWidth != tileRowBytes * 8)
                 return false;
             m_tileRowBytes = tileRowBytes;
             m_tile.resize(size_t(tileBytes));
@@ -85,8 +89,8 @@ private:
             const uint64_t offset = uint64_t(x) * bitsPerPixel / 8;
             const uint64_t length = std::min(m_tileRowBytes, m_rowBytes - offset);
             for (uint32_t r = 0; r < rows; ++r)
-                std::memcpy(m_band.data() + r * m_rowBytes + offset, m_tile.data() + r * m_tileRowBytes,
-                            size_t(length));
+                std::memcpy(m_band.data() + r * m_rowBytes + offset,
+                            m_tile.data() + r * m_tileRowBytes, size_t(length));
         }
         m_bandTop = top;
         m_bandPlane = plane;
@@ -138,7 +142,8 @@ TiffLayout readLayout(TIFF* tif)
     uint16_t* extra = nullptr;
     if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extra) {
         for (uint16_t i = 0; i < extraCount; ++i)
-            layout.alpha = layout.alpha || extra[i] == EXTRASAMPLE_ASSOCALPHA || extra[i] == EXTRASAMPLE_UNASSALPHA;
+            layout.alpha = layout.alpha || extra[i] == EXTRASAMPLE_ASSOCALPHA ||
+                           extra[i] == EXTRASAMPLE_UNASSALPHA;
     }
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
@@ -311,8 +316,8 @@ bool readGeneric(TIFF* tif, const TiffLayout& layout, QImage& pixels)
     rgba.req_orientation = ORIENTATION_TOPLEFT;
     uint32_t band = 64;
     uint32_t rowsPerStrip = 0;
-    if (!TIFFIsTiled(tif) && TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) && rowsPerStrip > 0 &&
-        rowsPerStrip <= 1024)
+    if (!TIFFIsTiled(tif) && TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) &&
+        rowsPerStrip > 0 && rowsPerStrip <= 1024)
         band = rowsPerStrip;
     std::vector<uint32_t> buffer;
     bool ok = true;
@@ -358,7 +363,8 @@ ColourCode storedCode(const TiffLayout& layout)
 {
     switch (layout.target) {
     case Target::Mono: return ColourCode::Mono;
-    case Target::Indexed: return layout.bitsPerSample == 8 ? ColourCode::Palette256 : ColourCode::Palette16;
+    case Target::Indexed:
+        return layout.bitsPerSample == 8 ? ColourCode::Palette256 : ColourCode::Palette16;
     case Target::Grey: return ColourCode::Grey256;
     default: return ColourCode::Rgb24;
     }
@@ -374,9 +380,10 @@ QString readFailure(const TiffIo& io)
 Decoded readTiff(QIODevice& in)
 {
     char magic[4] = {};
-    if (in.peek(magic, 4) < 4 ||
-        !((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
-          (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43))))
+    if (in.peek(magic, 4) < 4 || !((magic[0] == 'I' && magic[1] == 'I' &&
+                                    (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
+                                   (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 &&
+                                    (magic[3] == 42 || magic[3] == 43))))
         return Decoded::failure(reasons::notThisFormat("TIFF"));
 
     TiffIo io;
@@ -407,10 +414,11 @@ Decoded readTiff(QIODevice& in)
         if (!readGeneric(tif, layout, pixels)) {
             if (io.shortRead || io.libraryError)
                 return Decoded::failure(readFailure(io));
-            return Decoded::failure(reasons::unsupported(QStringLiteral("TIFF (色の形式 %1, %2 ﾋﾞｯﾄ x %3)")
-                                                             .arg(layout.photometric)
-                                                             .arg(layout.bitsPerSample)
-                                                             .arg(layout.samplesPerPixel)));
+            return Decoded::failure(
+                reasons::unsupported(QStringLiteral("TIFF (色の形式 %1, %2 ﾋﾞｯﾄ x %3)")
+                                         .arg(layout.photometric)
+                                         .arg(layout.bitsPerSample)
+                                         .arg(layout.samplesPerPixel)));
         }
     } else if (!readDirect(tif, layout, pixels)) {
         return Decoded::failure(readFailure(io));
@@ -437,7 +445,8 @@ Decoded readTiff(QIODevice& in)
     float resolutionX = 0, resolutionY = 0;
     uint16_t unit = RESUNIT_INCH;
     TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolutionX) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolutionY))
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolutionX) &&
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolutionY))
         image.setDpi(toDpi(resolutionX, unit), toDpi(resolutionY, unit));
     return {image, QString()};
 }

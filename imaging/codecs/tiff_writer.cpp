@@ -29,7 +29,8 @@ struct WriteSettings {
 
 enum class RowSource { Direct, Nibbles, GreyNibbles, Rgb };
 
-bool setTags(TIFF* tif, int width, int height, int dpiX, int dpiY, const WriteSettings& s, uint32_t rowsPerStrip)
+bool setTags(TIFF* tif, int width, int height, int dpiX, int dpiY, const WriteSettings& s,
+             uint32_t rowsPerStrip)
 {
     bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width)) &&
               TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height)) &&
@@ -53,7 +54,8 @@ bool setTags(TIFF* tif, int width, int height, int dpiX, int dpiY, const WriteSe
         // The map holds 2^bits entries; entries beyond the palette are black. 8-bit values are
         // widened to 16 bits by repetition (v * 257), so reading back by >> 8 is exact.
         const int count = 1 << s.bitsPerSample;
-        std::vector<uint16_t> red(size_t(count), 0), green(size_t(count), 0), blue(size_t(count), 0);
+        std::vector<uint16_t> red(size_t(count), 0), green(size_t(count), 0),
+            blue(size_t(count), 0);
         for (int i = 0; i < count && i < s.colourMap.size(); ++i) {
             red[size_t(i)] = uint16_t(qRed(s.colourMap[i]) * 257);
             green[size_t(i)] = uint16_t(qGreen(s.colourMap[i]) * 257);
@@ -80,9 +82,11 @@ TiffWriteLayout writeLayout(ColourCode code, const QVector<QRgb>& palette)
         layout.settings.bitsPerSample = 1;
         if (palette == QVector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} ||
             palette == QVector<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)}) {
-            // Black and white: fax compression, the photometric chosen so the bits stay as they are.
+            // Black and white: fax compression, the photometric chosen so the bits stay as they
+            // are.
             layout.settings.compression = COMPRESSION_CCITTFAX4;
-            layout.settings.photometric = qRed(palette[0]) == 0 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
+            layout.settings.photometric =
+                qRed(palette[0]) == 0 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
         } else {
             layout.settings.photometric = PHOTOMETRIC_PALETTE;
             layout.settings.colourMap = palette;
@@ -135,8 +139,8 @@ using RowPacker = std::function<void(int y, uchar* out)>;
 // Encodes rows [first, first + rows) as one strip of a TIFF in memory with the same settings and
 // keeps the compressed bytes, which the file then takes as they are (TIFFWriteRawStrip). Strips
 // are coded independently, so this gives the bytes the file's own encoder would.
-bool encodeStrip(int width, int first, int rows, qint64 rowBytes, const WriteSettings& s, const RowPacker& pack,
-                 std::vector<uchar>& out)
+bool encodeStrip(int width, int first, int rows, qint64 rowBytes, const WriteSettings& s,
+                 const RowPacker& pack, std::vector<uchar>& out)
 {
     try {
         std::vector<uchar> raw(size_t(rows) * size_t(rowBytes));
@@ -155,7 +159,8 @@ bool encodeStrip(int width, int first, int rows, qint64 rowBytes, const WriteSet
                         TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets && counts &&
                         offsets[0] + counts[0] <= file.bytes.size();
         if (ok)
-            out.assign(file.bytes.begin() + ptrdiff_t(offsets[0]), file.bytes.begin() + ptrdiff_t(offsets[0] + counts[0]));
+            out.assign(file.bytes.begin() + ptrdiff_t(offsets[0]),
+                       file.bytes.begin() + ptrdiff_t(offsets[0] + counts[0]));
         TIFFCleanup(tif);  // frees without writing a directory
         return ok;
     } catch (const std::bad_alloc&) {
@@ -179,9 +184,10 @@ QString writeTiff(const Image& image, QIODevice& out)
     const int height = image.height();
     const qint64 rowBytes = (qint64(width) * s.bitsPerSample * s.samplesPerPixel + 7) / 8;
     // Fax pages are one strip, as fax readers expect; other strips hold about 256 KB.
-    const uint32_t rowsPerStrip = s.compression == COMPRESSION_CCITTFAX4
-                                      ? uint32_t(height)
-                                      : uint32_t(std::clamp<qint64>((256 * 1024) / std::max<qint64>(rowBytes, 1), 1, height));
+    const uint32_t rowsPerStrip =
+        s.compression == COMPRESSION_CCITTFAX4
+            ? uint32_t(height)
+            : uint32_t(std::clamp<qint64>((256 * 1024) / std::max<qint64>(rowBytes, 1), 1, height));
     const RowPacker pack = [&](int y, uchar* row) {
         const uchar* in = image.scanLine(y);
         switch (source) {
@@ -207,7 +213,9 @@ QString writeTiff(const Image& image, QIODevice& out)
     if (!handle.tif)
         return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
     TIFF* tif = handle.tif;
-    auto failed = [&] { return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF"); };
+    auto failed = [&] {
+        return io.writeFailed ? reasons::writeFailed() : reasons::encodeFailed("TIFF");
+    };
     if (!setTags(tif, width, height, image.dpiX(), image.dpiY(), s, rowsPerStrip))
         return failed();
     const int strips = int((uint32_t(height) + rowsPerStrip - 1) / rowsPerStrip);
@@ -224,7 +232,8 @@ QString writeTiff(const Image& image, QIODevice& out)
             [&](int strip) {
                 std::vector<uchar>& bytes = encoded[size_t(strip)];
                 const tmsize_t size = tmsize_t(bytes.size());
-                const bool written = TIFFWriteRawStrip(tif, uint32_t(strip), bytes.data(), size) == size;
+                const bool written =
+                    TIFFWriteRawStrip(tif, uint32_t(strip), bytes.data(), size) == size;
                 std::vector<uchar>().swap(bytes);
                 return written;
             });
@@ -238,7 +247,8 @@ QString writeTiff(const Image& image, QIODevice& out)
             return reasons::outOfMemory();
         }
         for (int y = 0; y < height; ++y) {
-            // libtiff may change the row it is given (the predictor works in place), hence the copy.
+            // libtiff may change the row it is given (the predictor works in place), hence the
+            // copy.
             pack(y, row.data());
             if (TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) < 0)
                 return failed();

@@ -14,7 +14,7 @@ namespace {
 // Builds the file: keeps the offset of every object for the cross-reference table.
 class PdfFile {
 public:
-    explicit PdfFile(QIODevice& out) : m_out(out) {}
+    explicit PdfFile(QIODevice& out) : m_out(out) { }
 
     bool write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
     bool write(const char* data, qint64 size)
@@ -136,14 +136,13 @@ bool writeImage(PdfFile& pdf, int object, const Image& image)
         break;
     }
 
-    const QByteArray head = "<< /Type /XObject /Subtype /Image /Width " +
-                            QByteArray::number(width) + " /Height " + QByteArray::number(height) +
-                            " /ColorSpace " + space + " /BitsPerComponent " +
-                            QByteArray::number(bits) +
-                            " /Filter /FlateDecode /DecodeParms << /Predictor 15 /Colors " +
-                            QByteArray::number(colours) + " /BitsPerComponent " +
-                            QByteArray::number(bits) + " /Columns " + QByteArray::number(width) +
-                            " >> /Length " + QByteArray::number(object + 1) + " 0 R >>\nstream\n";
+    const QByteArray head =
+        "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(width) + " /Height " +
+        QByteArray::number(height) + " /ColorSpace " + space + " /BitsPerComponent " +
+        QByteArray::number(bits) + " /Filter /FlateDecode /DecodeParms << /Predictor 15 /Colors " +
+        QByteArray::number(colours) + " /BitsPerComponent " + QByteArray::number(bits) +
+        " /Columns " + QByteArray::number(width) + " >> /Length " + QByteArray::number(object + 1) +
+        " 0 R >>\nstream\n";
     if (!pdf.begin(object) || !pdf.write(head))
         return false;
     const qint64 start = pdf.offset();

@@ -25,9 +25,9 @@ QString paintPages(QPagedPaintDevice& device, const PrintJob& job, const QString
         }
         for (const PlacedImage& placed : job.pages[i]) {
             const QRect& r = placed.tenthsMm;
-            painter.drawImage(QRectF(r.x() * scale, r.y() * scale, r.width() * scale,
-                                     r.height() * scale),
-                              placed.image.pixels());
+            painter.drawImage(
+                QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale),
+                placed.image.pixels());
         }
     }
     if (!painter.end())
@@ -57,8 +57,7 @@ QString renderToPrinter(const PrintJob& job)
         return QStringLiteral("ﾌﾟﾘﾝﾀｰがありません。");
     QPrinter& printer = *job.printer;
     printer.setDocName(job.docName);
-    QString reason = paintPages(
-        printer, job, QStringLiteral("ﾌﾟﾘﾝﾀｰがないか、使用できません。"));
+    QString reason = paintPages(printer, job, QStringLiteral("ﾌﾟﾘﾝﾀｰがないか、使用できません。"));
     if (reason.isEmpty() && printer.printerState() == QPrinter::Error)
         reason = QStringLiteral("ﾌﾟﾘﾝﾀｰが印刷ｼﾞｮﾌﾞを受け付けませんでした。");
     return reason;

@@ -28,7 +28,7 @@ struct PrintJob {
     QString docName;
     PrintSettings settings;  // settings.toPdf: written to settings.pdfFile
     QPageLayout layout;
-    int resolution = 0;  // dots per inch of the device coordinates
+    int resolution = 0;                 // dots per inch of the device coordinates
     std::unique_ptr<QPrinter> printer;  // the print queue's printer, made on the user-interface
                                         // thread (Qt's print system is not asked from elsewhere)
     QList<QList<PlacedImage>> pages;

@@ -131,8 +131,9 @@ std::optional<PrintSettings> PrintSettings::fromText(const QByteArray& text)
             return std::nullopt;
         values.insert(key, line.mid(equals + 1));
     }
-    const QList<QByteArray> keys = {"output", "printer",  "file",   "paper",  "source",    "orientation",
-                                    "margins", "colour",  "duplex", "copies", "resolution"};
+    const QList<QByteArray> keys = {"output", "printer",     "file",      "paper",
+                                    "source", "orientation", "margins",   "colour",
+                                    "duplex", "copies",      "resolution"};
     if (values.size() != keys.size())
         return std::nullopt;
     for (const QByteArray& key : keys) {

@@ -23,8 +23,8 @@ PrintSize physicalPrintSize(int width, int height, int dpiX, int dpiY);
 
 // The size at which size is drawn into a printable area of areaWidth x areaHeight (0.1 mm): the
 // ratio is the smaller of the two side ratios, taken in single precision; ImageSize applies it only
-// when it is below 1, PaperSize whenever it is above 0. Each side is rounded to the nearest integer,
-// halves to the even neighbour. An empty area leaves the size as it is.
+// when it is below 1, PaperSize whenever it is above 0. Each side is rounded to the nearest
+// integer, halves to the even neighbour. An empty area leaves the size as it is.
 PrintSize fitPrintSize(PrintSize size, int areaWidth, int areaHeight, PrintFit fit);
 
 }  // namespace tavlo

@@ -4,7 +4,7 @@
 
 namespace tavlo {
 
-PrintSpooler::PrintSpooler(QObject* parent) : QObject(parent), m_thread([this] { run(); }) {}
+PrintSpooler::PrintSpooler(QObject* parent) : QObject(parent), m_thread([this] { run(); }) { }
 
 PrintSpooler::~PrintSpooler()
 {

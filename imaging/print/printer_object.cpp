@@ -36,10 +36,9 @@ PrintSpooler& PrinterObject::spooler()
 {
     if (!m_spooler) {
         m_spooler = std::make_unique<PrintSpooler>();
-        QObject::connect(m_spooler.get(), &PrintSpooler::JobFinished, m_spooler.get(),
-                         [this](const QString& target, const QString&) {
-                             m_pdfNamesInUse.remove(target);
-                         });
+        QObject::connect(
+            m_spooler.get(), &PrintSpooler::JobFinished, m_spooler.get(),
+            [this](const QString& target, const QString&) { m_pdfNamesInUse.remove(target); });
     }
     return *m_spooler;
 }
@@ -82,9 +81,9 @@ bool PrinterObject::SavePrinterSettings()
 
 bool PrinterObject::ShowPrinterDialog(QWidget* parent)
 {
-    QAbstractPrintDialog::PrintDialogOptions options =
-        QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-        QAbstractPrintDialog::PrintCollateCopies;
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile |
+                                                       QAbstractPrintDialog::PrintShowPageSize |
+                                                       QAbstractPrintDialog::PrintCollateCopies;
     if (!(m_setupFlags & kNoSelection))
         options |= QAbstractPrintDialog::PrintSelection;
     if (!(m_setupFlags & kNoPageNumbers))

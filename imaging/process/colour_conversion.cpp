@@ -46,8 +46,8 @@ const std::array<quint16, 256>& greyTo555()
                             continue;
                         const int squares = (R - level) * (R - level) + (G - level) * (G - level) +
                                             (B - level) * (B - level);
-                        const int most = std::max({std::abs(R - level), std::abs(G - level),
-                                                   std::abs(B - level)});
+                        const int most = std::max(
+                            {std::abs(R - level), std::abs(G - level), std::abs(B - level)});
                         if (squares < bestSquares || (squares == bestSquares && most < bestMax)) {
                             bestSquares = squares;
                             bestMax = most;
@@ -106,7 +106,8 @@ struct Rgb555Quantiser {
     void beginRow(int y) { row = reinterpret_cast<quint16*>(out[y]); }
     void put(int x, const int* value, int* chosen)  // value is B, G, R
     {
-        const int b = truncate8To5(value[0]), g = truncate8To5(value[1]), r = truncate8To5(value[2]);
+        const int b = truncate8To5(value[0]), g = truncate8To5(value[1]),
+                  r = truncate8To5(value[2]);
         row[x] = quint16((r << 10) | (g << 5) | b);
         chosen[0] = expand5(b);
         chosen[1] = expand5(g);
@@ -255,7 +256,8 @@ Image toPalette(const RowReader& reader, int bits, bool dither)
     out.setColorTable(palette);
     const WritableRows rows(out);
     // One colour cache per thread, kept across its bands.
-    std::vector<std::unique_ptr<NearestColour>> caches(static_cast<std::size_t>(processThreadCount()));
+    std::vector<std::unique_ptr<NearestColour>> caches(
+        static_cast<std::size_t>(processThreadCount()));
     parallelRows(source.height(), kBandRows, [&](int begin, int end, int worker) {
         if (!caches[worker])
             caches[worker] = std::make_unique<NearestColour>(palette);

@@ -32,10 +32,11 @@ struct ConvertOptions {
 // libimagequant makes the best palette and every pixel takes its nearest entry, with dither by
 // three-quarter strength diffusion (full strength doubles the noise on plain paper for no visible
 // gain in pictures). The diffusion is ours rather than libimagequant's remapping, which runs on one
-// thread and took four times longer on a 300 dpi page for the same mean error. Grey sources (40, 80) stay grey: 4 gives the 16 even greys as 40 does, 8
-// gives all their levels exactly (code 80). Any palette result whose entries are all grey gets the
-// grey code (40 or 80), as every palette image does.
-// A null image (unknown code, no pixels, or out of memory) when the conversion cannot be done.
+// thread and took four times longer on a 300 dpi page for the same mean error. Grey sources (40,
+// 80) stay grey: 4 gives the 16 even greys as 40 does, 8 gives all their levels exactly (code 80).
+// Any palette result whose entries are all grey gets the grey code (40 or 80), as every palette
+// image does. A null image (unknown code, no pixels, or out of memory) when the conversion cannot
+// be done.
 Image convertColour(const Image& source, ColourCode target, const ConvertOptions& options = {});
 
 }  // namespace tavlo::process

@@ -117,8 +117,7 @@ bool apply(Image& image, const QPolygon& polygon, const ChannelMaps& map)
     return true;
 }
 
-template <class F>
-ChannelMaps sameForEveryChannel(F f)
+template <class F> ChannelMaps sameForEveryChannel(F f)
 {
     ChannelMaps map;
     for (int v = 0; v < 256; ++v)

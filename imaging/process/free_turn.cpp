@@ -22,7 +22,7 @@ constexpr qint64 kOne = qint64(1) << kFraction;
 // maps to source point (u0 + x * du, v0 + x * dv) of row y, in pixels, where source pixel (i, j)
 // covers [i, i + 1) x [j, j + 1).
 struct Mapping {
-    int width = 0;   // output size
+    int width = 0;  // output size
     int height = 0;
     double cosine = 1, sine = 0;
     double srcCentreX = 0, srcCentreY = 0, outCentreX = 0, outCentreY = 0;

@@ -6,10 +6,10 @@ namespace tavlo::process {
 
 // How freelyTurned() fills and sizes its result.
 struct FreeTurnOptions {
-    bool smooth = true;           // bilinear interpolation; false: nearest pixel
+    bool smooth = true;               // bilinear interpolation; false: nearest pixel
     QRgb fill = qRgb(255, 255, 255);  // colour of the corners the turned image does not cover
-    bool keepSize = false;        // false: grow the canvas to hold the whole turned image;
-                                  // true: keep width and height, cut around the centre
+    bool keepSize = false;            // false: grow the canvas to hold the whole turned image;
+                                      // true: keep width and height, cut around the centre
 };
 
 // The image turned about its centre by centidegrees hundredths of a degree, positive to the left

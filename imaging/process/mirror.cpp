@@ -9,8 +9,7 @@
 namespace tavlo::process {
 namespace {
 
-template <int Bytes>
-void reversePixels(uchar* row, int width)
+template <int Bytes> void reversePixels(uchar* row, int width)
 {
     uchar* a = row;
     uchar* b = row + std::size_t(width - 1) * Bytes;

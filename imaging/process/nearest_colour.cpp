@@ -46,7 +46,8 @@ const std::vector<quint8>& NearestColour::candidates(int cell)
     std::vector<int> near(count);
     int bound = 1 << 30;
     for (int i = 0; i < count; ++i) {
-        near[i] = nearSquare(m_red[i], r0, r0 + side - 1) + nearSquare(m_green[i], g0, g0 + side - 1) +
+        near[i] = nearSquare(m_red[i], r0, r0 + side - 1) +
+                  nearSquare(m_green[i], g0, g0 + side - 1) +
                   nearSquare(m_blue[i], b0, b0 + side - 1);
         bound = std::min(bound, farSquare(m_red[i], r0, r0 + side - 1) +
                                     farSquare(m_green[i], g0, g0 + side - 1) +
@@ -64,7 +65,8 @@ const std::vector<quint8>& NearestColour::candidates(int cell)
 int NearestColour::search(int r, int g, int b)
 {
     const int bits = 8 - kCellShift;
-    const int cell = ((r >> kCellShift) << (2 * bits)) | ((g >> kCellShift) << bits) | (b >> kCellShift);
+    const int cell =
+        ((r >> kCellShift) << (2 * bits)) | ((g >> kCellShift) << bits) | (b >> kCellShift);
     int best = 0;
     int bestDistance = 1 << 30;
     for (const quint8 i : candidates(cell)) {

@@ -46,10 +46,14 @@ QString orphan(const QString& modifier, const QString& owner)
 const std::vector<OperationChain::Syntax>& OperationChain::syntax()
 {
     static const std::vector<Syntax> table = {
-        {QStringLiteral("--depth"), 1,
+        {QStringLiteral("--depth"),
+         1,
          {{QStringLiteral("--dither"), 0}, {QStringLiteral("--threshold"), 1}}},
-        {QStringLiteral("--rotate"), 1,
-         {{QStringLiteral("--smooth"), 0}, {QStringLiteral("--keep-size"), 0}, {QStringLiteral("--fill"), 1}}},
+        {QStringLiteral("--rotate"),
+         1,
+         {{QStringLiteral("--smooth"), 0},
+          {QStringLiteral("--keep-size"), 0},
+          {QStringLiteral("--fill"), 1}}},
         {QStringLiteral("--mirror-lr"), 0, {}},
         {QStringLiteral("--mirror-tb"), 0, {}},
         {QStringLiteral("--resize"), 1, {}},

@@ -45,7 +45,7 @@ public:
     struct Trim {
         PixelRect rect;
     };
-    struct Straighten {};
+    struct Straighten { };
     using Step = std::variant<Depth, Rotate, Resize, Trim, Straighten>;
 
     // How the options are written, for command lines that read them one by one: each operation

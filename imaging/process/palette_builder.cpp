@@ -119,8 +119,8 @@ std::optional<QVector<QRgb>> exactPalette(const RowReader& source, int capacity)
     for (int y = 0; y < image.height(); ++y) {
         const uchar* bgr = source.bgr(y, buffer.data());
         for (int x = 0; x < image.width(); ++x) {
-            const quint32 rgb = (quint32(bgr[3 * x + 2]) << 16) | (quint32(bgr[3 * x + 1]) << 8) |
-                                bgr[3 * x];
+            const quint32 rgb =
+                (quint32(bgr[3 * x + 2]) << 16) | (quint32(bgr[3 * x + 1]) << 8) | bgr[3 * x];
             if (rgb == last)
                 continue;
             last = rgb;

@@ -26,7 +26,8 @@ Image backToCodeOf(const Image& colour, const Image& model)
     const RowReader reader(colour);
     const WritableRows rows(out);
     const int width = colour.width();
-    std::vector<std::unique_ptr<NearestColour>> caches(static_cast<std::size_t>(processThreadCount()));
+    std::vector<std::unique_ptr<NearestColour>> caches(
+        static_cast<std::size_t>(processThreadCount()));
     parallelRows(colour.height(), 64, [&](int begin, int end, int worker) {
         if (!caches[worker])
             caches[worker] = std::make_unique<NearestColour>(palette);

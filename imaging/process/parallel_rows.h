@@ -23,7 +23,7 @@ void parallelRows(int rows, int bandRows,
 // from worker threads (it counts detaches in an unguarded field), so the image is detached once
 // here and workers use plain pointers.
 struct WritableRows {
-    explicit WritableRows(QImage& image) : bits(image.bits()), stride(image.bytesPerLine()) {}
+    explicit WritableRows(QImage& image) : bits(image.bits()), stride(image.bytesPerLine()) { }
     uchar* operator[](int y) const { return bits + y * stride; }
     uchar* bits;
     qsizetype stride;

@@ -13,7 +13,7 @@
 
 namespace tavlo {
 
-ProcessObject::ProcessObject(CurrentImage& current) : m_current(current) {}
+ProcessObject::ProcessObject(CurrentImage& current) : m_current(current) { }
 
 Image* ProcessObject::editableImage()
 {
@@ -88,7 +88,8 @@ bool ProcessObject::RotateImage(int angle, bool mirrorLeftRight, bool mirrorTopB
     process::RotateOptions options;
     options.centidegrees = angle;
     options.smooth = smooth;
-    options.fill = qRgb(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+    options.fill =
+        qRgb(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
     options.keepSize = keepSize;
     Image result = process::rotated(*image, options);
     if (result.isNull()) {

@@ -19,9 +19,10 @@ namespace tavlo {
 //
 // Removing a band (the main window's join): for columns [l, r) of a W x H image, trim a copy to
 // (r, 0, W, H), paste that copy onto the image at (l, 0), then trim the image to
-// (0, 0, W - (r - l), H); rows [t, b) likewise with (0, b, W, H), (0, t) and (0, 0, W, H - (b - t)).
-// Every pixel outside the band keeps its value, at every code. A band that reaches the right (or
-// bottom) edge leaves nothing for the first trim, which then fails: the last trim alone does it.
+// (0, 0, W - (r - l), H); rows [t, b) likewise with (0, b, W, H), (0, t) and (0, 0, W, H - (b -
+// t)). Every pixel outside the band keeps its value, at every code. A band that reaches the right
+// (or bottom) edge leaves nothing for the first trim, which then fails: the last trim alone does
+// it.
 //
 // User-interface thread only (the operations themselves use worker threads inside).
 class ProcessObject {

@@ -75,8 +75,7 @@ void turnBandMono(const Turn& turn, const WritableRows& out, int outWidth, int b
 }
 
 // Half turn: row y of the output is row height - 1 - y of the source, reversed.
-template <int Bytes>
-void halfTurnRow(const uchar* in, uchar* out, int width)
+template <int Bytes> void halfTurnRow(const uchar* in, uchar* out, int width)
 {
     for (int x = 0; x < width; ++x)
         std::memcpy(out + std::size_t(x) * Bytes, in + std::size_t(width - 1 - x) * Bytes, Bytes);

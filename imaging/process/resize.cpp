@@ -16,7 +16,7 @@ namespace {
 struct Taps {
     std::vector<int> first;
     std::vector<int> count;
-    std::vector<int> offset;      // into weights
+    std::vector<int> offset;  // into weights
     std::vector<float> weights;
     int widest = 0;
 };

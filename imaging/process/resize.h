@@ -6,8 +6,8 @@ namespace tavlo::process {
 
 // How resized() samples.
 enum class ResizeMethod {
-    Smooth = -1,   // area averaging along an axis that shrinks, bilinear along one that grows
-    Nearest = 0,   // the source pixel under each output pixel's centre, copied exactly
+    Smooth = -1,  // area averaging along an axis that shrinks, bilinear along one that grows
+    Nearest = 0,  // the source pixel under each output pixel's centre, copied exactly
 };
 
 // The image scaled to width x height (each 1..65535), dots per inch kept.
@@ -17,6 +17,7 @@ enum class ResizeMethod {
 // (a shrunk 1-bit page turns each area black or white by which colour it is nearer to).
 // Nearest: indices or pixels are copied, exact at every code.
 // A null image for a size outside the limits or when out of memory.
-Image resized(const Image& image, int width, int height, ResizeMethod method = ResizeMethod::Smooth);
+Image resized(const Image& image, int width, int height,
+              ResizeMethod method = ResizeMethod::Smooth);
 
 }  // namespace tavlo::process

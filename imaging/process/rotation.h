@@ -9,9 +9,9 @@ struct RotateOptions {
     int centidegrees = 0;  // hundredths of a degree, positive turns to the left (anticlockwise)
     bool mirrorLeftRight = false;
     bool mirrorTopBottom = false;
-    bool smooth = true;    // interpolate turns that are not quarter turns
+    bool smooth = true;               // interpolate turns that are not quarter turns
     QRgb fill = qRgb(255, 255, 255);  // colour of uncovered corners
-    bool keepSize = false; // keep width and height, cutting around the centre (not for quarters)
+    bool keepSize = false;  // keep width and height, cutting around the centre (not for quarters)
 };
 
 // The image mirrored and turned. Mirrors and turns by whole quarters (any multiple of 9000) are

@@ -15,7 +15,8 @@ RowReader::RowReader(const Image& image) : m_image(image)
             m_palette[i] = palette[i] | 0xff000000u;
     }
     for (int i = 0; i < 256; ++i)
-        m_lumas[i] = uchar(process::luma(qRed(m_palette[i]), qGreen(m_palette[i]), qBlue(m_palette[i])));
+        m_lumas[i] =
+            uchar(process::luma(qRed(m_palette[i]), qGreen(m_palette[i]), qBlue(m_palette[i])));
 }
 
 const uchar* RowReader::indices(int y, uchar* buffer) const
@@ -61,7 +62,8 @@ const uchar* RowReader::bgr(int y, uchar* buffer) const
     case ColourCode::Grey16:
     case ColourCode::Palette256: {
         // Unpack 1-bit indices into the tail of the buffer first (it has room for 3 x width).
-        const uchar* index = m_image.code() == ColourCode::Mono ? indices(y, buffer + 2 * width) : in;
+        const uchar* index =
+            m_image.code() == ColourCode::Mono ? indices(y, buffer + 2 * width) : in;
         for (int x = 0; x < width; ++x) {
             const QRgb c = m_palette[index[x]];
             buffer[3 * x] = uchar(qBlue(c));
@@ -92,8 +94,8 @@ const uchar* RowReader::luma(int y, uchar* buffer) const
         const quint16* words = reinterpret_cast<const quint16*>(in);
         for (int x = 0; x < width; ++x) {
             const int w = words[x];
-            buffer[x] = uchar(process::luma(expand5((w >> 10) & 31), expand5((w >> 5) & 31),
-                                            expand5(w & 31)));
+            buffer[x] = uchar(
+                process::luma(expand5((w >> 10) & 31), expand5((w >> 5) & 31), expand5(w & 31)));
         }
         return buffer;
     }

@@ -60,8 +60,8 @@ std::optional<int> darkLevel(const std::array<qint64, 256>& histogram)
             continue;
         const double darkMean = sumBelow / double(below);
         const double lightMean = (sum - sumBelow) / double(above);
-        const double spread = double(below) * double(above) * (lightMean - darkMean) *
-                              (lightMean - darkMean);
+        const double spread =
+            double(below) * double(above) * (lightMean - darkMean) * (lightMean - darkMean);
         if (spread > bestSpread) {
             bestSpread = spread;
             best = level;

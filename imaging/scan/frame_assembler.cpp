@@ -70,8 +70,8 @@ bool FrameAssembler::beginFrame(const SANE_Parameters& p)
     if (m_inFrame)
         return fail(QStringLiteral("ｽｷｬﾅが前のﾌﾚｰﾑを終えないまま次のﾌﾚｰﾑを始めました。"));
 
-    const bool channel = p.format == SANE_FRAME_RED || p.format == SANE_FRAME_GREEN ||
-                         p.format == SANE_FRAME_BLUE;
+    const bool channel =
+        p.format == SANE_FRAME_RED || p.format == SANE_FRAME_GREEN || p.format == SANE_FRAME_BLUE;
     if (p.format != SANE_FRAME_GRAY && p.format != SANE_FRAME_RGB && !channel)
         return fail(QStringLiteral("ｽｷｬﾅが対応していない形式の画像を送ってきました(形式 %1)。")
                         .arg(int(p.format)));
@@ -129,7 +129,8 @@ bool FrameAssembler::beginFrame(const SANE_Parameters& p)
                                           Image::kMaxSide));
         }
         if (!Image::sizeAllowed(m_width, rows, m_code))
-            return fail(QStringLiteral("画像が大きすぎます(%1 x %2 ﾋﾟｸｾﾙ)。").arg(m_width).arg(rows));
+            return fail(
+                QStringLiteral("画像が大きすぎます(%1 x %2 ﾋﾟｸｾﾙ)。").arg(m_width).arg(rows));
         m_pixels = QImage(m_width, rows, storageFormat(m_code));
         if (m_pixels.isNull())
             return fail(QStringLiteral("ﾒﾓﾘが不足しているため画像を受け取れません。"));
@@ -156,7 +157,8 @@ bool FrameAssembler::ensureRows(int rows)
         return fail(QStringLiteral("画像が大きすぎます(高さ %1 ﾋﾟｸｾﾙを超えました)。")
                         .arg(m_pixels.height()));
     // Doubling keeps the copies of a page of unknown length few; near the bounds, exactly enough.
-    int grown = std::max(rows, int(std::min<qint64>(qint64(m_pixels.height()) * 2, Image::kMaxSide)));
+    int grown =
+        std::max(rows, int(std::min<qint64>(qint64(m_pixels.height()) * 2, Image::kMaxSide)));
     if (!Image::sizeAllowed(m_width, grown, m_code))
         grown = rows;
     QImage larger(m_width, grown, m_pixels.format());
@@ -273,8 +275,8 @@ bool FrameAssembler::endFrame()
         return false;
     m_inFrame = false;
     m_partial.clear();  // an incomplete last row is not part of the picture
-    const bool channel = m_kind == Kind::Channel1 || m_kind == Kind::Channel8 ||
-                         m_kind == Kind::Channel16;
+    const bool channel =
+        m_kind == Kind::Channel1 || m_kind == Kind::Channel8 || m_kind == Kind::Channel16;
     m_pageRows = m_pageRows < 0 ? m_frameRows : std::min(m_pageRows, m_frameRows);
     if (channel) {
         m_channelsSeen |= m_channelOffset == 2 ? 1 : m_channelOffset == 1 ? 2 : 4;

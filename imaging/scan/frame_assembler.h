@@ -37,8 +37,9 @@ public:
     FrameAssembler() = default;
 
     // Starts a frame described by the parameters that sane_get_parameters gave after sane_start.
-    // false (with error()) when the frame cannot be taken: an unknown format or depth, a size beyond
-    // the image bounds, or a channel frame whose size differs from the page's earlier frames.
+    // false (with error()) when the frame cannot be taken: an unknown format or depth, a size
+    // beyond the image bounds, or a channel frame whose size differs from the page's earlier
+    // frames.
     bool beginFrame(const SANE_Parameters& parameters);
 
     // Takes bytes as sane_read gave them: any length; rows may straddle calls. Ignored after an
@@ -77,7 +78,7 @@ private:
     QImage m_pixels;
     ColourCode m_code = ColourCode::Rgb24;
     int m_width = 0;
-    int m_pageRows = -1;   // rows every channel frame delivered so far (min), -1 before the first
+    int m_pageRows = -1;     // rows every channel frame delivered so far (min), -1 before the first
     int m_channelsSeen = 0;  // bit 0 red, 1 green, 2 blue
     bool m_complete = false;
     qint64 m_expectedBytes = 0;
@@ -86,11 +87,11 @@ private:
     bool m_inFrame = false;
     bool m_lastFrame = false;
     Kind m_kind = Kind::Gray8;
-    int m_channelOffset = 0;   // byte of the B, G, R triple a channel frame fills
+    int m_channelOffset = 0;  // byte of the B, G, R triple a channel frame fills
     int m_bytesPerLine = 0;
     int m_announcedLines = -1;
     int m_frameRows = 0;
-    QByteArray m_partial;      // bytes of an incomplete row carried to the next addData()
+    QByteArray m_partial;  // bytes of an incomplete row carried to the next addData()
 };
 
 }  // namespace tavlo::scan

@@ -8,8 +8,7 @@ namespace tavlo::scan {
 bool ScanOption::isEditable() const
 {
     return active && settable && !isArray() && !name.isEmpty() &&
-           (type == Type::Bool || type == Type::Int || type == Type::Fixed ||
-            type == Type::String);
+           (type == Type::Bool || type == Type::Int || type == Type::Fixed || type == Type::String);
 }
 
 QString ScanOption::constrained(const QString& text) const
@@ -17,8 +16,7 @@ QString ScanOption::constrained(const QString& text) const
     switch (type) {
     case Type::Bool: {
         const QString t = text.trimmed().toLower();
-        return (t == QLatin1String("1") || t == QLatin1String("true") ||
-                t == QLatin1String("yes"))
+        return (t == QLatin1String("1") || t == QLatin1String("true") || t == QLatin1String("yes"))
                    ? QStringLiteral("1")
                    : QStringLiteral("0");
     }
@@ -49,8 +47,7 @@ QString ScanOption::constrained(const QString& text) const
         return QString::number(v, 'g', 10);
     }
     case Type::Button:
-    case Type::Group:
-        break;
+    case Type::Group: break;
     }
     return QString();
 }

@@ -32,7 +32,7 @@ struct ScanOption {
     Constraint constraint = Constraint::None;
     double minimum = 0;  // Range, in the option's own unit
     double maximum = 0;
-    double quant = 0;    // 0 = any value
+    double quant = 0;     // 0 = any value
     QList<double> words;  // WordList
     QStringList strings;  // StringList
 

@@ -8,8 +8,7 @@
 
 namespace tavlo::scan {
 
-ScanProgressDialog::ScanProgressDialog(const QString& deviceName, QWidget* parent)
-    : QDialog(parent)
+ScanProgressDialog::ScanProgressDialog(const QString& deviceName, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("ｽｷｬﾝ"));
     auto* layout = new QVBoxLayout(this);

@@ -344,7 +344,8 @@ void ScanSettingsDialog::areaEdited()
     m_settingArea = true;
     updateAreaLimits();
     // A hand-made area that is a preset at the corner shows as that preset; otherwise as free.
-    const bool atCorner = m_leftBox->value() == m_left->minimum && m_topBox->value() == m_top->minimum;
+    const bool atCorner =
+        m_leftBox->value() == m_left->minimum && m_topBox->value() == m_top->minimum;
     const PaperSize* size = PaperSize::matching(m_widthBox->value(), m_heightBox->value());
     const int index = atCorner && size ? m_paper->findData(size->key) : -1;
     m_paper->setCurrentIndex(index >= 0 ? index : m_paper->findData(QString()));

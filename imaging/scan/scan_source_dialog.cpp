@@ -20,7 +20,8 @@ ScanSourceDialog::ScanSourceDialog(const QList<ScanDevice>& devices, int current
                              QStringLiteral("ﾃﾞﾊﾞｲｽ名")});
     for (const ScanDevice& d : devices)
         m_list->addTopLevelItem(new QTreeWidgetItem({d.vendor, d.model, d.type, d.name}));
-    m_list->setCurrentItem(m_list->topLevelItem(current >= 0 && current < devices.size() ? current : 0));
+    m_list->setCurrentItem(
+        m_list->topLevelItem(current >= 0 && current < devices.size() ? current : 0));
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_list);
 

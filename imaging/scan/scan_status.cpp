@@ -14,24 +14,25 @@ QString statusReason(SANE_Status status)
     case SANE_STATUS_GOOD:
     case SANE_STATUS_CANCELLED:
     case SANE_STATUS_NO_DOCS:
-    case SANE_STATUS_EOF:
-        return QString();
-    case SANE_STATUS_UNSUPPORTED:
-        return QStringLiteral("ｽｷｬﾅがこの操作に対応していません。");
+    case SANE_STATUS_EOF: return QString();
+    case SANE_STATUS_UNSUPPORTED: return QStringLiteral("ｽｷｬﾅがこの操作に対応していません。");
     case SANE_STATUS_DEVICE_BUSY:
-        return QStringLiteral("ｽｷｬﾅは他のﾌﾟﾛｸﾞﾗﾑが使用中です。しばらくしてからやり直してください。");
+        return QStringLiteral(
+            "ｽｷｬﾅは他のﾌﾟﾛｸﾞﾗﾑが使用中です。しばらくしてからやり直してください。");
     case SANE_STATUS_INVAL:
         return QStringLiteral("ｽｷｬﾅが設定を受け付けませんでした。設定を見直してください。");
     case SANE_STATUS_JAMMED:
-        return QStringLiteral("紙詰まりが発生しました。詰まった用紙を取り除いてからやり直してください。");
+        return QStringLiteral(
+            "紙詰まりが発生しました。詰まった用紙を取り除いてからやり直してください。");
     case SANE_STATUS_COVER_OPEN:
         return QStringLiteral("ｽｷｬﾅのｶﾊﾞｰが開いています。ｶﾊﾞｰを閉じてからやり直してください。");
     case SANE_STATUS_IO_ERROR:
-        return QStringLiteral("ｽｷｬﾅとの通信でｴﾗｰが発生しました。ｹｰﾌﾞﾙやﾈｯﾄﾜｰｸの接続を確かめてください。");
+        return QStringLiteral(
+            "ｽｷｬﾅとの通信でｴﾗｰが発生しました。ｹｰﾌﾞﾙやﾈｯﾄﾜｰｸの接続を確かめてください。");
     case SANE_STATUS_NO_MEM:
-        return QStringLiteral("ﾒﾓﾘが不足しています。解像度を下げるか読み取り範囲を狭くしてください。");
-    case SANE_STATUS_ACCESS_DENIED:
-        return QStringLiteral("ｽｷｬﾅを使用する権限がありません。");
+        return QStringLiteral(
+            "ﾒﾓﾘが不足しています。解像度を下げるか読み取り範囲を狭くしてください。");
+    case SANE_STATUS_ACCESS_DENIED: return QStringLiteral("ｽｷｬﾅを使用する権限がありません。");
     }
     return QStringLiteral("ｽｷｬﾅがｴﾗｰを報告しました(ｺｰﾄﾞ %1)。").arg(int(status));
 }

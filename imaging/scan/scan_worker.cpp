@@ -174,14 +174,17 @@ QList<ScanOption> ScanWorker::readOptions()
                 if (d->type != SANE_TYPE_STRING)
                     std::memcpy(&word, value.data(), sizeof word);
                 switch (d->type) {
-                case SANE_TYPE_BOOL: o.value = word ? QStringLiteral("1") : QStringLiteral("0"); break;
+                case SANE_TYPE_BOOL:
+                    o.value = word ? QStringLiteral("1") : QStringLiteral("0");
+                    break;
                 case SANE_TYPE_INT: o.value = QString::number(word); break;
                 case SANE_TYPE_FIXED: o.value = QString::number(SANE_UNFIX(word), 'g', 10); break;
                 case SANE_TYPE_STRING: o.value = QString::fromUtf8(value.data()); break;
                 default: break;
                 }
             } else {
-                qCInfo(lcScan) << "sane_control_option(get" << o.name << ") ->" << statusName(status);
+                qCInfo(lcScan) << "sane_control_option(get" << o.name << ") ->"
+                               << statusName(status);
             }
         }
         options.append(std::move(o));
@@ -458,7 +461,8 @@ ScanWorker::State ScanWorker::readFrame()
     }
     ScannedPage page{m_page, m_assembler.takeImage()};
     page.image.setDpi(m_dpiX, m_dpiY);
-    qCDebug(lcScan) << "page" << m_page << "read in" << m_pageClock.nsecsElapsed() / 1000000.0 << "ms";
+    qCDebug(lcScan) << "page" << m_page << "read in" << m_pageClock.nsecsElapsed() / 1000000.0
+                    << "ms";
     m_midPage = false;
     m_holdingSlot = false;  // the receiver gives it back through pageTaken()
     ++m_result.pages;

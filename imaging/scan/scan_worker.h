@@ -111,7 +111,7 @@ private:
     FrameAssembler m_assembler;
     std::vector<uchar> m_buffer;
     int m_page = 0;
-    bool m_midPage = false;     // a three-pass page waits for its next frame
+    bool m_midPage = false;  // a three-pass page waits for its next frame
     bool m_holdingSlot = false;
     bool m_feeder = false;
     int m_dpiX = 0;

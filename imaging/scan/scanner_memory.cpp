@@ -29,7 +29,7 @@ void reportStatus(const QSettings& ini)
 
 }  // namespace
 
-ScannerMemory::ScannerMemory(QString file) : m_file(std::move(file)) {}
+ScannerMemory::ScannerMemory(QString file) : m_file(std::move(file)) { }
 
 QString ScannerMemory::defaultFile()
 {

@@ -120,8 +120,9 @@ bool ScannerObject::InitScanner(QWidget* owner, int versionMajor, int versionMin
     m_thread->setObjectName(QStringLiteral("tavlo-scan"));
     m_worker = new ScanWorker(kPagesInFlight);
     m_worker->moveToThread(m_thread);
-    connect(m_worker, &ScanWorker::initialised, this,
-            [this](int status) { m_initStatus = status; }, Qt::QueuedConnection);
+    connect(
+        m_worker, &ScanWorker::initialised, this, [this](int status) { m_initStatus = status; },
+        Qt::QueuedConnection);
     connect(m_worker, &ScanWorker::devicesListed, this, &ScannerObject::onDevicesListed,
             Qt::QueuedConnection);
     connect(m_worker, &ScanWorker::deviceOpened, this, &ScannerObject::onDeviceOpened,
@@ -204,8 +205,8 @@ void ScannerObject::wake()
 QString ScannerObject::unavailableText() const
 {
     return QStringLiteral("ｽｷｬﾅを使用する準備ができませんでした。\r%1")
-        .arg(statusReason(SANE_Status(m_initStatus == SANE_STATUS_GOOD ? SANE_STATUS_IO_ERROR
-                                                                         : m_initStatus)));
+        .arg(statusReason(
+            SANE_Status(m_initStatus == SANE_STATUS_GOOD ? SANE_STATUS_IO_ERROR : m_initStatus)));
 }
 
 // ---- ｿｰｽの選択 --------------------------------------------------------------------------------
@@ -219,13 +220,14 @@ bool ScannerObject::SelectSource()
         return false;
     }
     if (m_workerBusy) {
-        tell(QStringLiteral("前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
+        tell(QStringLiteral(
+            "前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
         return false;
     }
     const quint64 job = ++m_job;
     m_replied = false;
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, job] { worker->listDevices(job); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, job] { worker->listDevices(job); }, Qt::QueuedConnection);
     bool replied = false;
     {
         BusyCursor busy;
@@ -320,7 +322,8 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     }
     if (m_workerBusy) {
         m_outcome = Outcome::Failed;
-        tell(QStringLiteral("前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
+        tell(QStringLiteral(
+            "前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
         return false;
     }
 
@@ -361,8 +364,7 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
         } else {
             m_outcome = Outcome::Failed;
             tell(QStringLiteral("ｽｷｬﾅ「%1」を開けませんでした。\r%2")
-                     .arg(m_replyDevice.displayName(),
-                          statusReason(SANE_Status(m_replyStatus))));
+                     .arg(m_replyDevice.displayName(), statusReason(SANE_Status(m_replyStatus))));
         }
         return false;
     }
@@ -391,7 +393,8 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     m_runResult = ScanRunResult();
     const bool progress = showProgress != 0;
     if (progress)
-        dialogs().progressStarted(device, [this] { CancelAcquire(); }, owner());
+        dialogs().progressStarted(
+            device, [this] { CancelAcquire(); }, owner());
     QMetaObject::invokeMethod(
         m_worker, [worker = m_worker, job, settings] { worker->scan(job, settings); },
         Qt::QueuedConnection);

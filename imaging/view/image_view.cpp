@@ -59,7 +59,8 @@ int originFor(int content, int view, int scroll)
 
 }  // namespace
 
-ImageView::ImageView(CurrentImage& current, QWidget* parent) : QAbstractScrollArea(parent), m_current(current)
+ImageView::ImageView(CurrentImage& current, QWidget* parent)
+    : QAbstractScrollArea(parent), m_current(current)
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -132,20 +133,22 @@ ViewGeometry ImageView::computeGeometry(const Image& image) const
         const double scale = ViewGeometry::fitScale(imageSize, view);
         const ViewGeometry sized(imageSize, scale, scale, QPoint());
         const QSize content = sized.contentSize();
-        return ViewGeometry(imageSize, scale, scale,
-                            QPoint((view.width() - content.width()) / 2, (view.height() - content.height()) / 2));
+        return ViewGeometry(
+            imageSize, scale, scale,
+            QPoint((view.width() - content.width()) / 2, (view.height() - content.height()) / 2));
     }
     const ViewGeometry sized(imageSize, m_zoomX, m_zoomY, QPoint());
     const QSize content = sized.contentSize();
-    return ViewGeometry(imageSize, m_zoomX, m_zoomY,
-                        QPoint(originFor(content.width(), view.width(), horizontalScrollBar()->value()),
-                               originFor(content.height(), view.height(), verticalScrollBar()->value())));
+    return ViewGeometry(
+        imageSize, m_zoomX, m_zoomY,
+        QPoint(originFor(content.width(), view.width(), horizontalScrollBar()->value()),
+               originFor(content.height(), view.height(), verticalScrollBar()->value())));
 }
 
 bool ImageView::layoutIsStale(const Image& image) const
 {
-    return m_current.handle() != m_layoutHandle || QSize(image.width(), image.height()) != m_layoutImageSize ||
-           m_geometry.isNull();
+    return m_current.handle() != m_layoutHandle ||
+           QSize(image.width(), image.height()) != m_layoutImageSize || m_geometry.isNull();
 }
 
 void ImageView::layoutPicture(Anchor anchor)
@@ -156,15 +159,16 @@ void ImageView::layoutPicture(Anchor anchor)
     const Image* image = shownImage();
     const ViewGeometry before = m_geometry;
     const QPointF oldCentre(m_layoutViewport.width() / 2.0, m_layoutViewport.height() / 2.0);
-    const bool keepCentre = (anchor == Anchor::KeepCentre || anchor == Anchor::Resize) && !before.isNull() &&
-                            image && m_current.handle() == m_layoutHandle;
+    const bool keepCentre = (anchor == Anchor::KeepCentre || anchor == Anchor::Resize) &&
+                            !before.isNull() && image && m_current.handle() == m_layoutHandle;
     // When the view changes size, a picture scrolled to its top or left edge stays there (a new
     // image shown from its top left keeps that corner when the scroll bars appear).
     const bool keepLeft = anchor == Anchor::Resize && before.origin().x() == 0;
     const bool keepTop = anchor == Anchor::Resize && before.origin().y() == 0;
     const QPointF centreImage = keepCentre ? before.toImage(oldCentre) : QPointF();
 
-    const Qt::ScrollBarPolicy policy = image && m_mode == DisplayMode::ActualSize ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    const Qt::ScrollBarPolicy policy =
+        image && m_mode == DisplayMode::ActualSize ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     // Setting a policy lays the scroll bars out again even when it does not change.
     if (horizontalScrollBarPolicy() != policy)
         setHorizontalScrollBarPolicy(policy);
@@ -174,8 +178,9 @@ void ImageView::layoutPicture(Anchor anchor)
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
     } else {
-        const QSize content = ViewGeometry(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint())
-                                  .contentSize();
+        const QSize content =
+            ViewGeometry(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint())
+                .contentSize();
         const QSize view = viewport()->size();
         setUpBar(horizontalScrollBar(), content.width(), view.width());
         setUpBar(verticalScrollBar(), content.height(), view.height());
@@ -183,10 +188,13 @@ void ImageView::layoutPicture(Anchor anchor)
             horizontalScrollBar()->setValue(0);
             verticalScrollBar()->setValue(0);
         } else if (keepCentre) {
-            const ViewGeometry scaled(QSize(image->width(), image->height()), m_zoomX, m_zoomY, QPoint());
+            const ViewGeometry scaled(QSize(image->width(), image->height()), m_zoomX, m_zoomY,
+                                      QPoint());
             const QPointF centreContent = scaled.toView(centreImage);
-            horizontalScrollBar()->setValue(keepLeft ? 0 : int(std::lround(centreContent.x() - view.width() / 2.0)));
-            verticalScrollBar()->setValue(keepTop ? 0 : int(std::lround(centreContent.y() - view.height() / 2.0)));
+            horizontalScrollBar()->setValue(
+                keepLeft ? 0 : int(std::lround(centreContent.x() - view.width() / 2.0)));
+            verticalScrollBar()->setValue(
+                keepTop ? 0 : int(std::lround(centreContent.y() - view.height() / 2.0)));
         }
     }
 
@@ -227,7 +235,8 @@ void ImageView::requestRefinement(const Image& image, const ViewGeometry& geomet
             return;
         const QRect visible = geometry.contentRect() & QRect(QPoint(), view);
         TileRenderer renderer;
-        renderer.render(source, geometry, visible, tile, visible.topLeft(), TileRenderer::Quality::Full, cancel.get());
+        renderer.render(source, geometry, visible, tile, visible.topLeft(),
+                        TileRenderer::Quality::Full, cancel.get());
         if (cancel->load())
             return;
         // Back on the user-interface thread; the view may be gone by then.
@@ -300,7 +309,8 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
         geometry = computeGeometry(*image);
         const bool sameImage = m_current.handle() == m_layoutHandle;
         QMetaObject::invokeMethod(
-            this, [this, sameImage] { layoutPicture(sameImage ? Anchor::KeepScroll : Anchor::TopLeft); },
+            this,
+            [this, sameImage] { layoutPicture(sameImage ? Anchor::KeepScroll : Anchor::TopLeft); },
             Qt::QueuedConnection);
     }
 
@@ -309,7 +319,8 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
     const qreal ratio = viewport()->devicePixelRatioF();
     const ViewGeometry device = geometry.onDevice(ratio);
     const QSize view = viewport()->size();
-    const QSize deviceView(int(std::ceil(view.width() * ratio)), int(std::ceil(view.height() * ratio)));
+    const QSize deviceView(int(std::ceil(view.width() * ratio)),
+                           int(std::ceil(view.height() * ratio)));
     const qint64 imageKey = image->pixels().cacheKey();
     if (!m_tileValid || m_tile.size() != deviceView || m_tileHandle != m_current.handle() ||
         m_tileImageKey != imageKey || !(m_tileGeometry == device)) {
@@ -325,9 +336,10 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
         if (!complete)
             requestRefinement(*image, device);
     }
-    const QRect deviceArea(QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
-                           QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
-                                  int(std::ceil((area.bottom() + 1) * ratio)) - 1));
+    const QRect deviceArea(
+        QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
+        QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
+               int(std::ceil((area.bottom() + 1) * ratio)) - 1));
     const QRect shown = device.contentRect() & deviceArea & QRect(QPoint(), deviceView);
     if (!shown.isEmpty()) {
         // Device pixels to view pixels one to one.
@@ -426,8 +438,10 @@ void ImageView::autoScrollStep()
     };
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    h->setValue(h->value() + overshoot(m_dragPos.x(), inside.left(), inside.right(), std::max(1, inside.width() / 10)));
-    v->setValue(v->value() + overshoot(m_dragPos.y(), inside.top(), inside.bottom(), std::max(1, inside.height() / 10)));
+    h->setValue(h->value() + overshoot(m_dragPos.x(), inside.left(), inside.right(),
+                                       std::max(1, inside.width() / 10)));
+    v->setValue(v->value() + overshoot(m_dragPos.y(), inside.top(), inside.bottom(),
+                                       std::max(1, inside.height() / 10)));
     dragTo(m_dragPos);
 }
 
@@ -437,7 +451,8 @@ void ImageView::dragTo(QPoint viewPos)
         return;
     const QPoint pixel = viewGeometry().clampedPixelAt(viewPos);
     setSelectionEdges(std::min(pixel.x(), m_pressPixel.x()), std::min(pixel.y(), m_pressPixel.y()),
-                      std::max(pixel.x(), m_pressPixel.x()) + 1, std::max(pixel.y(), m_pressPixel.y()) + 1);
+                      std::max(pixel.x(), m_pressPixel.x()) + 1,
+                      std::max(pixel.y(), m_pressPixel.y()) + 1);
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event)
@@ -456,7 +471,8 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event)
             emit clicked(pixel.x(), pixel.y());
         }
     }
-    emit mouseReleased(buttonCode(event->button()), shiftCode(event->modifiers()), pixel.x(), pixel.y());
+    emit mouseReleased(buttonCode(event->button()), shiftCode(event->modifiers()), pixel.x(),
+                       pixel.y());
     event->accept();
 }
 

@@ -27,10 +27,11 @@ class Image;
 //
 // Painting converts and scales only the visible part of the image (TileRenderer) into a tile the
 // size of the view that is kept until the image, the zoom, the scroll position or the view's size
-// change, so repaints (the overlay, the rubber band) only copy it. A shrunk picture is first painted
-// from a bounded number of samples (within one frame); a worker thread then renders the same tile
-// from every source pixel and the view swaps it in when it still matches (pictureRefined). The
-// worker reads its own copy of the image (shared pixels), so the image may change meanwhile.
+// change, so repaints (the overlay, the rubber band) only copy it. A shrunk picture is first
+// painted from a bounded number of samples (within one frame); a worker thread then renders the
+// same tile from every source pixel and the view swaps it in when it still matches
+// (pictureRefined). The worker reads its own copy of the image (shared pixels), so the image may
+// change meanwhile.
 //
 // Mouse: a left press that moves at least kDragThreshold view pixels drags a selection covering
 // every image pixel from the one under the press to the one under the pointer, clipped to the

@@ -8,11 +8,11 @@ namespace tavlo {
 // the view's own pointer.
 struct PointerShape {
     enum : int {
-        ViewDefault = 0,     // the view's own pointer (a cross over the picture)
+        ViewDefault = 0,  // the view's own pointer (a cross over the picture)
         Arrow = 1,
         Cross = 2,
         IBeam = 3,
-        SizePointer = 5,     // size all
+        SizePointer = 5,  // size all
         SizeNeSw = 6,
         SizeNS = 7,
         SizeNwSe = 8,
@@ -21,7 +21,7 @@ struct PointerShape {
         Hourglass = 11,
         NotAllowed = 12,
         ArrowHourglass = 13,
-        WindowBusy = 14,     // an hourglass: the busy shape of the main window
+        WindowBusy = 14,  // an hourglass: the busy shape of the main window
         SizeAll = 15,
     };
 };

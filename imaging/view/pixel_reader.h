@@ -16,7 +16,10 @@ inline constexpr quint32 kOpaque = 0xff000000u;
 
 struct Mono {
     const quint32* lut;
-    quint32 operator()(const uchar* row, int x) const { return lut[(row[x >> 3] >> (7 - (x & 7))) & 1]; }
+    quint32 operator()(const uchar* row, int x) const
+    {
+        return lut[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    }
 };
 
 struct Byte {  // a palette index (1 byte per pixel) or a grey level
@@ -30,7 +33,8 @@ struct Rgb555 {
         quint16 v;
         std::memcpy(&v, row + 2 * x, sizeof v);  // little-endian words on little-endian hosts
         const quint32 r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-        return kOpaque | (((r << 3) | (r >> 2)) << 16) | (((g << 3) | (g >> 2)) << 8) | ((b << 3) | (b >> 2));
+        return kOpaque | (((r << 3) | (r >> 2)) << 16) | (((g << 3) | (g >> 2)) << 8) |
+               ((b << 3) | (b >> 2));
     }
 };
 
@@ -54,9 +58,9 @@ struct Rgb32 {
 }  // namespace pixel_fetch
 
 // Reads pixels of an image of any colour-depth code as 0xffRRGGBB, a row at a time, without
-// converting the whole image. Colours are exactly those of Image::pixelColour(): palette entries for
-// 1, 4, 40 and 8, the grey level for 80, 5-bit channels widened as (v << 3) | (v >> 2) for 16, and
-// the stored bytes for 24 and 32.
+// converting the whole image. Colours are exactly those of Image::pixelColour(): palette entries
+// for 1, 4, 40 and 8, the grey level for 80, 5-bit channels widened as (v << 3) | (v >> 2) for 16,
+// and the stored bytes for 24 and 32.
 //
 // The reader keeps a pointer to the image's pixels: the image must stay alive and unchanged while
 // the reader is used. User-interface thread only, like the image it reads.
@@ -68,8 +72,7 @@ public:
 
     // Calls visit(fetch) with the pixel fetcher of the image's layout, so loops written in visit
     // are compiled once per layout.
-    template <typename Visit>
-    void withFetcher(Visit&& visit) const
+    template <typename Visit> void withFetcher(Visit&& visit) const
     {
         switch (m_code) {
         case ColourCode::Mono: visit(pixel_fetch::Mono{m_lut.data()}); break;

@@ -35,7 +35,10 @@ int samplesFor(double scale, int most)
 // round(sum / n) by a multiplication instead of a division; exact for the sums of up to
 // 32 x 32 samples of 0..255.
 struct Averager {
-    explicit Averager(int n) : half(quint64(n / 2)), factor(((quint64(1) << 32) + quint64(n) - 1) / quint64(n)) {}
+    explicit Averager(int n)
+        : half(quint64(n / 2)), factor(((quint64(1) << 32) + quint64(n) - 1) / quint64(n))
+    {
+    }
     quint32 operator()(quint32 sum) const { return quint32(((sum + half) * factor) >> 32); }
     quint64 half;
     quint64 factor;
@@ -45,7 +48,8 @@ struct Averager {
 
 QSize TileRenderer::fullGrid(double scaleX, double scaleY)
 {
-    return QSize(samplesFor(scaleX, kMaxFullSamplesPerAxis), samplesFor(scaleY, kMaxFullSamplesPerAxis));
+    return QSize(samplesFor(scaleX, kMaxFullSamplesPerAxis),
+                 samplesFor(scaleY, kMaxFullSamplesPerAxis));
 }
 
 QSize TileRenderer::sampleGrid(double scaleX, double scaleY, qint64 viewPixels)
@@ -62,7 +66,8 @@ QSize TileRenderer::sampleGrid(double scaleX, double scaleY, qint64 viewPixels)
 }
 
 bool TileRenderer::render(const Image& image, const ViewGeometry& geometry, const QRect& viewRect,
-                          QImage& target, QPoint targetPos, Quality quality, const std::atomic<bool>* cancel)
+                          QImage& target, QPoint targetPos, Quality quality,
+                          const std::atomic<bool>* cancel)
 {
     if (image.isNull() || geometry.isNull() || target.format() != QImage::Format_RGB32)
         return true;
@@ -75,8 +80,9 @@ bool TileRenderer::render(const Image& image, const ViewGeometry& geometry, cons
     const int cols = area.width();
     const int rows = area.height();
     const QSize full = fullGrid(geometry.scaleX(), geometry.scaleY());
-    const QSize grid = quality == Quality::Full ? full
-                                                : sampleGrid(geometry.scaleX(), geometry.scaleY(), qint64(cols) * rows);
+    const QSize grid = quality == Quality::Full
+                           ? full
+                           : sampleGrid(geometry.scaleX(), geometry.scaleY(), qint64(cols) * rows);
     const int kx = grid.width();
     const int ky = grid.height();
     const QPoint first = area.topLeft() - geometry.origin();
@@ -146,7 +152,8 @@ bool TileRenderer::render(const Image& image, const ViewGeometry& geometry, cons
             auto* out = reinterpret_cast<quint32*>(target.scanLine(outPos.y() + i)) + outPos.x();
             const quint32* sum = m_sums.data();
             for (int c = 0; c < cols; ++c, sum += 3)
-                out[c] = 0xff000000u | (average(sum[0]) << 16) | (average(sum[1]) << 8) | average(sum[2]);
+                out[c] = 0xff000000u | (average(sum[0]) << 16) | (average(sum[1]) << 8) |
+                         average(sum[2]);
         }
     });
     return grid == full;

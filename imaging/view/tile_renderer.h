@@ -25,9 +25,9 @@ namespace tavlo {
 // have grown to the view's size). One renderer per thread; several may read one image at once.
 class TileRenderer {
 public:
-    // Bounded: the grid above, for painting. Full: k = 1 / scale rounded up, at most 32 per axis, so
-    // every source pixel of the area is read down to 1/32 (about 3 %): the view's refinement after
-    // a shrunk paint, made away from the user-interface thread.
+    // Bounded: the grid above, for painting. Full: k = 1 / scale rounded up, at most 32 per axis,
+    // so every source pixel of the area is read down to 1/32 (about 3 %): the view's refinement
+    // after a shrunk paint, made away from the user-interface thread.
     enum class Quality { Bounded, Full };
 
     static constexpr int kMaxSamplesPerAxis = 4;
@@ -37,12 +37,13 @@ public:
     static constexpr qint64 kSampleBudget = 4'000'000;
 
     // Renders the part viewRect (view coordinates) of the image as the geometry places it into
-    // target (Format_RGB32), with viewRect.topLeft() landing on targetPos. Only the part of viewRect
-    // that the picture covers is written. Returns true when the result is the full-quality one
-    // (always when not shrinking); stops early, leaving the target partly written, when cancel is
-    // set.
-    bool render(const Image& image, const ViewGeometry& geometry, const QRect& viewRect, QImage& target,
-                QPoint targetPos, Quality quality = Quality::Bounded, const std::atomic<bool>* cancel = nullptr);
+    // target (Format_RGB32), with viewRect.topLeft() landing on targetPos. Only the part of
+    // viewRect that the picture covers is written. Returns true when the result is the full-quality
+    // one (always when not shrinking); stops early, leaving the target partly written, when cancel
+    // is set.
+    bool render(const Image& image, const ViewGeometry& geometry, const QRect& viewRect,
+                QImage& target, QPoint targetPos, Quality quality = Quality::Bounded,
+                const std::atomic<bool>* cancel = nullptr);
 
     // Samples per view pixel of the full quality.
     static QSize fullGrid(double scaleX, double scaleY);

@@ -23,9 +23,7 @@ double ViewGeometry::boundedScale(double scale)
 }
 
 ViewGeometry::ViewGeometry(QSize imageSize, double scaleX, double scaleY, QPoint origin)
-    : m_imageSize(imageSize),
-      m_scaleX(boundedScale(scaleX)),
-      m_scaleY(boundedScale(scaleY)),
+    : m_imageSize(imageSize), m_scaleX(boundedScale(scaleX)), m_scaleY(boundedScale(scaleY)),
       m_origin(origin)
 {
     if (m_imageSize.isEmpty()) {
@@ -43,7 +41,8 @@ ViewGeometry ViewGeometry::onDevice(double ratio) const
     ViewGeometry device = *this;
     device.m_scaleX = m_scaleX * ratio;
     device.m_scaleY = m_scaleY * ratio;
-    device.m_origin = QPoint(int(std::lround(m_origin.x() * ratio)), int(std::lround(m_origin.y() * ratio)));
+    device.m_origin =
+        QPoint(int(std::lround(m_origin.x() * ratio)), int(std::lround(m_origin.y() * ratio)));
     device.m_contentSize = QSize(contentLength(m_imageSize.width(), device.m_scaleX),
                                  contentLength(m_imageSize.height(), device.m_scaleY));
     return device;
@@ -59,12 +58,14 @@ double ViewGeometry::fitScale(QSize imageSize, QSize viewportSize)
 
 QPointF ViewGeometry::toView(QPointF imagePoint) const
 {
-    return QPointF(imagePoint.x() * m_scaleX + m_origin.x(), imagePoint.y() * m_scaleY + m_origin.y());
+    return QPointF(imagePoint.x() * m_scaleX + m_origin.x(),
+                   imagePoint.y() * m_scaleY + m_origin.y());
 }
 
 QPointF ViewGeometry::toImage(QPointF viewPoint) const
 {
-    return QPointF((viewPoint.x() - m_origin.x()) / m_scaleX, (viewPoint.y() - m_origin.y()) / m_scaleY);
+    return QPointF((viewPoint.x() - m_origin.x()) / m_scaleX,
+                   (viewPoint.y() - m_origin.y()) / m_scaleY);
 }
 
 QRectF ViewGeometry::toView(const QRectF& imageRect) const

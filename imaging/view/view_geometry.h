@@ -12,8 +12,8 @@ namespace tavlo {
 //
 // Image coordinates are image pixels: pixel (x, y) covers [x, x + 1) x [y, y + 1). View coordinates
 // are the viewport's pixels in the same sense. The origin is whole view pixels (the centring margin
-// minus the scroll position), so a scroll moves the picture by whole pixels and a cached tile can be
-// reused. toView() and toImage() are exact inverses of each other (up to the rounding of double
+// minus the scroll position), so a scroll moves the picture by whole pixels and a cached tile can
+// be reused. toView() and toImage() are exact inverses of each other (up to the rounding of double
 // arithmetic), and every conversion in the view goes through them: painting, clicks, the selection
 // rubber band and the overlay.
 class ViewGeometry {

@@ -33,16 +33,12 @@ void applyMode(QPainter& painter, const OverlayPen& pen, QColor& colour)
         colour = Qt::white;  // the colour is ignored by the operation, only coverage counts
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
         break;
-    case 7:
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        break;
+    case 7: painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
     case 16:
         colour = Qt::white;
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         break;
-    default:
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        break;
+    default: painter.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
     }
 }
 

@@ -73,7 +73,7 @@ TEST_F(Program, EndClosesEveryWindowInOrderReleasesTheServicesAndEndsTheLoop)
 {
     // Records its name, marked when the process was ending, as it closes.
     struct Recorded : QWidget {
-        Recorded(QStringList& log, const char* name) : log(log), name(name) {}
+        Recorded(QStringList& log, const char* name) : log(log), name(name) { }
         void closeEvent(QCloseEvent*) override
         {
             log.append(name + (processValues().ending ? " ending" : ""));
@@ -181,7 +181,8 @@ TEST_F(Program, QuitAndTheCloseBoxSaveAndEndTheProgramAProgrammaticCloseDoesNotS
         EXPECT_EQ(processValues().ending, saves);
         QFile written(userDataOfTheseTests() + QStringLiteral("User.xml"));
         ASSERT_TRUE(written.open(QIODevice::ReadOnly));  // created empty while loading
-        EXPECT_EQ(written.readAll().startsWith("<?xml version='1.0' encoding='Shift-JIS' ?>"), saves);
+        EXPECT_EQ(written.readAll().startsWith("<?xml version='1.0' encoding='Shift-JIS' ?>"),
+                  saves);
         EXPECT_FALSE(saves && settingsStoreExists());
         deleteClosedWindows();
         EXPECT_TRUE(window.isNull());

@@ -30,8 +30,8 @@ TEST(BaseLineAngle, TurnsFromTwoPoints)
         std::optional<int> horizontal;
     };
     const Case cases[] = {
-        {10, 10, 110, 20, 571},  {10, 20, 110, 10, -571}, {110, 20, 10, 10, 571},
-        {0, 0, 100, 100, 4500},  {0, 0, 1, 1000, 8994},   {5, 5, 5, 5, std::nullopt},
+        {10, 10, 110, 20, 571},       {10, 20, 110, 10, -571},     {110, 20, 10, 10, 571},
+        {0, 0, 100, 100, 4500},       {0, 0, 1, 1000, 8994},       {5, 5, 5, 5, std::nullopt},
         {0, 7, 300, 7, std::nullopt}, {4, 0, 4, 90, std::nullopt},
     };
     for (const Case& c : cases)
@@ -49,8 +49,9 @@ TEST(BaseLineAngle, LineForADetectedSkewStaysInsideAndKeepsTheHundredths)
             const BaseLine line = baseLineForSkew(degrees, size);
             const QRect inside(QPoint(0, 0), size);
             EXPECT_TRUE(inside.contains(line.start) && inside.contains(line.end)) << degrees;
-            const int turn = horizontalTurn(line.start.x(), line.start.y(), line.end.x(),
-                                            line.end.y()).value_or(0);
+            const int turn =
+                horizontalTurn(line.start.x(), line.start.y(), line.end.x(), line.end.y())
+                    .value_or(0);
             // One pixel of rise over the width is the finest step a line across it can take.
             const double step = 5729.578 / (size.width() - 1);
             EXPECT_NEAR(turn, degrees * 100, std::max(1.0, step / 2 + 0.5)) << degrees;
@@ -93,7 +94,8 @@ protected:
 
     static Image turned(const Image& image, int angle, bool keepSize = false, bool smooth = true)
     {
-        return process::rotated(image, {angle, false, false, smooth, qRgb(255, 255, 255), keepSize});
+        return process::rotated(image,
+                                {angle, false, false, smooth, qRgb(255, 255, 255), keepSize});
     }
     const Image& mainImage() const { return *main.currentImage().image(); }
 
@@ -204,7 +206,7 @@ TEST_F(BaseLineDialog, FixedTurnsSizeOptionAndUndo)
         const char* button;
         process::RotateOptions turn;
     } fixed[] = {
-        {"cmRect0", {18000}}, {"cmRect1", {9000}},       {"cmRect2", {-9000}},
+        {"cmRect0", {18000}},  {"cmRect1", {9000}},           {"cmRect2", {-9000}},
         {"cmRect3", {-18000}}, {"cmRect4", {0, false, true}}, {"cmRect5", {0, true, false}},
     };
     run([&](BaseLineRotationDialog& d) {
@@ -232,12 +234,14 @@ TEST_F(BaseLineDialog, FixedTurnsSizeOptionAndUndo)
     });
 
     setMain(test::sampleImage(ColourCode::Grey16, 50, 30));
-    run([&](BaseLineRotationDialog& d) {
-        clickAt(d, 0, 0);
-        clickAt(d, 40, 3);
-        press(d, "cmLine0");
-        EXPECT_TRUE(samePixels(working(d), turned(original, 429, false, false)));
-    }, "40");
+    run(
+        [&](BaseLineRotationDialog& d) {
+            clickAt(d, 0, 0);
+            clickAt(d, 40, 3);
+            press(d, "cmLine0");
+            EXPECT_TRUE(samePixels(working(d), turned(original, 429, false, false)));
+        },
+        "40");
 }
 
 // A click lands on the image pixel under the pointer at every zoom, on an image whose dots per
@@ -285,8 +289,8 @@ TEST_F(BaseLineDialog, AutomaticDetectionSetsTheLine)
         EXPECT_TRUE(enabled(d, "cmLine0"));
         const auto& marks = view(d).ViewDC()->marks();
         ASSERT_EQ(marks.size(), 2u);
-        const std::optional<int> turn = horizontalTurn(marks[1].from.x(), marks[1].from.y(),
-                                                       marks[1].to.x(), marks[1].to.y());
+        const std::optional<int> turn =
+            horizontalTurn(marks[1].from.x(), marks[1].from.y(), marks[1].to.x(), marks[1].to.y());
         ASSERT_TRUE(turn);
         EXPECT_NEAR(*turn, 320, 10);
         press(d, "cmLine0");

@@ -39,8 +39,7 @@ Outcome runAct(int x, int y, int width, int height, const std::function<void(QDi
     return out;
 }
 
-template <typename T = QLineEdit>
-T* child(QDialog& d, const char* name)
+template <typename T = QLineEdit> T* child(QDialog& d, const char* name)
 {
     return d.findChild<T*>(QString::fromLatin1(name));
 }
@@ -83,7 +82,8 @@ TEST(ResolutionDialog, OpensWithTheValuesAndTheSizeTableInOneDecimal)
         EXPECT_EQ(row(d, "lbTate"), QStringList({"360", "5.0", "12.7"}));
         EXPECT_EQ(row(d, "lbPrn"), QStringList({"", "", ""}));
         EXPECT_TRUE(child<QCheckBox>(d, "chXY")->isChecked());
-        EXPECT_EQ(child<QToolButton>(d, "ssCom")->toolTip(), QStringLiteral("解像度を元の値に戻します"));
+        EXPECT_EQ(child<QToolButton>(d, "ssCom")->toolTip(),
+                  QStringLiteral("解像度を元の値に戻します"));
     });
     // The heights by the vertical resolution; 0.3 inch has no digit before the point, 100000 is
     // not grouped (the rounding itself is one_decimal_text_test's).
@@ -127,23 +127,26 @@ TEST(ResolutionDialog, FinishingAnEntrySetsBothFieldsWithTheCheckBoxAndMovesToOk
 TEST(ResolutionDialog, TypedNumbersRoundHalvesToEvenAndNoNumberReadsAsZero)
 {
     // 72.5 is 72: unchanged, so OK counts as Cancel.
-    EXPECT_EQ(runAct(72, 72, 720, 360, [](QDialog& d) {
-                  type(d, "txYoko", QStringLiteral("72.5"));
-                  click(d, "cmOK0");
-              }),
+    EXPECT_EQ(runAct(72, 72, 720, 360,
+                     [](QDialog& d) {
+                         type(d, "txYoko", QStringLiteral("72.5"));
+                         click(d, "cmOK0");
+                     }),
               (Outcome{72, 72, false}));
-    EXPECT_EQ(runAct(72, 72, 720, 360, [](QDialog& d) {
-                  type(d, "txYoko", QStringLiteral("73.5dpi"));
-                  EXPECT_EQ(row(d, "lbYoko")[1], QStringLiteral("9.7"));  // 720 / 74
-                  click(d, "cmOK0");
-              }),
+    EXPECT_EQ(runAct(72, 72, 720, 360,
+                     [](QDialog& d) {
+                         type(d, "txYoko", QStringLiteral("73.5dpi"));
+                         EXPECT_EQ(row(d, "lbYoko")[1], QStringLiteral("9.7"));  // 720 / 74
+                         click(d, "cmOK0");
+                     }),
               (Outcome{74, 74, true}));
-    EXPECT_EQ(runAct(72, 72, 720, 360, [](QDialog& d) {
-                  type(d, "txYoko", QStringLiteral("abc"));  // 0: the rows keep their sizes
-                  EXPECT_EQ(row(d, "lbYoko"), QStringList({"720", "10.0", "25.4"}));
-                  EXPECT_FALSE(red(d, "txYoko"));
-                  click(d, "cmOK0");
-              }),
+    EXPECT_EQ(runAct(72, 72, 720, 360,
+                     [](QDialog& d) {
+                         type(d, "txYoko", QStringLiteral("abc"));  // 0: the rows keep their sizes
+                         EXPECT_EQ(row(d, "lbYoko"), QStringList({"720", "10.0", "25.4"}));
+                         EXPECT_FALSE(red(d, "txYoko"));
+                         click(d, "cmOK0");
+                     }),
               (Outcome{0, 0, true}));
 }
 
@@ -170,15 +173,17 @@ TEST(ResolutionDialog, CancelEscapeRestoreAndTheCloseBoxHandNothingBack)
     }
 
     // The close box is Cancel, also after an earlier dialog was accepted.
-    ASSERT_EQ(runAct(72, 72, 720, 360, [](QDialog& d) {
-                  type(d, "txYoko", QStringLiteral("300"));
-                  click(d, "cmOK0");
-              }),
+    ASSERT_EQ(runAct(72, 72, 720, 360,
+                     [](QDialog& d) {
+                         type(d, "txYoko", QStringLiteral("300"));
+                         click(d, "cmOK0");
+                     }),
               (Outcome{300, 300, true}));
-    EXPECT_EQ(runAct(72, 72, 720, 360, [](QDialog& d) {
-                  type(d, "txYoko", QStringLiteral("600"));
-                  d.close();
-              }),
+    EXPECT_EQ(runAct(72, 72, 720, 360,
+                     [](QDialog& d) {
+                         type(d, "txYoko", QStringLiteral("600"));
+                         d.close();
+                     }),
               (Outcome{72, 72, false}));
 }
 

@@ -40,8 +40,7 @@ QString run(const QString& list, const std::function<void(QDialog&)>& user, int 
     return out;
 }
 
-template <typename T = QLineEdit>
-T* child(QDialog& d, const QString& name)
+template <typename T = QLineEdit> T* child(QDialog& d, const QString& name)
 {
     T* found = d.findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
@@ -102,38 +101,45 @@ QString text(QDialog& d, const char* name)
 // line is loaded fresh: modify on, add off.
 TEST(SizeDialog, OpensWithTemporaryFirst)
 {
-    EXPECT_EQ(run(QString(), [](QDialog& d) {
-        EXPECT_EQ(lines(d), QStringList{"Temporary(640*480 px)"});
-        EXPECT_EQ(text(d, "txCap"), "Temporary");
-        EXPECT_EQ(child<QLabel>(d, "lbCap")->text(), "640 x 480px");
-        EXPECT_EQ(buttons(d), "00110");
-        EXPECT_TRUE(child<QRadioButton>(d, "opSize0")->isChecked());
-    }), "Temporary,640,480,px");
+    EXPECT_EQ(run(QString(),
+                  [](QDialog& d) {
+                      EXPECT_EQ(lines(d), QStringList{"Temporary(640*480 px)"});
+                      EXPECT_EQ(text(d, "txCap"), "Temporary");
+                      EXPECT_EQ(child<QLabel>(d, "lbCap")->text(), "640 x 480px");
+                      EXPECT_EQ(buttons(d), "00110");
+                      EXPECT_TRUE(child<QRadioButton>(d, "opSize0")->isChecked());
+                  }),
+              "Temporary,640,480,px");
 
     // An old Temporary anywhere keeps the list as it was; modify then writes the selection's
     // size over the first entry under the name Temporary.
     const QString old = QStringLiteral("A4 50%,10.5,14.85,cm:Temporary,5,5,px");
-    EXPECT_EQ(run(old, [](QDialog& d) {
-        EXPECT_EQ(lines(d), (QStringList{"A4 50%(10.5*14.85 cm)", "Temporary(5*5 px)"}));
-        EXPECT_EQ(buttons(d), "01110");
-    }), old);
-    EXPECT_EQ(run(old, [](QDialog& d) { press(d, 3); }),
-              "Temporary,640,480,px:Temporary,5,5,px");
+    EXPECT_EQ(
+        run(old,
+            [](QDialog& d) {
+                EXPECT_EQ(lines(d), (QStringList{"A4 50%(10.5*14.85 cm)", "Temporary(5*5 px)"}));
+                EXPECT_EQ(buttons(d), "01110");
+            }),
+        old);
+    EXPECT_EQ(run(old, [](QDialog& d) { press(d, 3); }), "Temporary,640,480,px:Temporary,5,5,px");
 }
 
 // Empty segments and entries of fewer than four fields are left out when the list is taken over,
 // so each line stands for the entry at its position.
 TEST(SizeDialog, TakesOverOnlyReadableEntries)
 {
-    EXPECT_EQ(run(":A,1,2,px::B,3:C,4,5,CM:", [](QDialog& d) {
-        EXPECT_EQ(lines(d), (QStringList{"Temporary(640*480 px)", "A(1*2 px)", "C(4*5 cm)"}));
-        pick(d, 2);
-        EXPECT_EQ(text(d, "txCap"), "C");
-        EXPECT_TRUE(child<QRadioButton>(d, "opSize1")->isChecked());
-        EXPECT_EQ(text(d, "txSizeX1"), "4");
-        EXPECT_EQ(child<QLabel>(d, "lbCap")->text(), "4 x 5cm");
-        EXPECT_EQ(buttons(d), "10100");
-    }), "Temporary,640,480,px:A,1,2,px:C,4,5,CM");
+    EXPECT_EQ(run(":A,1,2,px::B,3:C,4,5,CM:",
+                  [](QDialog& d) {
+                      EXPECT_EQ(lines(d),
+                                (QStringList{"Temporary(640*480 px)", "A(1*2 px)", "C(4*5 cm)"}));
+                      pick(d, 2);
+                      EXPECT_EQ(text(d, "txCap"), "C");
+                      EXPECT_TRUE(child<QRadioButton>(d, "opSize1")->isChecked());
+                      EXPECT_EQ(text(d, "txSizeX1"), "4");
+                      EXPECT_EQ(child<QLabel>(d, "lbCap")->text(), "4 x 5cm");
+                      EXPECT_EQ(buttons(d), "10100");
+                  }),
+              "Temporary,640,480,px:A,1,2,px:C,4,5,CM");
 }
 
 // The five list operations, each followed by every button off until a line is chosen again.
@@ -141,7 +147,7 @@ TEST(SizeDialog, ListOperations)
 {
     const QString start = QStringLiteral("Temporary,1,1,px:A,1,2,px:B,3,4,cm");
     struct Step {
-        int line;   // the line clicked first (-1: none)
+        int line;      // the line clicked first (-1: none)
         QString name;  // typed into the name field (null: left as it is)
         int button;
         QString list;  // the list after the operation
@@ -155,22 +161,28 @@ TEST(SizeDialog, ListOperations)
         {2, "E", 4, "Temporary,1,1,px:A,1,2,px:E,3,4,cm:B,3,4,cm", 2},
     };
     for (const Step& step : steps) {
-        EXPECT_EQ(run(start, [&](QDialog& d) {
-            pick(d, step.line);
-            if (!step.name.isNull())
-                type(d, "txCap", step.name, Qt::Key_unknown);
-            press(d, step.button);
-            EXPECT_EQ(buttons(d), "00000") << step.button;
-            EXPECT_EQ(child<QListWidget>(d, "lsHani")->currentRow(), step.selected) << step.button;
-        }), step.list) << step.button;
+        EXPECT_EQ(run(start,
+                      [&](QDialog& d) {
+                          pick(d, step.line);
+                          if (!step.name.isNull())
+                              type(d, "txCap", step.name, Qt::Key_unknown);
+                          press(d, step.button);
+                          EXPECT_EQ(buttons(d), "00000") << step.button;
+                          EXPECT_EQ(child<QListWidget>(d, "lsHani")->currentRow(), step.selected)
+                              << step.button;
+                      }),
+                  step.list)
+            << step.button;
     }
 
     // Add with nothing selected puts the entry first; deleting the only entry empties the list.
-    EXPECT_EQ(run(start, [](QDialog& d) {
-        press(d, 2);  // Temporary, the fresh first line
-        type(d, "txCap", "F", Qt::Key_unknown);
-        press(d, 4);
-    }), "F,640,480,px:A,1,2,px:B,3,4,cm");
+    EXPECT_EQ(run(start,
+                  [](QDialog& d) {
+                      press(d, 2);  // Temporary, the fresh first line
+                      type(d, "txCap", "F", Qt::Key_unknown);
+                      press(d, 4);
+                  }),
+              "F,640,480,px:A,1,2,px:B,3,4,cm");
     EXPECT_EQ(run("Temporary,3,3,px", [](QDialog& d) { press(d, 2); }), QString());
 }
 

@@ -28,9 +28,10 @@ public:
 
     int syncFile(int fd) override
     {
-        struct stat st {};
+        struct stat st { };
         ::fstat(fd, &st);
-        return record(QStringLiteral("sync file %1").arg(st.st_size), [&] { return DiskCalls::syncFile(fd); });
+        return record(QStringLiteral("sync file %1").arg(st.st_size),
+                      [&] { return DiskCalls::syncFile(fd); });
     }
     int rename(const QByteArray& from, const QByteArray& to) override
     {
@@ -49,8 +50,7 @@ public:
     QString failOn;
 
 private:
-    template <typename Call>
-    int record(const QString& line, Call call)
+    template <typename Call> int record(const QString& line, Call call)
     {
         calls.append(line);
         return !failOn.isEmpty() && line.startsWith(failOn) ? EIO : call();
@@ -72,7 +72,8 @@ TEST(AtomicFile, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt)
 
     ASSERT_EQ(calls.calls.size(), 3);
     EXPECT_EQ(calls.calls[0], QStringLiteral("sync file 1000"));
-    EXPECT_TRUE(calls.calls[1].endsWith(QStringLiteral(" -> page.bmp"))) << calls.calls[1].toStdString();
+    EXPECT_TRUE(calls.calls[1].endsWith(QStringLiteral(" -> page.bmp")))
+        << calls.calls[1].toStdString();
     EXPECT_TRUE(AtomicFile::isTemporaryName(calls.calls[1].section(QLatin1Char(' '), 1, 1)));
     EXPECT_EQ(calls.calls[2], QStringLiteral("sync folder ") + dir.path());
     EXPECT_EQ(readBytes(target), QByteArray(1000, 'x'));
@@ -112,7 +113,7 @@ TEST(AtomicFile, RefusesToReplaceAnythingButARegularFile)
         EXPECT_FALSE(AtomicFile::writeWhole(target, "bytes", &error)) << target.toStdString();
         EXPECT_EQ(error, AtomicFile::notRegularFileReason());
     }
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     EXPECT_TRUE(QFileInfo(fifoLink).isSymLink());

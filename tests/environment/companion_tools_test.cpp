@@ -119,8 +119,8 @@ TEST(CompanionToolsSearch, TheRootIsNeverSearchedAsAGrandparent)
 {
     ToolPathStore store(QStringLiteral("/nonexistent/HollinTools.ini"));
     QString parent, candidate;
-    zKtl(store, QStringLiteral("/nonexistent-tavlo-folder/bin")).GetExePh(parent, "Pelmo",
-                                                                           "Pelmo", candidate);
+    zKtl(store, QStringLiteral("/nonexistent-tavlo-folder/bin"))
+        .GetExePh(parent, "Pelmo", "Pelmo", candidate);
     EXPECT_EQ(parent, QStringLiteral("/nonexistent-tavlo-folder"));
     EXPECT_EQ(candidate, QString());
 }

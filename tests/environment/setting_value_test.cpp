@@ -52,9 +52,11 @@ TEST(Cp932, DecodesWhatItCanAndEncodesEachUnrepresentableCharacterAsOneQuestionM
 // forms a file rarely holds.
 TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
 {
-    const std::pair<const char*, double> cases[] = {
-        {"", 0}, {" - 1 2.5e1x", -125}, {"\t3\n00", 300}, {".5", 0.5}, {"7e", 7},  // no exponent
-        {"1.2.3", 1.2}, {"+-1", 0}, {"１２", 0}};  // full-width digits are not read
+    const std::pair<const char*, double> cases[] = {{"", 0},          {" - 1 2.5e1x", -125},
+                                                    {"\t3\n00", 300}, {".5", 0.5},
+                                                    {"7e", 7},  // no exponent
+                                                    {"1.2.3", 1.2},   {"+-1", 0},
+                                                    {"１２", 0}};  // full-width digits are not read
     for (const auto& [text, number] : cases)
         EXPECT_DOUBLE_EQ(leadingNumber(QString::fromUtf8(text)), number) << text;
     // A text that reads as 0 without holding a number is told apart from "0".
@@ -72,18 +74,24 @@ TEST(ShortestNumberText, ShortestDigitsWithoutExponent)
         double value;
         int digits;
         const char* text;
-    } cases[] = {{21.0, 15, "21"},        {29.7, 15, "29.7"},       {double(211.2f), 7, "211.2"},
-                 {double(14.85f), 7, "14.85"}, {1e7, 7, "10000000"}, {12345678, 7, "12345680"},
-                 {0.00001, 7, "0.00001"}, {-2.5e-6, 15, "-0.0000025"}, {0, 7, "0"}};
+    } cases[] = {{21.0, 15, "21"},
+                 {29.7, 15, "29.7"},
+                 {double(211.2f), 7, "211.2"},
+                 {double(14.85f), 7, "14.85"},
+                 {1e7, 7, "10000000"},
+                 {12345678, 7, "12345680"},
+                 {0.00001, 7, "0.00001"},
+                 {-2.5e-6, 15, "-0.0000025"},
+                 {0, 7, "0"}};
     for (const auto& c : cases)
         EXPECT_EQ(shortestNumberText(c.value, c.digits), QString::fromLatin1(c.text)) << c.text;
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheRangeIsKept)
 {
-    const std::pair<double, int> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},
-                                            {-0.5, 0},  {-1.5, -2},  {2.4999, 2},
-                                            {1e20, 2147483647},      {-1e20, -2147483647 - 1}};
+    const std::pair<double, int> cases[] = {
+        {0.5, 0},   {1.5, 2},    {2.5, 2},           {-0.5, 0},
+        {-1.5, -2}, {2.4999, 2}, {1e20, 2147483647}, {-1e20, -2147483647 - 1}};
     for (const auto& [value, rounded] : cases)
         EXPECT_EQ(roundHalfEven(value), rounded) << value;
 }

@@ -83,7 +83,8 @@ TEST_F(SettingsFile, GoldenLayouts)
 TEST_F(SettingsFile, AnItemSetAgainKeepsItsFirstPlaceWithTheLastValue)
 {
     load();
-    commit(form, {{QStringLiteral("Left"), 900}, {QStringLiteral("Top"), 600},
+    commit(form, {{QStringLiteral("Left"), 900},
+                  {QStringLiteral("Top"), 600},
                   {QStringLiteral("Left"), 1000}});
     commit(form, {{QStringLiteral("Left"), 1200}});  // replaces the committed section's body
     EXPECT_EQ(save(), golden(QStringLiteral("item_set_twice.xml")));
@@ -113,7 +114,8 @@ TEST_F(SettingsFile, HalfWidthKatakanaSurvivesAReadAndWriteRound)
     EXPECT_EQ(prefix, QStringLiteral("ｽｷｬﾝﾍﾟｰｼﾞ"));
     EXPECT_EQ(reduce, SettingValue(2.0));  // numbers always read as double precision
     commit(form, {{QStringLiteral("Left"), float(left.toDouble())}});
-    commit(user, {{QStringLiteral("ｽｹｰﾙ表示"), scale}, {QStringLiteral("保存ﾌｧｲﾙ"), prefix},
+    commit(user, {{QStringLiteral("ｽｹｰﾙ表示"), scale},
+                  {QStringLiteral("保存ﾌｧｲﾙ"), prefix},
                   {QStringLiteral("ｽｷｬﾝ後減色"), short(reduce.toDouble())}});
     EXPECT_EQ(save(), golden(QStringLiteral("hankaku.xml")));
 }
@@ -188,8 +190,8 @@ TEST_F(SettingsFile, DamagedTagPairsAreReportedAtEveryReadAndGiveTheDefault)
     EXPECT_TRUE(store.sectionText().isEmpty());
     const QString tail = QStringLiteral("> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + path() +
                          QStringLiteral(") が破損しています");
-    EXPECT_EQ(prompt.messages(), (QStringList{"<Left" + tail, "<Left" + tail, "<Top" + tail,
-                                              "<Z" + tail}));
+    EXPECT_EQ(prompt.messages(),
+              (QStringList{"<Left" + tail, "<Left" + tail, "<Top" + tail, "<Z" + tail}));
     EXPECT_EQ(prompt.shown.front().title, QStringLiteral("Tavlo"));
 
     // Fewer than five characters between a section's tags: an empty section, no failure.
@@ -221,8 +223,10 @@ TEST_F(SettingsFile, LongTextsAMissingRootCloseAndCharactersOutsideCodePage932)
     load(skeleton + rootClose);
     commit(QStringLiteral("S"), {{QStringLiteral("K"), QStringLiteral("a\u00e9\U0001F600b")},
                                  {QStringLiteral("L"), QStringLiteral("表")}});
-    EXPECT_EQ(save(), skeleton + "   <S>\r\n      <K>a??b</K>\r\n      <L>\x95\x5c</L>\r\n"
-                                 "   </S>\r\n" + rootClose);
+    EXPECT_EQ(save(), skeleton +
+                          "   <S>\r\n      <K>a??b</K>\r\n      <L>\x95\x5c</L>\r\n"
+                          "   </S>\r\n" +
+                          rootClose);
 }
 
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
@@ -260,9 +264,10 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
 // character code page 932 lacks (Hangul here) is not turned into "?".
 TEST_F(SettingsFile, Utf8AndUtf16FilesAreReadAndWrittenBackInTheirEncoding)
 {
-    const QString text = QStringLiteral("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <") +
-                         user + QStringLiteral(">\r\n      <K>스캔-001</K>\r\n   </") + user +
-                         QStringLiteral(">\r\n</運用>");
+    const QString text =
+        QStringLiteral("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <") + user +
+        QStringLiteral(">\r\n      <K>스캔-001</K>\r\n   </") + user +
+        QStringLiteral(">\r\n</運用>");
     const auto utf16 = [&](QStringConverter::Encoding encoding, bool mark) {
         QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom
                                               : QStringConverter::Flag::Default);
@@ -308,7 +313,8 @@ TEST_F(SettingsFile, AFileThatCannotBeUsedIsToldAndKeptOnceAsBak)
     } cases[] = {
         {"unreadable", golden(QStringLiteral("two_sections.xml")), true, "読み取りできません"},
         {"too large", big, false, "大きすぎます"},
-        {"binary", QByteArray("\x01\x02\x00\xff\xfe\x81", 6), false, "文字として読めない部分があります"},
+        {"binary", QByteArray("\x01\x02\x00\xff\xfe\x81", 6), false,
+         "文字として読めない部分があります"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

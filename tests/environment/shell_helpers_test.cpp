@@ -117,11 +117,11 @@ TEST_F(ShellHelpersTest, SendToPutsALauncherOfTheProgramIntoTheApplicationsFolde
         EXPECT_TRUE(type.isValid() && type.name() == name) << name.toStdString();
         suffixes += type.suffixes();
     }
-    for (const char* suffix : {"bmp", "jpg", "jpeg", "tif", "png", "gif", "pcx", "jp2", "j2k", "jpc"})
+    for (const char* suffix :
+         {"bmp", "jpg", "jpeg", "tif", "png", "gif", "pcx", "jp2", "j2k", "jpc"})
         EXPECT_TRUE(suffixes.contains(QLatin1String(suffix))) << suffix;
-    EXPECT_EQ(prompt.messages(),
-              QStringList{executable + QString::fromUtf8(" のｼｮｰﾄｶｯﾄを ") + folder +
-                          QString::fromUtf8(" に作成しました")});
+    EXPECT_EQ(prompt.messages(), QStringList{executable + QString::fromUtf8(" のｼｮｰﾄｶｯﾄを ") +
+                                             folder + QString::fromUtf8(" に作成しました")});
     ASSERT_EQ(prompt.shown.size(), 1);
     EXPECT_EQ(prompt.shown[0].title, programTitle());
     EXPECT_TRUE(desktop.opened.isEmpty());

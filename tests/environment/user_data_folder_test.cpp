@@ -60,7 +60,8 @@ protected:
     }
     QString notFound(const QString& what) const
     {
-        return what + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder() + willUse;
+        return what + QStringLiteral(" が見つかりません\r") + useDefault + defaultFolder() +
+               willUse;
     }
 
     QTemporaryDir dir;
@@ -191,8 +192,9 @@ TEST_F(UserData, AUserDataFolderThatCannotBeWrittenIsToldAtStart)
     installFileSystem(std::make_unique<ReadOnly>());
     EXPECT_EQ(decideWith("%usr%"), defaultFolder());
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞ ") + defaultFolder() +
-                                                  QStringLiteral(" に書き込めません")));
+    EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞ ") +
+                                                defaultFolder() +
+                                                QStringLiteral(" に書き込めません")));
 }
 
 TEST_F(UserData, TheToolPathStoreIsWrittenAtFirstStartAndAfterAMove)
@@ -227,11 +229,10 @@ TEST_F(UserData, FailuresAreShownAndStartUpGoesOnWithTheDefaultFolder)
     installFileSystem(std::make_unique<Unreadable>());
     EXPECT_EQ(decideWith("%app%"), defaultFolder());
     QDir(storeFile).removeRecursively();
-    EXPECT_EQ(prompt.messages(),
-              (QStringList{QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾊﾟｽを ") + storeFile +
-                               QStringLiteral(" に書き込めません"),
-                           iniPath() + QStringLiteral(" が読み込めません\r") + useDefault +
-                               defaultFolder() + willUse}));
+    EXPECT_EQ(prompt.messages(), (QStringList{QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾊﾟｽを ") + storeFile +
+                                                  QStringLiteral(" に書き込めません"),
+                                              iniPath() + QStringLiteral(" が読み込めません\r") +
+                                                  useDefault + defaultFolder() + willUse}));
     EXPECT_TRUE(QFileInfo(defaultFolder()).isDir());
 }
 

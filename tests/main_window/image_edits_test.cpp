@@ -123,8 +123,12 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
     for (QSize size : {QSize(9, 7), QSize(10, 8)}) {
         for (ColourCode code : kAllColourCodes) {
             for (int direction : {0, 1}) {
-                SCOPED_TRACE(QStringLiteral("%1x%2 code %3 direction %4").arg(size.width())
-                                 .arg(size.height()).arg(int(code)).arg(direction).toStdString());
+                SCOPED_TRACE(QStringLiteral("%1x%2 code %3 direction %4")
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(int(code))
+                                 .arg(direction)
+                                 .toStdString());
                 const Image in = distinctImage(code, size.width(), size.height());
                 show(in);
                 const bool columns = direction == 1;
@@ -138,8 +142,8 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
                 ASSERT_EQ(out.height(), size.height() - (columns ? 0 : 3));
                 for (int y = 0; y < out.height(); ++y) {
                     for (int x = 0; x < out.width(); ++x) {
-                        const QPoint from = columns ? QPoint(x < 2 ? x : x + 3, y)
-                                                    : QPoint(x, y < 2 ? y : y + 3);
+                        const QPoint from =
+                            columns ? QPoint(x < 2 ? x : x + 3, y) : QPoint(x, y < 2 ? y : y + 3);
                         ASSERT_EQ(out.pixelColour(x, y), in.pixelColour(from.x(), from.y()))
                             << x << "," << y;
                     }
@@ -153,7 +157,7 @@ TEST_F(Edits, JoinRemovesExactlyTheBandAtEveryCode)
     // At the edges, and across everything (nothing would be left: the image stays).
     const Image in = distinctImage(ColourCode::Rgb24, 9, 7);
     show(in);
-    select(0, 0, 2, 7);  // the first two columns
+    select(0, 0, 2, 7);            // the first two columns
     w->strip().imBtn(9)->click();  // "横方向に綴じこめます"
     EXPECT_TRUE(sameColoursShifted(in, shown(), 2, 0));
     EXPECT_EQ(shown().width(), 7);
@@ -195,7 +199,8 @@ TEST_F(Edits, EmphasisChangesOnlyTheRectangleAtEveryCode)
             int changedOutside = 0;
             for (int y = 0; y < before.height(); ++y) {
                 for (int x = 0; x < before.width(); ++x) {
-                    if (!inside.contains(x, y) && shown().pixelColour(x, y) != before.pixelColour(x, y))
+                    if (!inside.contains(x, y) &&
+                        shown().pixelColour(x, y) != before.pixelColour(x, y))
                         ++changedOutside;
                 }
             }
@@ -237,7 +242,8 @@ TEST_F(Edits, ResolutionDialogOpensOnTheImageAndItsAnswerIsApplied)
             ASSERT_NE(d, nullptr);
             auto* field = d->findChild<QLineEdit*>(QStringLiteral("txYoko"));
             EXPECT_EQ(field->text(), QStringLiteral("72"));  // no resolution reads as 72
-            EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("lbTate1"))->text(), QStringLiteral("5.0"));
+            EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("lbTate1"))->text(),
+                      QStringLiteral("5.0"));
             field->setFocus();
             field->selectAll();
             QTest::keyClicks(field, QStringLiteral("300"));
@@ -271,7 +277,8 @@ TEST_F(Edits, BaseLineDialogReplacesTheImageOnlyWhenApplied)
         });
         w->menus().mnRotate.item(RotateItem::BaseLine)->trigger();
         const bool applied = *last != 0;
-        EXPECT_TRUE(samePixels(shown(), applied ? process::rotated(image, {-9000}) : image)) << last;
+        EXPECT_TRUE(samePixels(shown(), applied ? process::rotated(image, {-9000}) : image))
+            << last;
         EXPECT_EQ(w->document().state(), applied ? DocState::Changed : DocState::Unchanged) << last;
     }
 }

@@ -47,8 +47,9 @@ TEST_F(MainWindowTest, OpeningAFileAFailedLoadAnEditInTheViewAndClosing)
     EXPECT_EQ(w->ikImg().ImageHandle(), 0u);
     ASSERT_EQ(prompt.shown.size(), 1);
     EXPECT_EQ(prompt.shown[0].request.title, QString::fromUtf8("画像ﾌｧｲﾙを開く"));
-    EXPECT_EQ(prompt.shown[0].request.filters,
-              QStringList{"画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K"});
+    EXPECT_EQ(
+        prompt.shown[0].request.filters,
+        QStringList{"画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K"});
 
     prompt.fileAnswers.push_back(good);
     w->menus().mnFile.item(0)->trigger();
@@ -109,8 +110,8 @@ TEST_F(MainWindowTest, TheOpenDialogStartsNearTheWorkAndANamedFileOpensOrIsRepor
     EXPECT_FALSE(w->imageFiles().OpenNamedFile(missing));
     EXPECT_EQ(w->state().sCurFile, picked + QStringLiteral("/a.bmp"));
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages()[0].startsWith(QString::fromUtf8("画像ﾌｧｲﾙを読み込めませんでした。\r") +
-                                                missing + QLatin1Char('\r')));
+    EXPECT_TRUE(prompt.messages()[0].startsWith(
+        QString::fromUtf8("画像ﾌｧｲﾙを読み込めませんでした。\r") + missing + QLatin1Char('\r')));
 }
 
 TEST_F(MainWindowTest, KeysButtonsAndHelpReachTheirCommands)
@@ -257,9 +258,11 @@ TEST_F(MainWindowTest, PasteFollowsTheClipboardEachTimeAMenuOpens)
 // a prefix, TIFF, "ｸﾞﾚｰ(8bit)" after scanning and two registered sizes.
 const QList<QPair<QString, QString>> StoredForm = {
     {"Left", "1500"}, {"Top", "900"}, {"Width", "9000"}, {"Height", "6000"}};
-const QList<QPair<QString, QString>> StoredUser = {
-    {"ｽｹｰﾙ表示", "実寸"}, {"保存ﾌｧｲﾙ", "scan-007"}, {"保存形式", "TIF"}, {"ｽｷｬﾝ後減色", "4"},
-    {"PC_RNG", "A4,21,29.7,cm:Card,85,54,px"}};
+const QList<QPair<QString, QString>> StoredUser = {{"ｽｹｰﾙ表示", "実寸"},
+                                                   {"保存ﾌｧｲﾙ", "scan-007"},
+                                                   {"保存形式", "TIF"},
+                                                   {"ｽｷｬﾝ後減色", "4"},
+                                                   {"PC_RNG", "A4,21,29.7,cm:Card,85,54,px"}};
 
 TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWritesTheDefaults)
 {
@@ -269,10 +272,10 @@ TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWrit
     const auto px = [&](double twips) { return s.toPixels(roundHalfEven(twips)); };
     // From the primary screen's own corner, wherever the desktop puts it (the test runs again on
     // a screen whose corner is at 1000, 200).
-    EXPECT_EQ(w->geometry(), QRect(px(s.toTwips(screen.x()) + s.toTwips(screen.width()) * 0.1),
-                                   px(s.toTwips(screen.y()) + s.toTwips(screen.height()) * 0.1),
-                                   px(s.toTwips(screen.width()) * 0.7),
-                                   px(s.toTwips(screen.height()) * 0.7)));
+    EXPECT_EQ(w->geometry(),
+              QRect(px(s.toTwips(screen.x()) + s.toTwips(screen.width()) * 0.1),
+                    px(s.toTwips(screen.y()) + s.toTwips(screen.height()) * 0.1),
+                    px(s.toTwips(screen.width()) * 0.7), px(s.toTwips(screen.height()) * 0.7)));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tavlo"));
     EXPECT_EQ(w->state().nDspMd, 1);
     EXPECT_TRUE(w->strip().chDsp()->isChecked());
@@ -288,11 +291,15 @@ TEST_F(MainWindowTest, FirstRunOpensAtTenAndSeventyPercentOfTheScreenAndQuitWrit
     const auto twips = [&](int pixels) { return QString::number(s.toTwips(pixels)); };
     w->menus().mnFile.item(15)->trigger();  // 終了(&X)
     EXPECT_EQ(ended, 1);
-    EXPECT_EQ(readUserXml(), Cp932::encode(settingsText(
-                                 {{"Left", twips(g.x())}, {"Top", twips(g.y())},
-                                  {"Width", twips(g.width())}, {"Height", twips(g.height())}},
-                                 {{"ｽｹｰﾙ表示", "ｽｹｰﾙ"}, {"保存ﾌｧｲﾙ", ""}, {"保存形式", "BMP"},
-                                  {"ｽｷｬﾝ後減色", "0"}, {"PC_RNG", ""}})));
+    EXPECT_EQ(readUserXml(), Cp932::encode(settingsText({{"Left", twips(g.x())},
+                                                         {"Top", twips(g.y())},
+                                                         {"Width", twips(g.width())},
+                                                         {"Height", twips(g.height())}},
+                                                        {{"ｽｹｰﾙ表示", "ｽｹｰﾙ"},
+                                                         {"保存ﾌｧｲﾙ", ""},
+                                                         {"保存形式", "BMP"},
+                                                         {"ｽｷｬﾝ後減色", "0"},
+                                                         {"PC_RNG", ""}})));
 }
 
 TEST_F(MainWindowTest, EverySavedValueComesBackAndGoesOutUnchangedAndChangesAreKept)
@@ -344,8 +351,9 @@ TEST_F(MainWindowTest, EverySavedValueComesBackAndGoesOutUnchangedAndChangesAreK
 TEST_F(MainWindowTest, StoredValuesAreComparedExactlyAndAPlaceIsBroughtOnScreen)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    writeUserXml(settingsText({{"Left", "1500"}, {"Top", "900"}, {"Width", "0"}, {"Height", "6000"}},
-                              {{"ｽｹｰﾙ表示", "ｽｹｰﾙ "}, {"保存形式", "bmp"}, {"ｽｷｬﾝ後減色", "99999"}}));
+    writeUserXml(
+        settingsText({{"Left", "1500"}, {"Top", "900"}, {"Width", "0"}, {"Height", "6000"}},
+                     {{"ｽｹｰﾙ表示", "ｽｹｰﾙ "}, {"保存形式", "bmp"}, {"ｽｷｬﾝ後減色", "99999"}}));
     {
         auto w = start();
         EXPECT_EQ(w->geometry(),
@@ -364,9 +372,11 @@ TEST_F(MainWindowTest, StoredValuesAreComparedExactlyAndAPlaceIsBroughtOnScreen)
     EXPECT_EQ(start()->geometry(), QRect(screen.width() / 10, screen.height() / 10, 600, 400));
 
     // An absurd size is cut to what the screen offers.
-    writeUserXml(settingsText({{"Left", "0"}, {"Top", "0"}, {"Width", "9e9"}, {"Height", "9e9"}}, {}));
+    writeUserXml(
+        settingsText({{"Left", "0"}, {"Top", "0"}, {"Width", "9e9"}, {"Height", "9e9"}}, {}));
     releaseSettingsStore();
-    EXPECT_EQ(start()->geometry().size(), QGuiApplication::primaryScreen()->availableGeometry().size());
+    EXPECT_EQ(start()->geometry().size(),
+              QGuiApplication::primaryScreen()->availableGeometry().size());
 }
 
 TEST(WindowPlacement, KeepsAVisiblePlaceAndMovesALostOne)
@@ -424,7 +434,8 @@ TEST_F(MainWindowTest, OnlyTheUsersQuitOrCloseSavesAndOnlyOnce)
 TEST_F(MainWindowTest, SettingsThatCannotBeSavedAtQuitAreToldAndCanBeTriedAgain)
 {
     struct ReadOnlyDisk : FileSystem {
-        bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) override
+        bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                                 QString* error) override
         {
             if (failures > 0) {
                 --failures;
@@ -435,7 +446,8 @@ TEST_F(MainWindowTest, SettingsThatCannotBeSavedAtQuitAreToldAndCanBeTriedAgain)
         }
         int failures = 2;
     };
-    const QString question = SavedState::saveFailedQuestion(QStringLiteral("読み取り専用の場所です"));
+    const QString question =
+        SavedState::saveFailedQuestion(QStringLiteral("読み取り専用の場所です"));
     ASSERT_TRUE(question.startsWith(QStringLiteral("設定を保存できませんでした\r")));
     for (const bool tryAgain : {false, true}) {
         SCOPED_TRACE(tryAgain);

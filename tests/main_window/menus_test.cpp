@@ -21,26 +21,58 @@
 namespace tavlo {
 namespace {
 
-QString argText(int v) { return QString::number(v); }
-QString argText(bool v) { return QLatin1String(v ? "true" : "false"); }
-QString argText(const QString& v) { return v; }
+QString argText(int v)
+{
+    return QString::number(v);
+}
+QString argText(bool v)
+{
+    return QLatin1String(v ? "true" : "false");
+}
+QString argText(const QString& v)
+{
+    return v;
+}
 
-// The real menu tree and a router over it whose every operation only writes its name and arguments into
-// a log, so a test sees exactly what a command reached.
+// The real menu tree and a router over it whose every operation only writes its name and arguments
+// into a log, so a test sees exactly what a command reached.
 class MenusTest : public ::testing::Test {
 protected:
     MenusTest()
     {
 #define REC(op) record(ops.op, #op)
-        REC(OpenImageFile); REC(SaveImage); REC(PrintImage); REC(SaveToWorkFolder);
-        REC(ExploreWorkFolder); REC(OpenWorkFolderInEditor); REC(EmptyWorkFolder);
-        REC(ShowImageDetails); REC(SaveStateAndQuit); REC(StartScan); REC(SelectScanSource);
-        REC(CopyImageToClipboard); REC(MinimiseWindow); REC(PasteFromClipboard);
-        REC(TrimToSelection); REC(ShowMarkerToolBar); REC(HideImagingToolBar);
-        REC(SetImageResolution); REC(ShrinkToSelection); REC(RotateFlip); REC(RotateByBaseLine);
-        REC(JoinAcrossSelection); REC(ConvertColourDepth); REC(RefreshView); REC(RegisterRange);
-        REC(ClearSelection); REC(EmphasiseSelection); REC(ApplyRegisteredSize); REC(ZoomToItem);
-        REC(SetScaleDisplay); REC(RefreshWorkFolder); REC(ShowHelp);
+        REC(OpenImageFile);
+        REC(SaveImage);
+        REC(PrintImage);
+        REC(SaveToWorkFolder);
+        REC(ExploreWorkFolder);
+        REC(OpenWorkFolderInEditor);
+        REC(EmptyWorkFolder);
+        REC(ShowImageDetails);
+        REC(SaveStateAndQuit);
+        REC(StartScan);
+        REC(SelectScanSource);
+        REC(CopyImageToClipboard);
+        REC(MinimiseWindow);
+        REC(PasteFromClipboard);
+        REC(TrimToSelection);
+        REC(ShowMarkerToolBar);
+        REC(HideImagingToolBar);
+        REC(SetImageResolution);
+        REC(ShrinkToSelection);
+        REC(RotateFlip);
+        REC(RotateByBaseLine);
+        REC(JoinAcrossSelection);
+        REC(ConvertColourDepth);
+        REC(RefreshView);
+        REC(RegisterRange);
+        REC(ClearSelection);
+        REC(EmphasiseSelection);
+        REC(ApplyRegisteredSize);
+        REC(ZoomToItem);
+        REC(SetScaleDisplay);
+        REC(RefreshWorkFolder);
+        REC(ShowHelp);
 #undef REC
         router.ClipboardHasImage = [this] { return clipboardHasImage; };
         router.popUp = [this](QMenu* menu, const QPoint&) { poppedUp << menu; };
@@ -48,8 +80,7 @@ protected:
 
     // Fills the slot with a recorder: "Name" or "Name(arg,arg)". RotateByBaseLine answers
     // baseLineConfirmed.
-    template <typename R, typename... A>
-    void record(std::function<R(A...)>& slot, const char* name)
+    template <typename R, typename... A> void record(std::function<R(A...)>& slot, const char* name)
     {
         slot = [this, name](A... args) -> R {
             const QStringList texts{argText(args)...};
@@ -62,7 +93,10 @@ protected:
         };
     }
 
-    QStringList take() { return std::exchange(log, {}); }
+    QStringList take()
+    {
+        return std::exchange(log, {});
+    }
 
     MenuGroup& group(const QString& name)
     {
@@ -142,8 +176,8 @@ TEST_F(MenusTest, RegisteredSizeItemsGoAboveTheSeparatorAndCanBeRemoved)
 TEST_F(MenusTest, SetDocStateEnablesExactlyTheImageCommands)
 {
     const std::set<std::pair<QString, int>> imageCommands = {
-        {"mnFile", 2}, {"mnFile", 5}, {"mnFile", 7}, {"mnClp", 0},  {"mnClp", 1},
-        {"mnEdt", 0},  {"mnEdt", 1},  {"mnEdt", 2},  {"mnEdt", 4},  {"mnEdt", 5},
+        {"mnFile", 2}, {"mnFile", 5}, {"mnFile", 7}, {"mnClp", 0}, {"mnClp", 1},
+        {"mnEdt", 0},  {"mnEdt", 1},  {"mnEdt", 2},  {"mnEdt", 4}, {"mnEdt", 5},
         {"mnEdt", 7},  {"mnEdt", 8},  {"mnEdt", 12}};
     for (int state : {0, 1, 2, 0, 2, 1}) {
         doc.SetDocState(DocState(state));
@@ -155,7 +189,8 @@ TEST_F(MenusTest, SetDocStateEnablesExactlyTheImageCommands)
                     expected = state == 2;
                 if (g == &menus.mnUsHn)
                     expected = false;
-                EXPECT_EQ(g->isEnabled(i), expected) << g->name().toStdString() << i << " " << state;
+                EXPECT_EQ(g->isEnabled(i), expected)
+                    << g->name().toStdString() << i << " " << state;
             }
         }
     }
@@ -171,9 +206,9 @@ TEST_F(MenusTest, TheRemainingMenuItemsReachTheirOperations)
 {
     doc.SetDocState(DocState::Changed);  // everything enabled
     const std::tuple<MenuGroup*, int, const char*> cases[] = {
-        {&menus.mnFile, 4, "PrintImage(0)"},   {&menus.mnFile, 5, "PrintImage(1)"},
-        {&menus.mnCut, 0, "JoinAcrossSelection(0)"}, {&menus.mnCut, 1, "JoinAcrossSelection(1)"},
-        {&menus.mnRng, 1, "RegisterRange"},    {&menus.mnRng, 2, "ClearSelection(false)"},
+        {&menus.mnFile, 4, "PrintImage(0)"},          {&menus.mnFile, 5, "PrintImage(1)"},
+        {&menus.mnCut, 0, "JoinAcrossSelection(0)"},  {&menus.mnCut, 1, "JoinAcrossSelection(1)"},
+        {&menus.mnRng, 1, "RegisterRange"},           {&menus.mnRng, 2, "ClearSelection(false)"},
         {&menus.mnUsHn, 0, "ApplyRegisteredSize(0)"}, {&menus.mnDisp, 0, "SetScaleDisplay(false)"},
         {&menus.mnDisp, 3, "RefreshWorkFolder"}};
     for (const auto& [group, index, expected] : cases) {
@@ -198,13 +233,17 @@ TEST_F(MenusTest, ToolButtonsActAsTheirMenuItemsOnlyWhileTheseAreEnabled)
 {
     // Button, operation, acts without an image. The join items stay enabled under their disabled
     // parent, so those buttons reach the join, which finds no selection by itself.
-    const std::tuple<int, const char*, bool> buttons[] = {
-        {0, "OpenImageFile", true},           {1, "SaveImage(false)", false},
-        {2, "SaveToWorkFolder", false},       {3, "ExploreWorkFolder", true},
-        {4, nullptr, false},                  {5, "StartScan", true},
-        {6, "CopyImageToClipboard", false},   {7, "TrimToSelection", false},
-        {8, "JoinAcrossSelection(0)", true},  {9, "JoinAcrossSelection(1)", true},
-        {10, nullptr, false}};
+    const std::tuple<int, const char*, bool> buttons[] = {{0, "OpenImageFile", true},
+                                                          {1, "SaveImage(false)", false},
+                                                          {2, "SaveToWorkFolder", false},
+                                                          {3, "ExploreWorkFolder", true},
+                                                          {4, nullptr, false},
+                                                          {5, "StartScan", true},
+                                                          {6, "CopyImageToClipboard", false},
+                                                          {7, "TrimToSelection", false},
+                                                          {8, "JoinAcrossSelection(0)", true},
+                                                          {9, "JoinAcrossSelection(1)", true},
+                                                          {10, nullptr, false}};
     for (int docState : {2, 0}) {
         doc.SetDocState(DocState(docState));
         for (const auto& [button, op, withoutImage] : buttons) {
@@ -247,7 +286,8 @@ TEST_F(MenusTest, EveryToolTipNamesTheKeyOfItsOwnCommandOrNone)
         // "Ctrl+O 画像ﾌｧｲﾙを開きます" names Ctrl+O; "ｽｷｬﾝを開始します" names none.
         static const QRegularExpression key(QStringLiteral("^(Ctrl\\+\\S|F\\d+) "));
         const QRegularExpressionMatch named = key.match(tip);
-        EXPECT_EQ(keysOfThatCommand, named.hasMatch() ? QStringList{named.captured(1)} : QStringList{});
+        EXPECT_EQ(keysOfThatCommand,
+                  named.hasMatch() ? QStringList{named.captured(1)} : QStringList{});
     }
 }
 

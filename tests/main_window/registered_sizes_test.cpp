@@ -38,13 +38,20 @@ QRect selectionOf(ImagingControl& c)
 TEST(RangeCaption, ShortestNumbersAndTheUnitInLowerCase)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"A4,21.0,29.70,cm", "A4(21 * 29.7 cm)"}, {"x,08,1,Px", "x(8 * 1 px)"},
-        {"n,1,2,CM,extra", "n(1 * 2 cm)"},        {"n,1,2,inch", "n(1 * 2 px)"},
-        {"n,1,2", ""},  {",1,2,px", ""},  {"z,0,2,px", ""},  {"z,2,abc,px", ""},  {"", ""},
+        {"A4,21.0,29.70,cm", "A4(21 * 29.7 cm)"},
+        {"x,08,1,Px", "x(8 * 1 px)"},
+        {"n,1,2,CM,extra", "n(1 * 2 cm)"},
+        {"n,1,2,inch", "n(1 * 2 px)"},
+        {"n,1,2", ""},
+        {",1,2,px", ""},
+        {"z,0,2,px", ""},
+        {"z,2,abc,px", ""},
+        {"", ""},
     };
     for (const auto& [entry, caption] : cases)
         EXPECT_EQ(RegisteredSizes::FormatRangeCaption(QString::fromUtf8(entry)),
-                  QString::fromUtf8(caption)) << entry;
+                  QString::fromUtf8(caption))
+            << entry;
 }
 
 // Only readable entries become items and stay in the list; items beyond them are removed and the
@@ -83,8 +90,16 @@ TEST_F(RegisteredSizesTest, ApplyingAnEntrySelectsItsSizeInTheImagesPixels)
     const Case cases[] = {
         {"s,10,20,px", {5, 5}, {72, 72}, QRect(QPoint(1, 1), QPoint(5, 5)), {72, 72}},
         {"s,3,4,CM", {100, 100}, {300, 300}, QRect(QPoint(1, 1), QPoint(4, 5)), {300, 300}},
-        {"A4,21,29.7,cm", {3000, 4000}, {300, 300}, QRect(QPoint(1, 1), QPoint(2481, 3509)), {300, 300}},
-        {"c,2.54,2.54,cm", {500, 500}, {200, 400}, QRect(QPoint(1, 1), QPoint(201, 401)), {200, 400}},
+        {"A4,21,29.7,cm",
+         {3000, 4000},
+         {300, 300},
+         QRect(QPoint(1, 1), QPoint(2481, 3509)),
+         {300, 300}},
+        {"c,2.54,2.54,cm",
+         {500, 500},
+         {200, 400},
+         QRect(QPoint(1, 1), QPoint(201, 401)),
+         {200, 400}},
         {"c,2.54,2.54,cm", {500, 500}, {0, 0}, QRect(QPoint(1, 1), QPoint(97, 97)), {96, 96}},
     };
     for (const Case& c : cases) {

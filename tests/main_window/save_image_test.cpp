@@ -81,7 +81,8 @@ TEST_F(SaveImageTest, Jpeg2000CodeStreamsAreRefusedWithoutConverting)
         saveAs(file(QStringLiteral("page.") + QLatin1String(ext)));
         EXPECT_EQ(shown().code(), ColourCode::Rgb32);
         ASSERT_EQ(prompt.messages().size(), 1);
-        EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r")));
+        EXPECT_TRUE(
+            prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r")));
         // A code stream is refused with a word on what to use instead.
         EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral(".jp2")));
         EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files).filter(QStringLiteral("page")),
@@ -120,7 +121,8 @@ TEST_F(SaveImageTest, TheDialogStartsAtTheCurrentFileAndANameWithoutExtensionTak
     ASSERT_EQ(prompt.shown.size(), 1);
     FileDialogRequest request = prompt.shown[0].request;
     EXPECT_EQ(request.initialName, file(QStringLiteral("page.PNG")));
-    EXPECT_EQ(request.filters.value(request.selectedFilter), QString::fromUtf8("PNG ﾌｧｲﾙ|*.png;*.PNG"));
+    EXPECT_EQ(request.filters.value(request.selectedFilter),
+              QString::fromUtf8("PNG ﾌｧｲﾙ|*.png;*.PNG"));
 
     w->state().sCurFile.clear();
     const int png = 5, gif = 6;
@@ -168,7 +170,8 @@ TEST_F(SaveImageTest, NamesWithoutExtensionBecomeBmpAlsoBelowAFolderWithADot)
     writeFile(file(QStringLiteral("page.bmp")), "kept");
     saveAs(file(QStringLiteral("page")));
     ASSERT_EQ(prompt.shown.last().kind, QStringLiteral("confirm"));
-    EXPECT_TRUE(prompt.shown.last().text.startsWith(file(QStringLiteral("page.bmp")) + QLatin1Char('\r')));
+    EXPECT_TRUE(
+        prompt.shown.last().text.startsWith(file(QStringLiteral("page.bmp")) + QLatin1Char('\r')));
     EXPECT_EQ(readFile(file(QStringLiteral("page.bmp"))), QByteArray("kept"));
     prompt.confirmAnswers.push_back(true);
     saveAs(file(QStringLiteral("page")));
@@ -202,7 +205,8 @@ TEST_F(SaveImageTest, UpperCaseExtensionsAreWrittenLowerUnlessTheFileExists)
 // what was saved (JPEG tiles).
 TEST_F(SaveImageTest, AFlashPixSaveOpensAgain)
 {
-    const Image page = sampleImage(ColourCode::Rgb24, 150, 90, {PaletteKind::Usual, Pattern::Smooth});
+    const Image page =
+        sampleImage(ColourCode::Rgb24, 150, 90, {PaletteKind::Usual, Pattern::Smooth});
     show(page);
     saveAs(file(QStringLiteral("page.FPX")));
     const QString saved = file(QStringLiteral("page.fpx"));
@@ -237,8 +241,8 @@ TEST_F(SaveImageTest, AFailedSaveTellsWhyAndKeepsTheOldFile)
     std::signal(SIGXFSZ, oldHandler);
 
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages()[0].startsWith(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
-                                                page + QLatin1Char('\r')));
+    EXPECT_TRUE(prompt.messages()[0].startsWith(
+        QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + page + QLatin1Char('\r')));
     EXPECT_EQ(readFile(page), before);
     EXPECT_EQ(QDir(userFolder()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"page-001.bmp", "User.xml"}));

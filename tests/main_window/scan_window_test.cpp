@@ -101,8 +101,8 @@ protected:
             PageSeen page;
             page.sCurFile = w->state().sCurFile;
             page.txPfx = txPfx();
-            page.listed = !page.sCurFile.isEmpty() &&
-                          listed().contains(QFileInfo(page.sCurFile).fileName());
+            page.listed =
+                !page.sCurFile.isEmpty() && listed().contains(QFileInfo(page.sCurFile).fileName());
             page.docState = w->document().state();
             page.busy = w->busy().isBusy();
             page.paintHeld = w->scanning().isPaintHeld();
@@ -143,7 +143,8 @@ protected:
 
     QString work(const QString& name) const { return workFolder() + QLatin1Char('/') + name; }
 
-    static Image readBack(const QString& path, codecs::ImageFormat expected = codecs::ImageFormat::Bmp)
+    static Image readBack(const QString& path,
+                          codecs::ImageFormat expected = codecs::ImageFormat::Bmp)
     {
         codecs::ImageFormat format = codecs::ImageFormat::Unknown;
         codecs::Decoded decoded = codecs::readImageFile(path, &format);
@@ -160,8 +161,10 @@ protected:
     {
         EXPECT_EQ(scanner().lastOutcome(), ScannerObject::Outcome::Cancelled);
         ASSERT_EQ(prompt.messages().size(), 1);
-        EXPECT_TRUE(prompt.messages()[0].startsWith(messageStart)) << prompt.messages()[0].toStdString();
-        EXPECT_TRUE(prompt.messages()[0].endsWith(QStringLiteral("表示中の画像は保存されていません。")));
+        EXPECT_TRUE(prompt.messages()[0].startsWith(messageStart))
+            << prompt.messages()[0].toStdString();
+        EXPECT_TRUE(
+            prompt.messages()[0].endsWith(QStringLiteral("表示中の画像は保存されていません。")));
         ASSERT_NE(shown(), nullptr);
         EXPECT_EQ(w->state().sCurFile, QString());
         EXPECT_EQ(w->document().state(), DocState::Changed);
@@ -201,8 +204,8 @@ TEST_F(ScanWindowTest, FlatbedPagesBecomeTheNextNumberedFilesWithTheirSizeCodeAn
         }
         preset(dialogs, kFlatbed, QLatin1String(mode), depth, dpi);
         scan();
-        const Image file = readBack(work(QLatin1String(name)), tiff ? codecs::ImageFormat::Tiff
-                                                                   : codecs::ImageFormat::Bmp);
+        const Image file = readBack(work(QLatin1String(name)),
+                                    tiff ? codecs::ImageFormat::Tiff : codecs::ImageFormat::Bmp);
         EXPECT_EQ(QSize(file.width(), file.height()), size);
         EXPECT_EQ(file.code(), code);
         EXPECT_EQ(file.dpiX(), dpi);
@@ -252,7 +255,8 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     // Pages arriving within milliseconds of each other are not each painted; the last one is,
     // once the run is over.
     EXPECT_FALSE(seen.first().paintHeld);
-    EXPECT_TRUE(std::any_of(seen.begin() + 1, seen.end(), [](const PageSeen& p) { return p.paintHeld; }));
+    EXPECT_TRUE(
+        std::any_of(seen.begin() + 1, seen.end(), [](const PageSeen& p) { return p.paintHeld; }));
     EXPECT_FALSE(w->scanning().isPaintHeld());
     EXPECT_TRUE(w->ikImg().updatesEnabled());
 
@@ -263,7 +267,8 @@ TEST_F(ScanWindowTest, AFeederRunWritesTenFilesInOrderAndAJamLaterLosesNone)
     scan();
     EXPECT_TRUE(seen.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral("紙詰まり"))) << prompt.messages()[0].toStdString();
+    EXPECT_TRUE(prompt.messages()[0].contains(QStringLiteral("紙詰まり")))
+        << prompt.messages()[0].toStdString();
     EXPECT_EQ(workFiles(), expected);
     EXPECT_EQ(readFile(work(expected.first())), first);
     EXPECT_EQ(txPfx(), QStringLiteral("doc-011"));
@@ -319,7 +324,9 @@ TEST_F(ScanWindowTest, TheAfterScanReductionToGrey8BitWritesGreyFilesAfterPrinti
     w->router().mnPrn_Click(2);
     QStringList printed;  // mode, sClrCd and whether the file was there yet
     w->operations().PrintScannedPage = [&](int mode) {
-        printed << QStringLiteral("%1 %2 %3").arg(mode).arg(w->state().sClrCd)
+        printed << QStringLiteral("%1 %2 %3")
+                       .arg(mode)
+                       .arg(w->state().sClrCd)
                        .arg(QFileInfo::exists(work("g-001.bmp")));
     };
     setTxPfx(QStringLiteral("g"));
@@ -373,7 +380,8 @@ TEST_F(ScanWindowTest, AFolderThatTurnsReadOnlyStopsTheRunAndLosesNothing)
     // half-written; the counter stays at the page that was not written.
     EXPECT_EQ(seen.size(), 3);
     expectStoppedWithThePageUnsaved(QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") +
-                                    work("scan-004.bmp") + QStringLiteral("\r書き込みの権限がありません\r"));
+                                    work("scan-004.bmp") +
+                                    QStringLiteral("\r書き込みの権限がありません\r"));
     EXPECT_EQ(workFiles(), (QStringList{"scan-001.bmp", "scan-002.bmp", "scan-003.bmp"}));
     EXPECT_EQ(readFile(work(QStringLiteral("scan-001.bmp"))), before);
     EXPECT_EQ(txPfx(), QStringLiteral("scan-004"));
@@ -418,8 +426,8 @@ TEST_F(ScanWindowTest, APrefixWithADashButNoNumberTakesTheFirstFreeNumber)
         setTxPfx(QLatin1String(typed));
         w->router().mnFile_Click(7);  // "作業ﾌｫﾙﾀﾞに保存"
     }
-    EXPECT_EQ(workFiles(), (QStringList{"my-001.bmp", "my-002.bmp", "my-003.bmp", "my-004.bmp",
-                                        "my-005.bmp"}));
+    EXPECT_EQ(workFiles(),
+              (QStringList{"my-001.bmp", "my-002.bmp", "my-003.bmp", "my-004.bmp", "my-005.bmp"}));
     EXPECT_EQ(readFile(work(QStringLiteral("my-001.bmp"))), QByteArray("someone's page"));
     EXPECT_TRUE(prompt.shown.isEmpty());
 }

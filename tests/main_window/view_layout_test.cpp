@@ -13,7 +13,7 @@ namespace {
 
 TEST(ViewLayout, TheListKeepsItsWidthTheViewFillsTheRestAndNoSizeIsNegative)
 {
-    const TwipsScale s(15.0);  // 96 dots per inch
+    const TwipsScale s(15.0);        // 96 dots per inch
     EXPECT_EQ(s.toPixels(340), 23);  // 22.67 rounds to the nearest pixel
     EXPECT_EQ(s.toPixels(-150), -10);
     EXPECT_DOUBLE_EQ(s.toTwips(84), 1260.0);

@@ -64,13 +64,19 @@ TEST_F(WorkFileSequenceTest, ATypedNumberSelectsThatFileRoundedHalvesToEven)
     // writes over an existing file) or found free.
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"abc-7", "abc-007.bmp", true},  // the user's number, even though the file exists
-        {"abc-0", "abc-001.bmp", true},    {"abc--5", "abc-001.bmp", true},
-        {"abc-2.5", "abc-002.bmp", true},  {"abc-3.5", "abc-004.bmp", true},
-        {"abc- 12", "abc-012.bmp", true},  {"abc-12xyz", "abc-012.bmp", true},
-        {"abc-.5e1", "abc-005.bmp", true}, {"abc-1234", "abc-1234.bmp", true},
+        {"abc-0", "abc-001.bmp", true},
+        {"abc--5", "abc-001.bmp", true},
+        {"abc-2.5", "abc-002.bmp", true},
+        {"abc-3.5", "abc-004.bmp", true},
+        {"abc- 12", "abc-012.bmp", true},
+        {"abc-12xyz", "abc-012.bmp", true},
+        {"abc-.5e1", "abc-005.bmp", true},
+        {"abc-1234", "abc-1234.bmp", true},
         // No number after the dash: the first free one, never abc-001 by default.
-        {"abc-x", "abc-002.bmp", false},   {"abc-", "abc-002.bmp", false},
-        {"abc-x7", "abc-002.bmp", false},  {"abc- -", "abc-002.bmp", false},
+        {"abc-x", "abc-002.bmp", false},
+        {"abc-", "abc-002.bmp", false},
+        {"abc-x7", "abc-002.bmp", false},
+        {"abc- -", "abc-002.bmp", false},
         {"my-scan-5", "my-001.bmp", false},  // the first dash splits
         {"-5", "-005.bmp", true},
     };
@@ -116,19 +122,23 @@ TEST_F(WorkFileSequenceTest, NumbersFromOneThousandPrintWithFourDigits)
 TEST_F(WorkFileSequenceTest, NoNameBeyond32767AndARefusalKeepsTheLastName)
 {
     EXPECT_EQ(next(QStringLiteral("abc-5"), 1), path(QStringLiteral("abc-005.tif")));
-    for (const char* typed : {"abc-32768", "abc-40000", "abc-32767.5", "abc-1e9",
-                              "abc-99999999999999999999"})
+    for (const char* typed :
+         {"abc-32768", "abc-40000", "abc-32767.5", "abc-1e9", "abc-99999999999999999999"})
         EXPECT_TRUE(next(QString::fromUtf8(typed)).isEmpty()) << typed;
-    EXPECT_TRUE(sequence.error().contains(QStringLiteral("32767"))) << sequence.error().toStdString();
+    EXPECT_TRUE(sequence.error().contains(QStringLiteral("32767")))
+        << sequence.error().toStdString();
     // The next page still follows abc-005.tif in its folder.
-    EXPECT_TRUE(sequence.NextWorkFileName(QStringLiteral("x-40000"), 0, QStringLiteral("/")).isEmpty());
+    EXPECT_TRUE(
+        sequence.NextWorkFileName(QStringLiteral("x-40000"), 0, QStringLiteral("/")).isEmpty());
     touch(QStringLiteral("abc-006.tif"));
     EXPECT_EQ(sequence.AdvanceSequence(), QStringLiteral("abc-007"));
     EXPECT_EQ(next(QStringLiteral("abc-32767.4")), path(QStringLiteral("abc-32767.bmp")));
 
     // The search reaches the last number itself.
-    WorkFileSequence last([](const QString& p) { return !p.endsWith(QLatin1String("-32767.bmp")); });
-    EXPECT_TRUE(last.NextWorkFileName(QStringLiteral("abc"), 0, folder()).endsWith(QLatin1String("/abc-32767.bmp")));
+    WorkFileSequence last(
+        [](const QString& p) { return !p.endsWith(QLatin1String("-32767.bmp")); });
+    EXPECT_TRUE(last.NextWorkFileName(QStringLiteral("abc"), 0, folder())
+                    .endsWith(QLatin1String("/abc-32767.bmp")));
 
     WorkFileSequence taken([](const QString&) { return true; });
     EXPECT_TRUE(taken.NextWorkFileName(QStringLiteral("abc"), 0, folder()).isEmpty());

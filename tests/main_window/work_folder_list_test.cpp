@@ -57,12 +57,13 @@ protected:
 TEST_F(WorkFolderListTest, ShowsTheSixImageKindsWithoutRegardToCase)
 {
     QDir(dir.path()).mkdir(QStringLiteral("sub.bmp"));  // folders are not listed
-    refreshWith({"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif", "g.png", "h.txt",
-                 "i.jp2", "j.bmp.bak", "k.GIF"});
+    refreshWith({"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif", "g.png", "h.txt", "i.jp2",
+                 "j.bmp.bak", "k.GIF"});
     QStringList shown;
     for (int i = 0; i < list.listCount(); ++i)
         shown << list.entry(i);
-    EXPECT_EQ(shown, (QStringList{"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif", "k.GIF"}));
+    EXPECT_EQ(shown,
+              (QStringList{"a.bmp", "B.TIF", "c.Tiff", "d.jpg", "e.JPEG", "f.gif", "k.GIF"}));
 }
 
 TEST_F(WorkFolderListTest, ChoosingAFileOpensItUnlessTheListIsLockedOrTheFileIsGone)
@@ -113,7 +114,8 @@ TEST_F(WorkFolderListTest, RightButtonAsksForThePopUpAndKeepsTheSelection)
     const QPoint onSecond = list.visualItemRect(list.item(1)).center();
     QSignalSpy popUp(&list, &FileListBox::contextMenuRequested);
     QTest::mouseClick(list.viewport(), Qt::RightButton, {}, onSecond);
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onSecond, list.viewport()->mapToGlobal(onSecond));
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onSecond,
+                                list.viewport()->mapToGlobal(onSecond));
     QApplication::sendEvent(list.viewport(), &menuEvent);
     EXPECT_EQ(list.fileName(), QStringLiteral("a.bmp"));
     EXPECT_TRUE(loaded.isEmpty());

@@ -25,7 +25,8 @@ bool PresetScanDialogs::editSettings(const ScanDevice& device, const QList<ScanO
     if (const PaperSize* size = PaperSize::find(paper)) {
         const ScanOption* left = findOption(options, ScanSettings::kLeft);
         const ScanOption* top = findOption(options, ScanSettings::kTop);
-        const double x = left && left->constraint == ScanOption::Constraint::Range ? left->minimum : 0;
+        const double x =
+            left && left->constraint == ScanOption::Constraint::Range ? left->minimum : 0;
         const double y = top && top->constraint == ScanOption::Constraint::Range ? top->minimum : 0;
         settings.set(ScanSettings::kLeft, QString::number(x));
         settings.set(ScanSettings::kTop, QString::number(y));

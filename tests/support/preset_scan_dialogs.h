@@ -32,7 +32,7 @@ public:
     QList<ScanDevice> devicesShown;
     ScanDevice settingsDevice;
     QList<ScanOption> optionsShown;
-    ScanSettings settingsShown;     // the values editSettings was given
+    ScanSettings settingsShown;       // the values editSettings was given
     QList<QPair<int, int>> progress;  // every (page, percent) in order
     int progressStartedCount = 0;
     int progressFinishedCount = 0;

@@ -91,9 +91,9 @@ QImage renderPdfPage(const QString& path, int dpi)
 {
     QTemporaryDir dir;
     const QString stem = dir.filePath(QStringLiteral("page"));
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-r"),
-                                     QString::number(dpi), QStringLiteral("-singlefile"), path,
-                                     stem});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(dpi),
+         QStringLiteral("-singlefile"), path, stem});
     return QImage(stem + QStringLiteral(".pgm"));
 }
 

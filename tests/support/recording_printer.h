@@ -33,7 +33,7 @@ public:
 
 // What poppler reads back from a PDF file.
 struct PdfPage {
-    QSizeF sizeMm;     // the first page's size
+    QSizeF sizeMm;  // the first page's size
     int pages = 0;
     QStringList images;  // lines of "pdfimages -list" after its two header lines
 };

@@ -10,8 +10,8 @@
 namespace tavlo::test {
 
 // A UserPrompt that records every message and answers from queues the test fills. It installs
-// itself for its lifetime. Unanswered questions get Cancel (the last button of a choice) and unanswered dialogs "" (a cancel),
-// so a test never waits for a person.
+// itself for its lifetime. Unanswered questions get Cancel (the last button of a choice) and
+// unanswered dialogs "" (a cancel), so a test never waits for a person.
 class RecordingPrompt : public UserPrompt {
 public:
     struct Shown {

@@ -26,8 +26,10 @@ QVector<QRgb> paletteFor(ColourCode code, const Look& look, Random& random)
         return {grey(0), grey(255)};
     }
     const int count = look.palette != PaletteKind::Short ? paletteCapacity(code)
-                      : code == ColourCode::Palette256 ? 10 : 3;
-    const bool randomGreys = look.palette == PaletteKind::OddGreys || look.palette == PaletteKind::Short;
+                      : code == ColourCode::Palette256   ? 10
+                                                         : 3;
+    const bool randomGreys =
+        look.palette == PaletteKind::OddGreys || look.palette == PaletteKind::Short;
     QVector<QRgb> palette;
     for (int i = 0; i < count; ++i) {
         if (code == ColourCode::Grey16) {
@@ -74,7 +76,9 @@ Image sampleImage(ColourCode code, int width, int height, const Look& look)
             if (indexed) {
                 // The first pixels walk through the palette, so every entry is in use.
                 const int i = y * width + x;
-                const int index = smooth ? (x / 16 + y / 16) % entries : i < entries ? i : int(r % quint32(entries));
+                const int index = smooth        ? (x / 16 + y / 16) % entries
+                                  : i < entries ? i
+                                                : int(r % quint32(entries));
                 if (code == ColourCode::Mono)
                     setBit(row, x, index);
                 else
@@ -83,14 +87,16 @@ Image sampleImage(ColourCode code, int width, int height, const Look& look)
             }
             const int noise = int(r % 9) - 4;
             const int level = std::clamp((x * 255) / std::max(1, width - 1) / 2 +
-                                             (y * 127) / std::max(1, height - 1) + noise, 0, 255);
+                                             (y * 127) / std::max(1, height - 1) + noise,
+                                         0, 255);
             const int across = std::clamp((y * 255) / std::max(1, height - 1) + noise, 0, 255);
             switch (code) {
             case ColourCode::Grey256: row[x] = uchar(smooth ? level : int(r & 255)); break;
             case ColourCode::Rgb555: {
                 const int blue = (x * 31) / std::max(1, width - 1);
                 reinterpret_cast<quint16*>(row)[x] =
-                    smooth ? quint16((level >> 3) << 10 | ((255 - level) >> 3) << 5 | blue) : quint16(r & 0x7fff);
+                    smooth ? quint16((level >> 3) << 10 | ((255 - level) >> 3) << 5 | blue)
+                           : quint16(r & 0x7fff);
                 break;
             }
             case ColourCode::Rgb24:
@@ -183,8 +189,7 @@ Image a4TextPage(ColourCode code)
 namespace {
 
 // Calls take(difference) for each channel of each pixel of two images of the same size.
-template <typename Take>
-void eachDifference(const Image& a, const Image& b, Take take)
+template <typename Take> void eachDifference(const Image& a, const Image& b, Take take)
 {
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
@@ -237,8 +242,9 @@ codecs::Decoded decode(const Reader& reader, const QByteArray& bytes)
 
 QByteArray encode(codecs::ImageFormat format, const Image& image, QString* error)
 {
-    return encode([format](const Image& i, QIODevice& d) { return codecs::writeImage(i, d, format); }, image,
-                  error);
+    return encode(
+        [format](const Image& i, QIODevice& d) { return codecs::writeImage(i, d, format); }, image,
+        error);
 }
 
 codecs::Decoded decode(const QByteArray& bytes, codecs::ImageFormat* format)

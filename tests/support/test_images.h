@@ -27,7 +27,8 @@ enum class PaletteKind {
 
 enum class Pattern {
     Random,  // random pixels: a pixel taken from the wrong place shows
-    Smooth,  // for lossy formats: gradients with a little noise, palette images in flat 16 x 16 blocks
+    Smooth,  // for lossy formats: gradients with a little noise, palette images in flat 16 x 16
+             // blocks
 };
 
 struct Look {
@@ -59,8 +60,14 @@ inline QRgb grey(int level)
 std::vector<QRgb> rowColours(const Image& image, int y, int count);
 
 // An image's size and its dots per inch, each compared in one check.
-inline QSize sizeOf(const Image& image) { return image.pixels().size(); }
-inline QSize dpiOf(const Image& image) { return {image.dpiX(), image.dpiY()}; }
+inline QSize sizeOf(const Image& image)
+{
+    return image.pixels().size();
+}
+inline QSize dpiOf(const Image& image)
+{
+    return {image.dpiX(), image.dpiY()};
+}
 
 // Largest difference of one channel between two images of any codes (a huge value for different
 // sizes), and the mean absolute difference per channel.

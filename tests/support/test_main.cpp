@@ -17,8 +17,8 @@ int main(int argc, char** argv)
     const QByteArray root = home.path().toUtf8();
     for (const char* sub : {"config", "data", "Documents", "cache", "runtime"})
         QDir(home.path()).mkpath(QString::fromLatin1(sub));
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"), QFileDevice::ReadOwner |
-                          QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("HOME", root.constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);

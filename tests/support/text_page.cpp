@@ -9,9 +9,9 @@ namespace tavlo::test {
 namespace {
 
 constexpr const char* kWords[] = {
-    "scanner", "page",  "image", "the",   "of",     "and",   "work",   "folder", "list",
-    "number",  "line",  "text",  "print", "a",      "to",    "sizes",  "resolution",
-    "colour",  "depth", "file",  "saved", "turned", "edge",  "window", "menu",   "in",
+    "scanner", "page", "image", "the",    "of",   "and",    "work",  "folder",     "list",
+    "number",  "line", "text",  "print",  "a",    "to",     "sizes", "resolution", "colour",
+    "depth",   "file", "saved", "turned", "edge", "window", "menu",  "in",
 };
 
 }  // namespace

@@ -23,13 +23,15 @@ TEST_F(TavloImage, InfoPrintsOneLinePerFileAndFailsForAnyUnreadableOne)
     save(test::sampleImage(ColourCode::Rgb32, 7, 1), QStringLiteral("b.dat"), ImageFormat::Pcx);
     Outcome outcome = run(QStringLiteral("info @a.bmp @b.dat"));
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, path(QStringLiteral("a.bmp")) + QStringLiteral(": 113x157 code=40 dpi=600x300 format=BMP\n") +
+    EXPECT_EQ(outcome.out, path(QStringLiteral("a.bmp")) +
+                               QStringLiteral(": 113x157 code=40 dpi=600x300 format=BMP\n") +
                                path(QStringLiteral("b.dat")) +
                                QStringLiteral(": 7x1 code=24 dpi=200x300 format=PCX\n"));
 
     outcome = run(QStringLiteral("info @missing.bmp @a.bmp"));
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_TRUE(outcome.out.startsWith(path(QStringLiteral("missing.bmp")) + QStringLiteral(": error: ﾌｧｲﾙがありません\n")))
+    EXPECT_TRUE(outcome.out.startsWith(path(QStringLiteral("missing.bmp")) +
+                                       QStringLiteral(": error: ﾌｧｲﾙがありません\n")))
         << outcome.out.toStdString();
     EXPECT_TRUE(outcome.out.endsWith(QStringLiteral("format=BMP\n")));
     EXPECT_EQ(run(QStringLiteral("info")).status, 2);
@@ -51,8 +53,9 @@ TEST_F(TavloImage, ConvertWritesTheFormatAskedForAfterThePixelOperationsInTheirO
     // Trimmed, turned right, made grey, then mirrored: pixel (x, y) of the trim lands at (y, x).
     const Image colour = test::sampleImage(ColourCode::Rgb24, 40, 30);
     save(colour, QStringLiteral("in.bmp"));
-    outcome = run(QStringLiteral("convert @in.bmp @out.bmp --format BMP --trim 0,0,10,30 --rotate -9000 "
-                                 "--depth 80 --mirror-lr"));
+    outcome =
+        run(QStringLiteral("convert @in.bmp @out.bmp --format BMP --trim 0,0,10,30 --rotate -9000 "
+                           "--depth 80 --mirror-lr"));
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
     back = codecs::readImageFile(path(QStringLiteral("out.bmp")));
     EXPECT_EQ(back.image.code(), ColourCode::Grey256);
@@ -66,16 +69,18 @@ TEST_F(TavloImage, ConvertWritesTheFormatAskedForAfterThePixelOperationsInTheirO
     outcome = run(QStringLiteral("convert @in.bmp @out.fpx --format FPX --quality 95"));
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
     outcome = run(QStringLiteral("info @out.fpx"));
-    EXPECT_EQ(outcome.out, path(QStringLiteral("out.fpx")) + QStringLiteral(": 40x30 code=24 dpi=200x300 format=FPX\n"));
+    EXPECT_EQ(outcome.out, path(QStringLiteral("out.fpx")) +
+                               QStringLiteral(": 40x30 code=24 dpi=200x300 format=FPX\n"));
 }
 
 TEST_F(TavloImage, ConvertRefusesWrongArgumentsAndKeepsOutWhenInCannotBeRead)
 {
     save(test::sampleImage(ColourCode::Mono, 8, 8), QStringLiteral("in.bmp"));
-    for (const char* wrong : {"@in.bmp @out.bmp", "@in.bmp @out.bmp --format xyz", "@in.bmp @out.bmp --format JP2",
-                              "@in.bmp --format BMP", "@in.bmp @out.bmp --format BMP --quality 101",
-                              "@in.bmp @out.bmp --format BMP --spin",
-                              "@in.bmp @out.bmp --format BMP --rotate 100 --fill 1,2"}) {
+    for (const char* wrong :
+         {"@in.bmp @out.bmp", "@in.bmp @out.bmp --format xyz", "@in.bmp @out.bmp --format JP2",
+          "@in.bmp --format BMP", "@in.bmp @out.bmp --format BMP --quality 101",
+          "@in.bmp @out.bmp --format BMP --spin",
+          "@in.bmp @out.bmp --format BMP --rotate 100 --fill 1,2"}) {
         const Outcome outcome = run(QStringLiteral("convert ") + QLatin1String(wrong));
         EXPECT_EQ(outcome.status, 2) << wrong;
         EXPECT_FALSE(outcome.err.isEmpty()) << wrong;
@@ -106,14 +111,15 @@ TEST_F(TavloImage, ConvertWritesDashToStandardOutputAndNeverReplacesAPipeOrDevic
 
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
     QStringList nodes{QStringLiteral("fifo")};
-    if (::mknod(QFile::encodeName(path(QStringLiteral("null"))).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    if (::mknod(QFile::encodeName(path(QStringLiteral("null"))).constData(), S_IFCHR | 0666,
+                makedev(1, 3)) == 0)
         nodes.append(QStringLiteral("null"));
     for (const QString& node : nodes) {
         outcome = run(QStringLiteral("convert @in.bmp @") + node + QStringLiteral(" --format BMP"));
         EXPECT_EQ(outcome.status, 1) << node.toStdString();
         EXPECT_TRUE(outcome.err.contains(QStringLiteral("通常のﾌｧｲﾙではないため書き込めません")))
             << outcome.err.toStdString();
-        struct stat st {};
+        struct stat st { };
         ASSERT_EQ(::lstat(QFile::encodeName(path(node)).constData(), &st), 0);
         EXPECT_TRUE(node == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISCHR(st.st_mode));
     }
@@ -125,8 +131,8 @@ TEST_F(TavloImage, SkewIsReportedAndStraightened)
 {
     save(test::textPage(ColourCode::Rgb24, {620, 877}, -4.2, 75), QStringLiteral("crooked.png"),
          ImageFormat::Png);
-    save(test::plainImage(ColourCode::Rgb24, 60, 40, qRgb(255, 255, 255)), QStringLiteral("blank.png"),
-         ImageFormat::Png);
+    save(test::plainImage(ColourCode::Rgb24, 60, 40, qRgb(255, 255, 255)),
+         QStringLiteral("blank.png"), ImageFormat::Png);
     Outcome outcome = run(QStringLiteral("info --skew @crooked.png @blank.png"));
     EXPECT_EQ(outcome.status, 0);
     const QStringList lines = outcome.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -137,7 +143,8 @@ TEST_F(TavloImage, SkewIsReportedAndStraightened)
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" skew=none"))) << lines[1].toStdString();
 
     for (const char* name : {"crooked", "blank"}) {
-        outcome = run(QStringLiteral("convert @%1.png @%1-out.png --format PNG --straighten").arg(name));
+        outcome =
+            run(QStringLiteral("convert @%1.png @%1-out.png --format PNG --straighten").arg(name));
         EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
     }
     const codecs::Decoded straight = codecs::readImageFile(path(QStringLiteral("crooked-out.png")));

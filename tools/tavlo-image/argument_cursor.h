@@ -11,7 +11,7 @@ namespace tavlo::tools {
 // so an option may be followed by any number of values and modifier flags.
 class ArgumentCursor {
 public:
-    explicit ArgumentCursor(QStringList arguments) : m_arguments(std::move(arguments)) {}
+    explicit ArgumentCursor(QStringList arguments) : m_arguments(std::move(arguments)) { }
 
     bool atEnd() const { return m_next >= m_arguments.size(); }
 

@@ -23,8 +23,8 @@ struct ConvertRequest {
 
 QString usage()
 {
-    QString text = QStringLiteral(
-        "usage: tavlo-image convert IN OUT|- --format BMP|JPG|TIF|PNG|GIF|PCX|FPX [--quality 1..100]");
+    QString text = QStringLiteral("usage: tavlo-image convert IN OUT|- --format "
+                                  "BMP|JPG|TIF|PNG|GIF|PCX|FPX [--quality 1..100]");
     for (const auto& [name, parser] : pixelStepParsers())
         text += QStringLiteral(" [") + name + QStringLiteral(" ...]");
     return text;
@@ -49,7 +49,8 @@ QString parse(const QStringList& arguments, ConvertRequest& request)
             if (!quality)
                 return QStringLiteral("--quality needs a number from 1 to 100");
             request.options.jpegQuality = *quality;
-        } else if (const auto parser = pixelStepParsers().find(argument); parser != pixelStepParsers().end()) {
+        } else if (const auto parser = pixelStepParsers().find(argument);
+                   parser != pixelStepParsers().end()) {
             QString error;
             std::optional<PixelStep> step = parser->second(cursor, error);
             if (!step)
@@ -110,10 +111,10 @@ int runConvert(const QStringList& arguments, QTextStream& err)
         }
     }
     // "-" is standard output, as command-line tools take it; every other OUT is a file.
-    const QString reason = request.output == QLatin1String("-")
-                               ? writeToStandardOutput(image, request)
-                               : codecs::writeImageFile(image, request.output, *request.format,
-                                                        request.options);
+    const QString reason =
+        request.output == QLatin1String("-")
+            ? writeToStandardOutput(image, request)
+            : codecs::writeImageFile(image, request.output, *request.format, request.options);
     if (!reason.isEmpty()) {
         err << request.output << ": error: " << reason << '\n';
         return 1;

@@ -28,7 +28,8 @@ int runInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             << " format=" << codecs::formatName(format);
         if (skew) {
             const std::optional<double> degrees = process::findSkew(image);
-            out << " skew=" << (degrees ? QString::number(*degrees, 'f', 2) : QStringLiteral("none"));
+            out << " skew="
+                << (degrees ? QString::number(*degrees, 'f', 2) : QStringLiteral("none"));
         }
         out << '\n';
     }

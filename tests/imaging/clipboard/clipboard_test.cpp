@@ -16,7 +16,10 @@ namespace {
 
 constexpr int kPixelsPerMetreAt200Dpi = 7874;
 
-QClipboard& clipboard() { return *QGuiApplication::clipboard(); }
+QClipboard& clipboard()
+{
+    return *QGuiApplication::clipboard();
+}
 
 // Puts data of one or more types on the clipboard, as another program would.
 void offer(std::initializer_list<std::pair<QString, QByteArray>> forms)
@@ -87,7 +90,8 @@ TEST_F(ClipboardTest, CopyThenLoadGivesTheSamePixelsCodeAndDotsPerInch)
                 ImagingControl other;
                 ASSERT_TRUE(other.LoadFromClipboard()) << int(code);
                 const Image& pasted = *other.currentImage().image();
-                EXPECT_TRUE(samePixels(pasted, original)) << int(code) << " width " << width << " round " << round;
+                EXPECT_TRUE(samePixels(pasted, original))
+                    << int(code) << " width " << width << " round " << round;
                 EXPECT_EQ(test::dpiOf(pasted), QSize(300, 150));
                 EXPECT_EQ(other.ImageKind(), 1);
                 EXPECT_TRUE(pasted.isValid());
@@ -108,24 +112,27 @@ TEST_F(ClipboardTest, OtherProgramsGetPngAndBmpWithTheSameColoursAndResolution)
         ASSERT_TRUE(data->hasFormat(QStringLiteral("image/bmp")));
         ASSERT_TRUE(data->hasImage());
         for (const char* type : {"image/png", "image/bmp", "Qt's image"}) {
-            const QImage decoded = type[0] == 'Q' ? qvariant_cast<QImage>(data->imageData())
-                                                  : QImage::fromData(data->data(QLatin1String(type)));
+            const QImage decoded = type[0] == 'Q'
+                                       ? qvariant_cast<QImage>(data->imageData())
+                                       : QImage::fromData(data->data(QLatin1String(type)));
             ASSERT_EQ(decoded.size(), QSize(13, 4)) << type << int(code);
             EXPECT_EQ(decoded.dotsPerMeterX(), kPixelsPerMetreAt200Dpi) << type;
             EXPECT_EQ(decoded.dotsPerMeterY(), kPixelsPerMetreAt200Dpi) << type;
             // Qt widens 5-bit channels of BMP files by a plain shift; the 5 bits are what counts.
-            const quint32 mask = code == ColourCode::Rgb555 && type == QLatin1String("image/bmp") ? 0xfff8f8f8u
-                                                                                                  : 0xffffffffu;
+            const quint32 mask = code == ColourCode::Rgb555 && type == QLatin1String("image/bmp")
+                                     ? 0xfff8f8f8u
+                                     : 0xffffffffu;
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 13; ++x)
-                    ASSERT_EQ((decoded.pixel(x, y) | 0xff000000u) & mask, original.pixelColour(x, y) & mask)
+                    ASSERT_EQ((decoded.pixel(x, y) | 0xff000000u) & mask,
+                              original.pixelColour(x, y) & mask)
                         << type << int(code);
         }
         // A PNG keeps the code where PNG has it.
         offer(QStringLiteral("image/png"), data->data(QStringLiteral("image/png")));
         ASSERT_TRUE(control.LoadFromClipboard());
-        if (code == ColourCode::Mono || code == ColourCode::Palette256 || code == ColourCode::Grey256 ||
-            code == ColourCode::Rgb24) {
+        if (code == ColourCode::Mono || code == ColourCode::Palette256 ||
+            code == ColourCode::Grey256 || code == ColourCode::Rgb24) {
             EXPECT_EQ(current().code(), code);
         }
         EXPECT_EQ(current().dpiX(), 200);
@@ -201,19 +208,22 @@ TEST_F(ClipboardTest, AnSvgPictureIsAVectorPictureThatRendersOnTheBackground)
 
 TEST_F(ClipboardTest, APictureIsPreferredToItsSvgAndAbsurdSvgSizesAreBounded)
 {
-    offer({{QStringLiteral("image/svg+xml"), kSvg}, {QStringLiteral("image/png"), plainPng(3, 2, qRgb(0, 0, 255))}});
+    offer({{QStringLiteral("image/svg+xml"), kSvg},
+           {QStringLiteral("image/png"), plainPng(3, 2, qRgb(0, 0, 255))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.ImageKind(), 1);
     EXPECT_EQ(control.ImageWidth(), 3);
 
-    offer(QStringLiteral("image/svg+xml"),
-          R"(<svg xmlns="http://www.w3.org/2000/svg" width="1000000" height="10"><rect width="5" height="5"/></svg>)");
+    offer(
+        QStringLiteral("image/svg+xml"),
+        R"(<svg xmlns="http://www.w3.org/2000/svg" width="1000000" height="10"><rect width="5" height="5"/></svg>)");
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.ImageWidth(), SvgPicture::kMaxSide);
     EXPECT_EQ(control.ImageHeight(), 1);
 
     // Without width and height the view box gives the size.
-    EXPECT_EQ(SvgPicture(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 30 20"/>)").size(), QSize(30, 20));
+    EXPECT_EQ(SvgPicture(R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 30 20"/>)").size(),
+              QSize(30, 20));
 }
 
 TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
@@ -232,7 +242,8 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // A BMP header that claims 60000 x 60000 at 24 bits (10 GB) is refused before decoding.
-    QByteArray forged = test::encode(codecs::ImageFormat::Bmp, test::sampleImage(ColourCode::Rgb24, 2, 2));
+    QByteArray forged =
+        test::encode(codecs::ImageFormat::Bmp, test::sampleImage(ColourCode::Rgb24, 2, 2));
     for (int offset : {18, 22}) {
         forged[offset] = char(0x60);
         forged[offset + 1] = char(0xea);
@@ -242,7 +253,8 @@ TEST_F(ClipboardTest, NothingReadableLeavesTheImageAsItWas)
     EXPECT_EQ(control.ImageHandle(), handle);
 
     // Damaged BMP data falls through to the PNG the same program offered.
-    offer({{QStringLiteral("image/bmp"), forged}, {QStringLiteral("image/png"), plainPng(2, 2, qRgb(255, 0, 0))}});
+    offer({{QStringLiteral("image/bmp"), forged},
+           {QStringLiteral("image/png"), plainPng(2, 2, qRgb(255, 0, 0))}});
     ASSERT_TRUE(control.LoadFromClipboard());
     EXPECT_EQ(control.currentImage().image()->pixelColour(1, 1), qRgb(255, 0, 0));
 }

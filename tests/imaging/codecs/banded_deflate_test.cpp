@@ -19,17 +19,22 @@ std::vector<std::vector<uchar>> testRows(int width, int height, int bpp)
         for (int i = 0; i < width * bpp; ++i) {
             const int kind = (y / 5) % 4;
             const int smooth = (i * 3 + y * 7) & 255;
-            rows[size_t(y)][size_t(i)] = uchar(kind == 0 ? smooth : kind == 1 ? random() : kind == 2 ? y : smooth + random() % 4);
+            rows[size_t(y)][size_t(i)] = uchar(kind == 0   ? smooth
+                                               : kind == 1 ? random()
+                                               : kind == 2 ? y
+                                                           : smooth + random() % 4);
         }
     }
     return rows;
 }
 
 // Undoes the PNG filters (the decoder's side), for checking the filtered stream.
-std::vector<std::vector<uchar>> unfilter(const std::vector<uchar>& filtered, int width, int height, int bpp)
+std::vector<std::vector<uchar>> unfilter(const std::vector<uchar>& filtered, int width, int height,
+                                         int bpp)
 {
     const int n = width * bpp;
-    std::vector<std::vector<uchar>> rows(static_cast<size_t>(height), std::vector<uchar>(static_cast<size_t>(n)));
+    std::vector<std::vector<uchar>> rows(static_cast<size_t>(height),
+                                         std::vector<uchar>(static_cast<size_t>(n)));
     std::vector<uchar> zeros(static_cast<size_t>(n), 0);
     for (int y = 0; y < height; ++y) {
         const uchar* in = filtered.data() + size_t(y) * size_t(n + 1);
@@ -45,7 +50,8 @@ std::vector<std::vector<uchar>> unfilter(const std::vector<uchar>& filtered, int
             case 2: predictor = b; break;
             case 3: predictor = (a + b) / 2; break;
             case 4: {
-                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b),
+                          pc = std::abs(p - c);
                 predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
                 break;
             }
@@ -62,15 +68,15 @@ TEST(BandedDeflate, BandsJoinIntoOneValidStreamOfTheFilteredRows)
     const struct {
         int width, height, bpp, bandBytes, threads;
     } cases[] = {
-        {37, 50, 3, 100, 3},      // a band per row, on three threads
-        {37, 50, 3, 1000, 2},     // several rows per band
-        {200, 90, 1, 2000, 4},    // grey, bands longer than the 32 KB window apart
-        {5, 7, 3, 1 << 20, 0},    // one band
-        {64, 300, 1, 500, 1},     // no threads at all
+        {37, 50, 3, 100, 3},    // a band per row, on three threads
+        {37, 50, 3, 1000, 2},   // several rows per band
+        {200, 90, 1, 2000, 4},  // grey, bands longer than the 32 KB window apart
+        {5, 7, 3, 1 << 20, 0},  // one band
+        {64, 300, 1, 500, 1},   // no threads at all
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " bpp " << c.bpp << " band " << c.bandBytes
-                                        << " threads " << c.threads);
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " bpp " << c.bpp
+                                        << " band " << c.bandBytes << " threads " << c.threads);
         const auto rows = testRows(c.width, c.height, c.bpp);
         BandedDeflate::Settings settings;
         settings.bandBytes = c.bandBytes;
@@ -79,7 +85,10 @@ TEST(BandedDeflate, BandsJoinIntoOneValidStreamOfTheFilteredRows)
         std::vector<uchar> stream;
         const bool ok = BandedDeflate::compress(
             c.width, c.height, c.bpp,
-            [&](int y, uchar* out) { std::copy(rows[size_t(y)].begin(), rows[size_t(y)].end(), out); }, settings,
+            [&](int y, uchar* out) {
+                std::copy(rows[size_t(y)].begin(), rows[size_t(y)].end(), out);
+            },
+            settings,
             [&](const uchar* data, size_t size) {
                 stream.insert(stream.end(), data, data + size);
                 return true;
@@ -102,7 +111,8 @@ TEST(BandedDeflate, ARefusingSinkStopsTheWork)
     settings.threads = 3;
     int calls = 0;
     const bool ok = BandedDeflate::compress(
-        100, 400, 3, [&](int y, uchar* out) { std::copy(rows[size_t(y)].begin(), rows[size_t(y)].end(), out); },
+        100, 400, 3,
+        [&](int y, uchar* out) { std::copy(rows[size_t(y)].begin(), rows[size_t(y)].end(), out); },
         settings, [&](const uchar*, size_t) { return ++calls < 3; });
     EXPECT_FALSE(ok);
     EXPECT_EQ(calls, 3);

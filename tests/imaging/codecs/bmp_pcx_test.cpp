@@ -13,7 +13,6 @@ namespace {
 
 using namespace test;
 
-
 Decoded pcx(const QByteArray& bytes)
 {
     return decode(readPcx, bytes);
@@ -43,7 +42,8 @@ struct BmpBuilder {
     {
         const int entrySize = headerSize == 12 ? 3 : 4;
         const bool masksAfter = headerSize == 40 && !masks.isEmpty();
-        const int offset = 14 + headerSize + (masksAfter ? 4 * int(masks.size()) : 0) + entrySize * int(palette.size());
+        const int offset = 14 + headerSize + (masksAfter ? 4 * int(masks.size()) : 0) +
+                           entrySize * int(palette.size());
         QByteArray out(offset, '\0');
         uchar* p = reinterpret_cast<uchar*>(out.data());
         p[0] = 'B';
@@ -149,8 +149,10 @@ TEST(BmpPcx, ReadFilesOfAnotherEncoder)
 // (Qt reading our BMP files is checked by the clipboard tests, which offer them to other programs.)
 TEST(BmpPcx, QtBmpFilesReadInOurs)
 {
-    for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_RGB32, QImage::Format_Mono}) {
-        const QImage source = sampleImage(ColourCode::Rgb24, 11, 6).pixels().convertToFormat(format);
+    for (QImage::Format format :
+         {QImage::Format_Indexed8, QImage::Format_RGB32, QImage::Format_Mono}) {
+        const QImage source =
+            sampleImage(ColourCode::Rgb24, 11, 6).pixels().convertToFormat(format);
         QByteArray file;
         QBuffer buffer(&file);
         buffer.open(QIODevice::WriteOnly);
@@ -166,14 +168,21 @@ TEST(BmpPcx, QtBmpFilesReadInOurs)
 TEST(BmpPcx, BmpReadsOs2AndV5HeadersTopDownRowsAndBitFields)
 {
     // OS/2 1.x: 3-byte palette entries, 16-bit sizes. Two rows, bottom-up: indices 1 then 0.
-    Decoded image = bmp({.headerSize = 12, .width = 2, .height = 2, .bits = 8, .palette = {r, b},
+    Decoded image = bmp({.headerSize = 12,
+                         .width = 2,
+                         .height = 2,
+                         .bits = 8,
+                         .palette = {r, b},
                          .pixels = bytes({1, 1, 0, 0, 0, 0, 0, 0})});
     EXPECT_EQ(image.image.code(), ColourCode::Palette256);
     EXPECT_EQ(image.image.pixelColour(0, 0), r);  // the top row is the last in the file
     EXPECT_EQ(image.image.pixelColour(1, 1), b);
-    // V4, V5 and short V2 headers, 24 bits, top-down (negative height), 3779 pixels per metre = 96 dpi.
+    // V4, V5 and short V2 headers, 24 bits, top-down (negative height), 3779 pixels per metre = 96
+    // dpi.
     for (int headerSize : {108, 124, 64}) {
-        image = bmp({.headerSize = headerSize, .height = -2, .perMetre = 3779,
+        image = bmp({.headerSize = headerSize,
+                     .height = -2,
+                     .perMetre = 3779,
                      .pixels = bytes({1, 2, 3, 0, 4, 5, 6, 0})});
         EXPECT_EQ(image.image.code(), ColourCode::Rgb24) << headerSize;
         EXPECT_EQ(image.image.pixelColour(0, 0), qRgb(3, 2, 1));
@@ -182,14 +191,20 @@ TEST(BmpPcx, BmpReadsOs2AndV5HeadersTopDownRowsAndBitFields)
     }
     // 5-5-5 given as bit fields is plain code 16; the unused top bit is dropped. (5-6-5 is in
     // the files of another encoder.)
-    image = bmp({.width = 2, .bits = 16, .compression = 3, .masks = {0x7C00, 0x03E0, 0x001F},
+    image = bmp({.width = 2,
+                 .bits = 16,
+                 .compression = 3,
+                 .masks = {0x7C00, 0x03E0, 0x001F},
                  .pixels = bytes({0xFF, 0xFF, 0x00, 0x00})});
     EXPECT_EQ(image.image.code(), ColourCode::Rgb555);
     EXPECT_EQ(image.image.pixelColour(0, 0), grey(255));
     EXPECT_EQ(image.image.scanLine(0)[1], 0x7F);
     // 32 bits with the channels in an unusual order, masks inside a V4 header.
-    BmpBuilder v4{.headerSize = 108, .bits = 32, .compression = 3,
-                  .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, .pixels = bytes({10, 20, 30, 0})};
+    BmpBuilder v4{.headerSize = 108,
+                  .bits = 32,
+                  .compression = 3,
+                  .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+                  .pixels = bytes({10, 20, 30, 0})};
     image = bmp(v4);
     EXPECT_EQ(image.image.code(), ColourCode::Rgb32);
     EXPECT_EQ(image.image.pixelColour(0, 0), qRgb(10, 20, 30));
@@ -202,14 +217,21 @@ TEST(BmpPcx, BmpReadsRunLengthEncodedFiles)
     // RLE8, 5 x 3, bottom-up: the bottom row is a run of 3 x index 1, then absolute 2, 1, 2 (an
     // odd count, so a pad byte follows) cut at the right edge, then end of line; the middle row
     // is skipped by a delta 2 right and 1 up; then a run of 1 and the end of the bitmap.
-    Decoded image = bmp({.width = 5, .height = 3, .bits = 8, .compression = 1, .palette = {k, r, g},
+    Decoded image = bmp({.width = 5,
+                         .height = 3,
+                         .bits = 8,
+                         .compression = 1,
+                         .palette = {k, r, g},
                          .pixels = bytes({3, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 2, 1, 1, 2, 0, 1})});
     const QRgb expected[3][5] = {{k, k, g, k, k}, {k, k, k, k, k}, {r, r, r, g, r}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(image.image.pixelColour(x, y), expected[y][x]) << x << "," << y;
     // RLE4: a run alternates the two nibbles; absolute mode packs two per byte.
-    image = bmp({.width = 8, .bits = 4, .compression = 2, .palette = {k, r, g},
+    image = bmp({.width = 8,
+                 .bits = 4,
+                 .compression = 2,
+                 .palette = {k, r, g},
                  .pixels = bytes({5, 0x12, 0, 3, 0x21, 0x20, 0, 1})});
     EXPECT_EQ(image.image.code(), ColourCode::Palette16);
     for (int x = 0; x < 8; ++x)
@@ -225,10 +247,22 @@ TEST(BmpPcx, RunsPastTheRightEdgeAreCutAndLeaveTheNextRowAlone)
         BmpBuilder file;
         int width;
     } cases[] = {
-        {"RLE8", {.width = 4, .height = 3, .bits = 8, .compression = 1, .palette = {k, r, g},
-                  .pixels = bytes({4, 2, 0, 0, 6, 1, 0, 0, 0, 1})}, 4},
-        {"RLE4", {.width = 8, .height = 3, .bits = 4, .compression = 2, .palette = {k, r, g},
-                  .pixels = bytes({8, 0x22, 0, 0, 12, 0x11, 0, 0, 0, 1})}, 8},
+        {"RLE8",
+         {.width = 4,
+          .height = 3,
+          .bits = 8,
+          .compression = 1,
+          .palette = {k, r, g},
+          .pixels = bytes({4, 2, 0, 0, 6, 1, 0, 0, 0, 1})},
+         4},
+        {"RLE4",
+         {.width = 8,
+          .height = 3,
+          .bits = 4,
+          .compression = 2,
+          .palette = {k, r, g},
+          .pixels = bytes({8, 0x22, 0, 0, 12, 0x11, 0, 0, 0, 1})},
+         8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -245,7 +279,8 @@ TEST(BmpPcx, RunsPastTheRightEdgeAreCutAndLeaveTheNextRowAlone)
 // 0x0C mark that announces one, whose last 769 bytes are pixels.
 TEST(BmpPcx, MissingPaddingAndAMissingPaletteLoseNoPixel)
 {
-    const Decoded padless = bmp({.width = 1, .height = 2, .bits = 24, .pixels = bytes({1, 2, 3, 0, 4, 5, 6})});
+    const Decoded padless =
+        bmp({.width = 1, .height = 2, .bits = 24, .pixels = bytes({1, 2, 3, 0, 4, 5, 6})});
     ASSERT_TRUE(padless.ok()) << padless.error.toStdString();
     EXPECT_EQ(padless.image.pixelColour(0, 1), qRgb(3, 2, 1));
     EXPECT_EQ(padless.image.pixelColour(0, 0), qRgb(6, 5, 4));
@@ -261,35 +296,50 @@ TEST(BmpPcx, MissingPaddingAndAMissingPaletteLoseNoPixel)
     ASSERT_TRUE(grey.ok()) << grey.error.toStdString();
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 30; ++x)
-            ASSERT_EQ(grey.image.pixelColour(x, y), test::grey(uchar(levels[y * 30 + x]))) << x << "," << y;
+            ASSERT_EQ(grey.image.pixelColour(x, y), test::grey(uchar(levels[y * 30 + x])))
+                << x << "," << y;
 }
 
 TEST(BmpPcx, BmpBombsPaletteIndicesOutsideAndOddHeadersAreRefused)
 {
     // A run-length bomb (found by fuzzing): 32 bytes of runs claiming 23309 x 20985 pixels.
-    BmpBuilder bomb{.width = 23309, .height = -20985, .bits = 4, .compression = 2, .palette = {k, grey(255)},
+    BmpBuilder bomb{.width = 23309,
+                    .height = -20985,
+                    .bits = 4,
+                    .compression = 2,
+                    .palette = {k, grey(255)},
                     .pixels = QByteArray(30, '\x11') + bytes({0, 1})};
     EXPECT_EQ(bmp(bomb).error, QStringLiteral("ﾌｧｲﾙの大きさに比べて画像が大きすぎます"));
     bomb.width = 2480;  // a blank page as encoders write it: runs of 255 and an end of line a row
     bomb.height = 100;
     bomb.pixels.clear();
     for (int y = 0; y < 100; ++y)
-        bomb.pixels += bytes({255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 185, 0, 0, 0});
+        bomb.pixels += bytes(
+            {255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 185, 0, 0, 0});
     EXPECT_TRUE(bmp(bomb).ok());
 
     // Index 2, the first past a palette of two entries, plain and run-length encoded; index 1
     // past a one-entry palette at 1 bit.
     const QString outsideReason = QStringLiteral("ﾊﾟﾚｯﾄにない色番号が使われています");
     const QVector<QRgb> two = {k, grey(9)};
-    EXPECT_EQ(bmp({.width = 2, .bits = 8, .palette = two, .pixels = bytes({1, 2, 0, 0})}).error, outsideReason);
-    EXPECT_EQ(bmp({.width = 2, .bits = 8, .compression = 1, .palette = two, .pixels = bytes({2, 2, 0, 1})}).error,
+    EXPECT_EQ(bmp({.width = 2, .bits = 8, .palette = two, .pixels = bytes({1, 2, 0, 0})}).error,
               outsideReason);
-    EXPECT_FALSE(bmp({.width = 2, .bits = 1, .palette = {k}, .pixels = bytes({0x40, 0, 0, 0})}).ok());
-    EXPECT_TRUE(bmp({.width = 2, .bits = 1, .palette = {k}, .pixels = bytes({0x00, 0, 0, 0})}).ok());  // only index 0
+    EXPECT_EQ(bmp({.width = 2,
+                   .bits = 8,
+                   .compression = 1,
+                   .palette = two,
+                   .pixels = bytes({2, 2, 0, 1})})
+                  .error,
+              outsideReason);
+    EXPECT_FALSE(
+        bmp({.width = 2, .bits = 1, .palette = {k}, .pixels = bytes({0x40, 0, 0, 0})}).ok());
+    EXPECT_TRUE(bmp({.width = 2, .bits = 1, .palette = {k}, .pixels = bytes({0x00, 0, 0, 0})})
+                    .ok());  // only index 0
 
     EXPECT_FALSE(bmp({.bits = 7}).ok());
-    EXPECT_TRUE(bmp({.compression = 4}).error.contains(QStringLiteral("JPEG")));  // an embedded JPEG
-    EXPECT_FALSE(bmp({.compression = 1}).ok());                                   // RLE8 needs 8 bits
+    EXPECT_TRUE(
+        bmp({.compression = 4}).error.contains(QStringLiteral("JPEG")));  // an embedded JPEG
+    EXPECT_FALSE(bmp({.compression = 1}).ok());                           // RLE8 needs 8 bits
     EXPECT_FALSE(bmp({.headerSize = 77}).ok());
     EXPECT_FALSE(bmp({.width = 0}).ok());
     EXPECT_FALSE(bmp(QByteArray("PK\x03\x04 not a bitmap")).ok());

@@ -30,15 +30,17 @@ std::vector<Whole> wholeFiles()
         {"PNG", encode(ImageFormat::Png, sampleImage(ColourCode::Rgb24, 40, 30)), 12, 8, 1.0, 1},
         {"JPEG", encode(ImageFormat::Jpeg, sampleImage(ColourCode::Rgb24, 40, 40)), 64, 3, 1.0, 1},
         {"progressive JPEG", testData(QStringLiteral("jpeg/progressive.jpg")), 64, 3, 1.0, 1},
-        {"GIF", encode(ImageFormat::Gif, sampleImage(ColourCode::Palette256, 50, 30)), 1, 6, 1.0, 1},
+        {"GIF", encode(ImageFormat::Gif, sampleImage(ColourCode::Palette256, 50, 30)), 1, 6, 1.0,
+         1},
         {"JP2", encode(writeJpeg2000, sampleImage(ColourCode::Rgb24, 40, 30)), 2, 0, 0.9, 3},
-        {"FlashPix", encode(ImageFormat::FlashPix, sampleImage(ColourCode::Rgb24, 130, 70)), 0, 0, 0, 97},
+        {"FlashPix", encode(ImageFormat::FlashPix, sampleImage(ColourCode::Rgb24, 130, 70)), 0, 0,
+         0, 97},
         {"J2K code stream", testData(QStringLiteral("jpeg2000/grey40x30.j2k")), 2, 0, 0.9, 3},
     };
     // A TIFF's directory follows the pixels and a BMP's last row may lack only its padding;
     // an 8-bit PCX's palette at the end is optional.
-    for (ColourCode code : {ColourCode::Mono, ColourCode::Palette16, ColourCode::Grey16, ColourCode::Palette256,
-                            ColourCode::Rgb24}) {
+    for (ColourCode code : {ColourCode::Mono, ColourCode::Palette16, ColourCode::Grey16,
+                            ColourCode::Palette256, ColourCode::Rgb24}) {
         files.push_back({"TIFF", encode(ImageFormat::Tiff, sampleImage(code, 60, 40)), 0, 0, 0, 7});
         files.push_back({"BMP", encode(ImageFormat::Bmp, sampleImage(code, 7, 7)), 3, 0, 0, 1});
         files.push_back({"PCX", encode(ImageFormat::Pcx, sampleImage(code, 7, 7)),
@@ -113,23 +115,35 @@ TEST(Damage, AbsurdSizesAreRefusedBeforeAllocating)
     // A screen of 65535 x 65535 for a 1 x 1 frame (found by fuzzing): 4 GB of canvas, even for two
     // colours; one of 65535 x 16383 is within the bounds, but a gigabyte from a few bytes.
     const QByteArray monoGif = encode(ImageFormat::Gif, sampleImage(ColourCode::Mono, 1, 1));
-    const QByteArray paletteGif = encode(ImageFormat::Gif, sampleImage(ColourCode::Palette256, 1, 1));
+    const QByteArray paletteGif =
+        encode(ImageFormat::Gif, sampleImage(ColourCode::Palette256, 1, 1));
     const QByteArray wide = QByteArray(monoGif).replace(6, 4, littleEndian(0x3fffffff, 4));
     const struct {
         const char* what;
         QByteArray bytes;
         QString reason;
     } cases[] = {
-        {"BMP", QByteArray(bmp).replace(18, 4, littleEndian(60000, 4)).replace(22, 4, littleEndian(60000, 4)),
+        {"BMP",
+         QByteArray(bmp)
+             .replace(18, 4, littleEndian(60000, 4))
+             .replace(22, 4, littleEndian(60000, 4)),
          kTooLarge},
         {"BMP without pixels",
-         QByteArray(bmp).replace(18, 4, littleEndian(4000, 4)).replace(22, 4, littleEndian(-4000, 4)), kTruncated},
-        {"PCX", pcx.replace(8, 4, littleEndian(0xea5fea5f, 4)).replace(66, 2, littleEndian(60000, 2)), kTooLarge},
-        {"PCX without pixels", greyPcx.replace(8, 4, littleEndian(0x1f3f1f3f, 4)).replace(66, 2, littleEndian(8000, 2)),
+         QByteArray(bmp)
+             .replace(18, 4, littleEndian(4000, 4))
+             .replace(22, 4, littleEndian(-4000, 4)),
+         kTruncated},
+        {"PCX",
+         pcx.replace(8, 4, littleEndian(0xea5fea5f, 4)).replace(66, 2, littleEndian(60000, 2)),
+         kTooLarge},
+        {"PCX without pixels",
+         greyPcx.replace(8, 4, littleEndian(0x1f3f1f3f, 4)).replace(66, 2, littleEndian(8000, 2)),
          kTruncated},
         {"PNG", pngClaiming(sampleImage(ColourCode::Rgb24, 1, 1), 60000, 60000), kTooLarge},
-        {"PNG too wide", pngClaiming(sampleImage(ColourCode::Mono, 1, 1), Image::kMaxSide + 1, 1), kTooLarge},
-        {"JPEG", QByteArray(jpeg).replace(frame + 5, 4, QByteArray("\xea\x60\xea\x60", 4)), kTooLarge},
+        {"PNG too wide", pngClaiming(sampleImage(ColourCode::Mono, 1, 1), Image::kMaxSide + 1, 1),
+         kTooLarge},
+        {"JPEG", QByteArray(jpeg).replace(frame + 5, 4, QByteArray("\xea\x60\xea\x60", 4)),
+         kTooLarge},
         {"J2K", j2k, kTooLarge},
         {"GIF", QByteArray(monoGif).replace(6, 4, "\xff\xff\xff\xff"), kTooLarge},
         {"GIF of 256 colours", QByteArray(paletteGif).replace(6, 4, "\xff\xff\xff\xff"), kTooLarge},

@@ -59,7 +59,8 @@ TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
     EXPECT_FALSE(m_file.LoadFile());
     EXPECT_EQ(m_current.handle(), before);
     ASSERT_EQ(m_prompt.messages().size(), 1);
-    EXPECT_EQ(m_prompt.messages().first(), QStringLiteral("画像ﾌｧｲﾙを読み込めませんでした。\r") + broken +
+    EXPECT_EQ(m_prompt.messages().first(), QStringLiteral("画像ﾌｧｲﾙを読み込めませんでした。\r") +
+                                               broken +
                                                QStringLiteral("\rﾌｧｲﾙが途中で終わっています"));
 }
 
@@ -67,10 +68,12 @@ TEST_F(FileObjectTest, AFailedLoadNamesTheFileAndTheReasonAndKeepsTheImage)
 // included.
 TEST_F(FileObjectTest, EverySaveCodeWritesItsFormat)
 {
-    const quint32 handle = ImageStore::instance().add(test::sampleImage(ColourCode::Palette16, 9, 7));
+    const quint32 handle =
+        ImageStore::instance().add(test::sampleImage(ColourCode::Palette16, 9, 7));
     const std::pair<int, codecs::ImageFormat> codes[] = {
-        {0, codecs::ImageFormat::Bmp},  {2, codecs::ImageFormat::Jpeg}, {4, codecs::ImageFormat::Gif},
-        {5, codecs::ImageFormat::Tiff}, {12, codecs::ImageFormat::Png}, {16, codecs::ImageFormat::Pcx},
+        {0, codecs::ImageFormat::Bmp},       {2, codecs::ImageFormat::Jpeg},
+        {4, codecs::ImageFormat::Gif},       {5, codecs::ImageFormat::Tiff},
+        {12, codecs::ImageFormat::Png},      {16, codecs::ImageFormat::Pcx},
         {13, codecs::ImageFormat::FlashPix}, {20, codecs::ImageFormat::Jpeg2000}};
     for (const auto& [code, format] : codes) {
         EXPECT_TRUE(FileObject::CanSave(code)) << code;
@@ -98,12 +101,14 @@ TEST_F(FileObjectTest, SavesThatCannotBeMadeAreRefusedWithAMessage)
     ImageStore::instance().release(handle);
     EXPECT_FALSE(QFile::exists(target));
     const auto failed = [](const QString& name, const QString& reason) {
-        return QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') + reason;
+        return QStringLiteral("画像ﾌｧｲﾙを保存できませんでした。\r") + name + QLatin1Char('\r') +
+               reason;
     };
     EXPECT_EQ(m_prompt.messages(),
-              QStringList({failed(target, QStringLiteral("保存形式の番号 7 は使えません")),
-                           failed(target, QStringLiteral("保存する画像がありません")),
-                           failed(QStringLiteral("(ﾌｧｲﾙ名なし)"), QStringLiteral("ﾌｧｲﾙ名がありません"))}));
+              QStringList(
+                  {failed(target, QStringLiteral("保存形式の番号 7 は使えません")),
+                   failed(target, QStringLiteral("保存する画像がありません")),
+                   failed(QStringLiteral("(ﾌｧｲﾙ名なし)"), QStringLiteral("ﾌｧｲﾙ名がありません"))}));
 }
 
 TEST_F(FileObjectTest, TheSaveDialogOffersTheFilterAndTakesTheChosenName)
@@ -122,7 +127,8 @@ TEST_F(FileObjectTest, TheSaveDialogOffersTheFilterAndTakesTheChosenName)
     m_prompt.fileAnswers.push_back(path(QStringLiteral("New Name")));
     EXPECT_TRUE(m_file.ShowSaveDialog());
     EXPECT_EQ(m_file.FileName(), path(QStringLiteral("New Name")));
-    EXPECT_EQ(m_prompt.shown.last().request.filters, QStringList{QStringLiteral("PNG ﾌｧｲﾙ|*.png;*.PNG")});
+    EXPECT_EQ(m_prompt.shown.last().request.filters,
+              QStringList{QStringLiteral("PNG ﾌｧｲﾙ|*.png;*.PNG")});
     EXPECT_TRUE(m_prompt.messages().isEmpty());
 }
 

@@ -39,8 +39,8 @@ TEST(FormatSniffer, NearMissesAndShortHeadsAreUnknown)
 {
     for (const QByteArray& head : {
              QByteArray(),
-             QByteArray("BM"),                                         // too short to tell
-             raw("BM is a text file that says hello world", 39),       // no header size
+             QByteArray("BM"),                                       // too short to tell
+             raw("BM is a text file that says hello world", 39),     // no header size
              raw("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x29\x01\0\0", 18),  // header of 297 bytes
              raw("GIF88a", 6),
              raw("\x89PNG\r\n\x1a", 7),

@@ -51,7 +51,8 @@ TEST(GifWrite, DirectColourIsRefusedWithAReason)
     for (ColourCode code : {ColourCode::Rgb555, ColourCode::Rgb24, ColourCode::Rgb32}) {
         QString error;
         EXPECT_TRUE(encode(writeGif, sampleImage(code, 3, 3), &error).isEmpty());
-        EXPECT_TRUE(error.startsWith(QStringLiteral("対応していない形式です"))) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("対応していない形式です")))
+            << error.toStdString();
     }
 }
 
@@ -69,7 +70,8 @@ TEST(Jpeg2000Read, CodeStreamsOfOtherPrecisionsSignsAndSubsampling)
     EXPECT_EQ(signedColour.code(), ColourCode::Rgb24);
     EXPECT_EQ(signedColour.pixelColour(3, 2), qRgb(60, 148, 255));
     // Colour planes at half resolution: luma and chroma (sYCC).
-    const QRgb p = read(readJpeg2000, QStringLiteral("jpeg2000/sycc_subsampled.jp2")).pixelColour(5, 5);
+    const QRgb p =
+        read(readJpeg2000, QStringLiteral("jpeg2000/sycc_subsampled.jp2")).pixelColour(5, 5);
     EXPECT_NEAR(qRed(p), 100 + 1.402 * 72, 1);
     EXPECT_NEAR(qGreen(p), 100 - 0.714136 * 72, 1);
     EXPECT_NEAR(qBlue(p), 100, 1);

@@ -37,9 +37,10 @@ protected:
 TEST_F(ImageFile, TheContentDecidesTheFormatNotTheName)
 {
     const Image original = sampleImage(ColourCode::Palette256, 9, 4);
-    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png, ImageFormat::Tiff,
-                               ImageFormat::Gif, ImageFormat::Jpeg}) {
-        const QString misnamed = path(QLatin1String(format == ImageFormat::Jpeg ? "photo.png" : "photo.jpg"));
+    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png,
+                               ImageFormat::Tiff, ImageFormat::Gif, ImageFormat::Jpeg}) {
+        const QString misnamed =
+            path(QLatin1String(format == ImageFormat::Jpeg ? "photo.png" : "photo.jpg"));
         ASSERT_EQ(writeImageFile(original, misnamed, format), QString());
         ImageFormat found = ImageFormat::Unknown;
         const Decoded back = readImageFile(misnamed, &found);
@@ -53,16 +54,21 @@ TEST_F(ImageFile, TheContentDecidesTheFormatNotTheName)
 
 TEST_F(ImageFile, FilesThatCannotBeReadSayWhy)
 {
-    EXPECT_EQ(readImageFile(path(QStringLiteral("none.bmp"))).error, QStringLiteral("ﾌｧｲﾙがありません"));
+    EXPECT_EQ(readImageFile(path(QStringLiteral("none.bmp"))).error,
+              QStringLiteral("ﾌｧｲﾙがありません"));
     EXPECT_EQ(readImageFile(m_folder.path()).error, QStringLiteral("ﾌｫﾙﾀﾞです"));
     ASSERT_TRUE(writeAll(path(QStringLiteral("empty.bmp")), QByteArray()));
-    EXPECT_EQ(readImageFile(path(QStringLiteral("empty.bmp"))).error, QStringLiteral("ﾌｧｲﾙが空です"));
+    EXPECT_EQ(readImageFile(path(QStringLiteral("empty.bmp"))).error,
+              QStringLiteral("ﾌｧｲﾙが空です"));
     ASSERT_TRUE(writeAll(path(QStringLiteral("notes.png")), "just some words, not a picture"));
-    EXPECT_EQ(readImageFile(path(QStringLiteral("notes.png"))).error, QStringLiteral("画像ﾌｧｲﾙの形式が分かりません"));
-    ASSERT_TRUE(writeAll(path(QStringLiteral("photo.fpx")),
-                         QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(600, '\0')));
+    EXPECT_EQ(readImageFile(path(QStringLiteral("notes.png"))).error,
+              QStringLiteral("画像ﾌｧｲﾙの形式が分かりません"));
+    ASSERT_TRUE(
+        writeAll(path(QStringLiteral("photo.fpx")),
+                 QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(600, '\0')));
     ImageFormat found = ImageFormat::Unknown;
-    EXPECT_EQ(readImageFile(path(QStringLiteral("photo.fpx")), &found).error, QStringLiteral("ﾌｧｲﾙが壊れています"));
+    EXPECT_EQ(readImageFile(path(QStringLiteral("photo.fpx")), &found).error,
+              QStringLiteral("ﾌｧｲﾙが壊れています"));
     EXPECT_EQ(found, ImageFormat::FlashPix);
 }
 
@@ -73,26 +79,31 @@ TEST_F(ImageFile, FormatsThatCannotBeWrittenAreRefusedAndNothingIsLeftBehind)
               QStringLiteral("JPEG 2000 形式の保存には対応していません"));
     EXPECT_EQ(writeImageFile(image, path(QStringLiteral("a.xyz")), ImageFormat::Unknown),
               QStringLiteral("保存形式が分かりません"));
-    EXPECT_EQ(writeImageFile(Image(), path(QStringLiteral("a.bmp")), ImageFormat::Bmp), QStringLiteral("画像がありません"));
+    EXPECT_EQ(writeImageFile(Image(), path(QStringLiteral("a.bmp")), ImageFormat::Bmp),
+              QStringLiteral("画像がありません"));
     EXPECT_EQ(writeImageFile(image, path(QStringLiteral("no/such/folder/a.bmp")), ImageFormat::Bmp),
               QStringLiteral("ﾌｫﾙﾀﾞがありません"));
-    EXPECT_TRUE(QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QDir(m_folder.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }
 
-// A save that fails part-way (here the file size limit stands in for a full disk) leaves the earlier file byte for byte as it was, and no temporary file behind.
+// A save that fails part-way (here the file size limit stands in for a full disk) leaves the
+// earlier file byte for byte as it was, and no temporary file behind.
 TEST_F(ImageFile, AFailedSaveKeepsTheFileThatWasThere)
 {
     const QString target = path(QStringLiteral("page-001.bmp"));
     const QByteArray before = "the page scanned yesterday";
     ASSERT_TRUE(writeAll(target, before));
 
-    struct rlimit old {};
+    struct rlimit old { };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString reason = writeImageFile(sampleImage(ColourCode::Rgb24, 400, 300), target, ImageFormat::Bmp);
+    const QString reason =
+        writeImageFile(sampleImage(ColourCode::Rgb24, 400, 300), target, ImageFormat::Bmp);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(reason.isEmpty());
@@ -110,7 +121,8 @@ TEST_F(ImageFile, AFolderWithoutWritePermissionIsRefused)
     QFile::setPermissions(m_folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(writeImageFile(sampleImage(ColourCode::Mono, 8, 8), target, ImageFormat::Bmp),
               QStringLiteral("書き込みの権限がありません"));
-    QFile::setPermissions(m_folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_folder.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(readAll(target), before);
 }
 

@@ -21,13 +21,15 @@ using namespace test;
 
 bool near(QRgb a, QRgb b, int tolerance)
 {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 QByteArray jpeg(const Image& image, int quality = 90)
 {
-    return encode([quality](const Image& i, QIODevice& d) { return writeJpeg(i, d, quality); }, image);
+    return encode([quality](const Image& i, QIODevice& d) { return writeJpeg(i, d, quality); },
+                  image);
 }
 
 // Our files start with a JFIF segment: its density unit and densities set.
@@ -52,10 +54,12 @@ TEST(JpegRead, ExifOrientationTurnsThePictureUprightAndSwapsTheDpi)
 {
     // Four flat quadrants, red and green over blue and white, tell every orientation apart.
     Image quadrants = Image::create(48, 32, ColourCode::Rgb24);
-    const QRgb red = qRgb(220, 0, 0), green = qRgb(0, 200, 0), blue = qRgb(0, 0, 210), white = grey(255);
+    const QRgb red = qRgb(220, 0, 0), green = qRgb(0, 200, 0), blue = qRgb(0, 0, 210),
+               white = grey(255);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 48; ++x)
-            quadrants.pixels().setPixel(x, y, y < 16 ? (x < 24 ? red : green) : (x < 24 ? blue : white));
+            quadrants.pixels().setPixel(x, y,
+                                        y < 16 ? (x < 24 ? red : green) : (x < 24 ? blue : white));
     quadrants.setDpi(200, 100);
     const QByteArray plain = jpeg(quadrants);
     // The upright corners per orientation: top left, top right, bottom left, bottom right.
@@ -72,7 +76,8 @@ TEST(JpegRead, ExifOrientationTurnsThePictureUprightAndSwapsTheDpi)
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         for (bool bigEndian : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "orientation " << orientation << (bigEndian ? " MM" : " II"));
+            SCOPED_TRACE(testing::Message()
+                         << "orientation " << orientation << (bigEndian ? " MM" : " II"));
             const Decoded back = decode(withExif(plain, exifBlock(orientation, bigEndian)));
             ASSERT_TRUE(back.ok()) << back.error.toStdString();
             const bool swapped = orientation >= 5;
@@ -92,8 +97,8 @@ TEST(JpegRead, DensityUnitsAndExifResolution)
 {
     const QByteArray plain = jpeg(sampleImage(ColourCode::Rgb24, 8, 8));
     Decoded back = decode(withDensity(plain, 2, 118, 40));  // dots per centimetre
-    EXPECT_EQ(back.image.dpiX(), 300);                       // 118 x 2.54 = 299.7
-    EXPECT_EQ(back.image.dpiY(), 102);                       // 40 x 2.54 = 101.6
+    EXPECT_EQ(back.image.dpiX(), 300);                      // 118 x 2.54 = 299.7
+    EXPECT_EQ(back.image.dpiY(), 102);                      // 40 x 2.54 = 101.6
     // An aspect ratio only: the EXIF resolution decides, and without one there is none.
     back = decode(withExif(withDensity(plain, 0, 1, 1), exifBlock(1, true, 72, 96)));
     EXPECT_EQ(test::dpiOf(back.image), QSize(72, 96));

@@ -39,7 +39,8 @@ TEST(OrderedWork, PiecesAreConsumedInOrderWithBoundedLookahead)
             ASSERT_EQ(order[size_t(i)], i);
         EXPECT_LE(worstAhead.load(), threads + 1) << threads;
     }
-    EXPECT_TRUE(OrderedWork::run(0, 2, [](int) { return false; }, [](int) { return false; }));
+    EXPECT_TRUE(OrderedWork::run(
+        0, 2, [](int) { return false; }, [](int) { return false; }));
 }
 
 TEST(OrderedWork, AFailedPieceStopsTheRest)

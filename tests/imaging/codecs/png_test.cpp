@@ -13,7 +13,8 @@ using namespace test;
 // A file of tests/data/png (see its README), read by the PNG reader.
 Image png(const char* name)
 {
-    const Decoded back = decode(readPng, testData(QStringLiteral("png/%1.png").arg(QLatin1String(name))));
+    const Decoded back =
+        decode(readPng, testData(QStringLiteral("png/%1.png").arg(QLatin1String(name))));
     EXPECT_TRUE(back.ok()) << name << ": " << back.error.toStdString();
     EXPECT_TRUE(back.image.isValid()) << name;
     return back.image;
@@ -64,7 +65,8 @@ TEST(PngRead, SmallGreyDepthsBecomeGreyCodesAndOneBitStaysOneBit)
     for (int y = 0; y < 11; ++y) {
         const unsigned bits = (0x5a5u ^ (y * 0x13u)) & 0x7ff;
         for (int x = 0; x < 11; ++x)
-            EXPECT_EQ(one.pixelColour(x, y), test::grey((bits >> (10 - x)) & 1 ? 255 : 0)) << x << "," << y;
+            EXPECT_EQ(one.pixelColour(x, y), test::grey((bits >> (10 - x)) & 1 ? 255 : 0))
+                << x << "," << y;
     }
 }
 
@@ -89,8 +91,10 @@ TEST(PngRead, TransparencyIsCompositedOnWhite)
 {
     const Image palette = png("palette_alpha");
     EXPECT_EQ(palette.code(), ColourCode::Palette256);
-    EXPECT_EQ(rowColours(palette, 0, 3), (std::vector<QRgb>{test::grey(255), qRgb(onWhite(200, 128),
-                                         onWhite(100, 128), onWhite(0, 128)), qRgb(10, 20, 30)}));
+    EXPECT_EQ(rowColours(palette, 0, 3),
+              (std::vector<QRgb>{test::grey(255),
+                                 qRgb(onWhite(200, 128), onWhite(100, 128), onWhite(0, 128)),
+                                 qRgb(10, 20, 30)}));
 
     const Image greyAlpha = png("grey_alpha_interlaced");
     EXPECT_EQ(greyAlpha.code(), ColourCode::Grey256);
@@ -101,7 +105,8 @@ TEST(PngRead, TransparencyIsCompositedOnWhite)
     const Image rgba = png("rgba16");
     EXPECT_EQ(rgba.code(), ColourCode::Rgb24);
     EXPECT_EQ(rowColours(rgba, 0, 2),
-              (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(onWhite(0, 64), onWhite(128, 64), onWhite(255, 64))}));
+              (std::vector<QRgb>{qRgb(255, 0, 0),
+                                 qRgb(onWhite(0, 64), onWhite(128, 64), onWhite(255, 64))}));
 
     const Image keyed = png("rgb_keyed");
     EXPECT_EQ(rowColours(keyed, 0, 2), (std::vector<QRgb>{qRgb(1, 2, 3), test::grey(255)}));
@@ -116,7 +121,8 @@ TEST(PngRead, TransparencyIsCompositedOnWhite)
 // stream: our reader and Qt's own must both see every pixel, whatever the code behind the rows.
 TEST(PngBands, ImagesOfManyBandsReadBackExactlyHereAndInQt)
 {
-    for (ColourCode code : {ColourCode::Grey256, ColourCode::Rgb555, ColourCode::Rgb24, ColourCode::Rgb32}) {
+    for (ColourCode code :
+         {ColourCode::Grey256, ColourCode::Rgb555, ColourCode::Rgb24, ColourCode::Rgb32}) {
         // 2101 or 701 bytes a row: three to nine bands of 2 MiB, and a short last band.
         const Image original = sampleImage(code, 700, 2600, 5);
         const QByteArray file = encode(writePng, original);
@@ -129,7 +135,8 @@ TEST(PngBands, ImagesOfManyBandsReadBackExactlyHereAndInQt)
         ASSERT_EQ(qt.size(), QSize(700, 2600));
         for (int y : {0, 997, 998, 999, 1995, 1996, 2599})
             for (int x : {0, 1, 350, 699})
-                ASSERT_EQ(qt.pixel(x, y) | 0xff000000u, original.pixelColour(x, y)) << code << " " << y;
+                ASSERT_EQ(qt.pixel(x, y) | 0xff000000u, original.pixelColour(x, y))
+                    << code << " " << y;
     }
 }
 

@@ -63,21 +63,24 @@ TEST(FlashPixChannels, TheLayoutsReadAndThoseRefused)
             putLe32(bytes.data() + 8 + 4 * i++, w);
         return bytes;
     };
-    const std::optional<ChannelLayout> rgba = ChannelLayout::parse(blob({0x38000, 0x38001, 0x38002, 0x37FFE}));
+    const std::optional<ChannelLayout> rgba =
+        ChannelLayout::parse(blob({0x38000, 0x38001, 0x38002, 0x37FFE}));
     ASSERT_TRUE(rgba);
     EXPECT_EQ(rgba->space, ChannelLayout::NifRgb);
     EXPECT_TRUE(rgba->opacity && rgba->premultiplied);
-    const std::optional<ChannelLayout> ycc = ChannelLayout::parse(blob({0x80020000, 0x80020001, 0x80020002}));
+    const std::optional<ChannelLayout> ycc =
+        ChannelLayout::parse(blob({0x80020000, 0x80020001, 0x80020002}));
     ASSERT_TRUE(ycc);  // the uncalibrated bit changes nothing
     EXPECT_EQ(ycc->space, ChannelLayout::PhotoYcc);
     EXPECT_FALSE(ycc->opacity);
-    for (const ChannelLayout layout : {ChannelLayout{ChannelLayout::Monochrome, true, false}, *rgba, *ycc})
+    for (const ChannelLayout layout :
+         {ChannelLayout{ChannelLayout::Monochrome, true, false}, *rgba, *ycc})
         EXPECT_EQ(ChannelLayout::parse(layout.blob())->channels(), layout.channels());
-    for (const QByteArray& refused : {blob({0x7FFE}),                          // opacity alone
-                                      blob({0x30000, 0x30002, 0x30001}),       // channels out of order
-                                      blob({0x30000, 0x20001, 0x30002}),       // spaces mixed
-                                      blob({0x10000, 0x10000}),                // grey twice
-                                      blob({0x40000, 0x40001, 0x40002}),       // an unknown space
+    for (const QByteArray& refused : {blob({0x7FFE}),                     // opacity alone
+                                      blob({0x30000, 0x30002, 0x30001}),  // channels out of order
+                                      blob({0x30000, 0x20001, 0x30002}),  // spaces mixed
+                                      blob({0x10000, 0x10000}),           // grey twice
+                                      blob({0x40000, 0x40001, 0x40002}),  // an unknown space
                                       blob({0x10000, 0x17FFE, 0x17FFE, 0x17FFE, 0x17FFE}),
                                       blob({0x30000, 0x30001, 0x30002}).left(16)}) {
         EXPECT_FALSE(ChannelLayout::parse(refused)) << refused.toHex().toStdString();

@@ -12,7 +12,8 @@ using namespace test;
 // A file of tests/data/tiff (see its README), read by the TIFF reader.
 Image tiff(const QString& name)
 {
-    const Decoded back = decode(readTiff, testData(QStringLiteral("tiff/") + name + QStringLiteral(".tif")));
+    const Decoded back =
+        decode(readTiff, testData(QStringLiteral("tiff/") + name + QStringLiteral(".tif")));
     EXPECT_TRUE(back.ok()) << name.toStdString() << ": " << back.error.toStdString();
     return back.image;
 }
@@ -62,14 +63,16 @@ TEST(TiffRead, BilevelInEveryCompressionAndBothPhotometrics)
 {
     for (const char* compression : {"none", "packbits", "rle", "g3", "g4", "lzw"}) {
         for (bool minIsWhite : {true, false}) {
-            const QString name = QStringLiteral("bilevel_%1_%2").arg(QLatin1String(compression),
-                                                                     QLatin1String(minIsWhite ? "white" : "black"));
+            const QString name =
+                QStringLiteral("bilevel_%1_%2")
+                    .arg(QLatin1String(compression), QLatin1String(minIsWhite ? "white" : "black"));
             const Image page = tiff(name);
             ASSERT_EQ(page.code(), ColourCode::Mono) << name.toStdString();
             for (int y = 0; y < 11; ++y) {
                 for (int x = 0; x < 37; ++x) {
                     const bool set = (x * 3 + y) % 5 < 2;
-                    ASSERT_EQ(page.pixelColour(x, y), grey(set == minIsWhite ? 0 : 255)) << name.toStdString();
+                    ASSERT_EQ(page.pixelColour(x, y), grey(set == minIsWhite ? 0 : 255))
+                        << name.toStdString();
                 }
             }
         }
@@ -115,13 +118,15 @@ TEST(TiffRead, ColourInBothPlanarLayoutsDepthsAndTiles)
     for (const char* bits : {"8", "16"}) {
         for (const char* planar : {"contig", "separate"}) {
             for (const char* layout : {"strips", "tiles"}) {
-                const QString name = QStringLiteral("rgb%1_%2_%3").arg(QLatin1String(bits), QLatin1String(planar),
-                                                                       QLatin1String(layout));
+                const QString name =
+                    QStringLiteral("rgb%1_%2_%3")
+                        .arg(QLatin1String(bits), QLatin1String(planar), QLatin1String(layout));
                 const Image page = tiff(name);
                 ASSERT_EQ(page.code(), ColourCode::Rgb24) << name.toStdString();
                 for (int y = 0; y < 18; ++y)
                     for (int x = 0; x < 21; ++x)
-                        ASSERT_EQ(page.pixelColour(x, y), qRgb(x * 9, y * 13, 255 - x - y)) << name.toStdString();
+                        ASSERT_EQ(page.pixelColour(x, y), qRgb(x * 9, y * 13, 255 - x - y))
+                            << name.toStdString();
             }
         }
     }
@@ -131,7 +136,8 @@ TEST(TiffRead, OtherColourModelsAlphaPagesAndUnits)
 {
     const Image cmyk = tiff(QStringLiteral("cmyk"));
     EXPECT_EQ(cmyk.code(), ColourCode::Rgb24);
-    EXPECT_EQ(rowColours(cmyk, 1, 4), (std::vector<QRgb>{grey(255), qRgb(0, 255, 255), grey(0), qRgb(255, 0, 0)}));
+    EXPECT_EQ(rowColours(cmyk, 1, 4),
+              (std::vector<QRgb>{grey(255), qRgb(0, 255, 255), grey(0), qRgb(255, 0, 0)}));
     const Image rgba = tiff(QStringLiteral("rgba"));
     EXPECT_EQ(rowColours(rgba, 4, 2), (std::vector<QRgb>{qRgb(200, 0, 0), grey(255)}));
 
@@ -147,7 +153,8 @@ TEST(TiffDamage, AbsurdSizesAndStripsPastTheEndAreRefused)
 {
     const QByteArray small = encode(writeTiff, sampleImage(ColourCode::Rgb24, 2, 2));
     const Decoded huge = decode(readTiff, withTag(withTag(small, Width, 40000), Height, 40000));
-    EXPECT_TRUE(huge.error.startsWith(QStringLiteral("画像が大きすぎます"))) << huge.error.toStdString();
+    EXPECT_TRUE(huge.error.startsWith(QStringLiteral("画像が大きすぎます")))
+        << huge.error.toStdString();
     // The directory is whole while the strips are gone: they would lie past the end.
     const QByteArray page = encode(writeTiff, sampleImage(ColourCode::Grey256, 64, 64));
     const quint32 directory = le32(page.constData() + 4);
@@ -162,9 +169,11 @@ TEST(TiffWrite, GroupFourForBlackAndWhiteAndLzwOtherwise)
     const QByteArray fax = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20));
     EXPECT_EQ(tagOf(fax, Compression), 4u);  // CCITT group 4
     EXPECT_EQ(tagOf(fax, Photometric), 1u);  // black is zero
-    const QByteArray inverted = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::WhiteBlack}));
+    const QByteArray inverted =
+        encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::WhiteBlack}));
     EXPECT_EQ(tagOf(inverted, Photometric), 0u);
-    const QByteArray pair = encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::ColourPair}));
+    const QByteArray pair =
+        encode(writeTiff, sampleImage(ColourCode::Mono, 50, 20, {PaletteKind::ColourPair}));
     EXPECT_EQ(tagOf(pair, Compression), 5u);  // LZW
     EXPECT_EQ(tagOf(pair, Photometric), 3u);  // palette
     const QByteArray colour = encode(writeTiff, sampleImage(ColourCode::Rgb24, 50, 20));

@@ -12,9 +12,9 @@ TEST(Image, EveryCodeIsCreatedValidWithItsDibSize)
     const struct {
         ColourCode code;
         qint64 rowBytes;
-    } cases[] = {{ColourCode::Mono, 4},        {ColourCode::Palette16, 4}, {ColourCode::Grey16, 4},
-                 {ColourCode::Palette256, 8},  {ColourCode::Grey256, 8},   {ColourCode::Rgb555, 16},
-                 {ColourCode::Rgb24, 24},      {ColourCode::Rgb32, 28}};
+    } cases[] = {{ColourCode::Mono, 4},       {ColourCode::Palette16, 4}, {ColourCode::Grey16, 4},
+                 {ColourCode::Palette256, 8}, {ColourCode::Grey256, 8},   {ColourCode::Rgb555, 16},
+                 {ColourCode::Rgb24, 24},     {ColourCode::Rgb32, 28}};
     for (const auto& c : cases) {
         const Image image = Image::create(7, 3, c.code);
         ASSERT_FALSE(image.isNull()) << int(c.code);

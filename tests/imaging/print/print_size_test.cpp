@@ -37,10 +37,10 @@ TEST(PrintSizeTest, ImageSizeOnlyShrinksByTheTighterSidePaperSizeAlsoEnlarges)
         {{2100, 2970}, 1900, 2770, PrintFit::ImageSize, {1900, 2687}},  // width is tighter
         {{2100, 2970}, 2000, 2000, PrintFit::ImageSize, {1414, 2000}},  // height is tighter
         {{2540, 2540}, 2032, 2794, PrintFit::ImageSize, {2032, 2032}},
-        {{254, 127}, 2032, 2794, PrintFit::ImageSize, {254, 127}},      // never enlarged
-        {{254, 127}, 2032, 2794, PrintFit::PaperSize, {2032, 1016}},    // fills the width
+        {{254, 127}, 2032, 2794, PrintFit::ImageSize, {254, 127}},    // never enlarged
+        {{254, 127}, 2032, 2794, PrintFit::PaperSize, {2032, 1016}},  // fills the width
         {{2540, 2540}, 2032, 2794, PrintFit::PaperSize, {2032, 2032}},
-        {{254, 127}, 0, 2794, PrintFit::PaperSize, {254, 127}},         // no area: unchanged
+        {{254, 127}, 0, 2794, PrintFit::PaperSize, {254, 127}},  // no area: unchanged
     };
     for (const Case& c : cases)
         EXPECT_EQ(fitPrintSize(c.size, c.areaWidth, c.areaHeight, c.fit), c.expected)

@@ -167,8 +167,8 @@ TEST_F(PrinterObjectTest, TheSavedChoiceComesBackAndNeverReplacesAFile)
     QFile settings(printer.SettingsFile());
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     QByteArray text = PrintSettings::capture(later.printer()).toText();
-    settings.write(text.replace("output=pdf", "output=printer")
-                       .replace("printer=\n", "printer=Gone\n"));
+    settings.write(
+        text.replace("output=pdf", "output=printer").replace("printer=\n", "printer=Gone\n"));
     settings.close();
     EXPECT_FALSE(later.LoadPrinterSettings(1));
     dialog.queues = QStringList{QStringLiteral("Gone")};

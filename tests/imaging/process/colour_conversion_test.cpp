@@ -32,8 +32,8 @@ TEST(ColourConversion, EveryPairGivesAValidImageOfTheRightCodeSizeAndDpi)
             for (ColourCode to : kAllColourCodes) {
                 for (bool dither : {false, true}) {
                     const Image result = convertColour(source, to, {dither, 128});
-                    SCOPED_TRACE(testing::Message() << from << " -> " << to << " dither " << dither << " "
-                                                    << size.width() << "x" << size.height());
+                    SCOPED_TRACE(testing::Message() << from << " -> " << to << " dither " << dither
+                                                    << " " << size.width() << "x" << size.height());
                     ASSERT_TRUE(result.isValid());
                     EXPECT_EQ(result.code(), from == to ? from : expectedCode(from, to));
                     EXPECT_EQ(test::sizeOf(result), size);
@@ -58,8 +58,8 @@ TEST(ColourConversion, SixteenBitsWidenByBitReplicationAndTruncateBack)
     const Image source = sampleImage(ColourCode::Rgb555, 31, 9);
     const Image wide = convertColour(source, ColourCode::Rgb24);
     EXPECT_TRUE(samePixels(convertColour(wide, ColourCode::Rgb555, {true, 128}), source));
-    EXPECT_TRUE(samePixels(convertColour(convertColour(source, ColourCode::Rgb32),
-                                         ColourCode::Rgb555), source));
+    EXPECT_TRUE(samePixels(
+        convertColour(convertColour(source, ColourCode::Rgb32), ColourCode::Rgb555), source));
 
     Image one = test::plainImage(ColourCode::Rgb24, 1, 1, qRgb(0x12, 0x37, 0xff));
     const Image truncated = convertColour(one, ColourCode::Rgb555);
@@ -82,32 +82,40 @@ TEST(ColourConversion, LosslessRoundTripsAreIdentities)
     EXPECT_TRUE(samePixels(convertColour(grey, ColourCode::Palette256), grey));
 
     const Image grey16 = sampleImage(ColourCode::Grey16, 17, 5);
-    EXPECT_TRUE(samePixels(convertColour(convertColour(grey16, ColourCode::Rgb24), ColourCode::Grey16), grey16));
+    EXPECT_TRUE(samePixels(
+        convertColour(convertColour(grey16, ColourCode::Rgb24), ColourCode::Grey16), grey16));
     // The main window's detour for editing a 16-grey image: 40 -> 16 -> 80 -> 40 with dither.
-    const Image edited = convertColour(convertColour(grey16, ColourCode::Rgb555), ColourCode::Grey256);
+    const Image edited =
+        convertColour(convertColour(grey16, ColourCode::Rgb555), ColourCode::Grey256);
     EXPECT_TRUE(samePixels(convertColour(edited, ColourCode::Grey16, {true, 128}), grey16));
 
     for (ColourCode palette : {ColourCode::Palette16, ColourCode::Palette256}) {
         const Image indexed = sampleImage(palette, 23, 9);
         for (bool dither : {false, true}) {
-            const Image back = convertColour(convertColour(indexed, ColourCode::Rgb24), palette, {dither, 128});
+            const Image back =
+                convertColour(convertColour(indexed, ColourCode::Rgb24), palette, {dither, 128});
             EXPECT_EQ(back.code(), palette);
             EXPECT_EQ(test::largestDifference(back, indexed), 0) << int(palette);
         }
     }
     const Image palette16 = sampleImage(ColourCode::Palette16, 23, 9);
-    EXPECT_EQ(test::largestDifference(convertColour(convertColour(palette16, ColourCode::Palette256),
-                                                    ColourCode::Palette16), palette16), 0);
+    EXPECT_EQ(
+        test::largestDifference(
+            convertColour(convertColour(palette16, ColourCode::Palette256), ColourCode::Palette16),
+            palette16),
+        0);
 
     const Image mono = sampleImage(ColourCode::Mono, 19, 3);
     for (ColourCode via : kAllColourCodes)
-        EXPECT_TRUE(samePixels(convertColour(convertColour(mono, via), ColourCode::Mono), mono)) << int(via);
+        EXPECT_TRUE(samePixels(convertColour(convertColour(mono, via), ColourCode::Mono), mono))
+            << int(via);
 }
 
 TEST(ColourConversion, OneBitKeepsItsTwoColoursWhereverTheyFit)
 {
     const Image mono = sampleImage(ColourCode::Mono, 21, 4, {test::PaletteKind::ColourPair});
-    for (ColourCode to : {ColourCode::Palette16, ColourCode::Palette256, ColourCode::Rgb24, ColourCode::Rgb32}) {
+    for (ColourCode to :
+         {ColourCode::Palette16, ColourCode::Palette256, ColourCode::Rgb24, ColourCode::Rgb32}) {
         const Image result = convertColour(mono, to);
         EXPECT_EQ(result.code(), to);
         EXPECT_EQ(test::largestDifference(result, mono), 0) << int(to);
@@ -121,11 +129,13 @@ TEST(ColourConversion, OneBitComparesLumaWithTheThreshold)
     for (int threshold : {0, 128, 129, 130, 256}) {
         const Image mono = convertColour(image, ColourCode::Mono, {false, threshold});
         for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(mono.pixelColour(x, 0), test::grey(127 + x < threshold ? 0 : 255)) << threshold << " " << x;
+            EXPECT_EQ(mono.pixelColour(x, 0), test::grey(127 + x < threshold ? 0 : 255))
+                << threshold << " " << x;
     }
     // Red (255, 0, 0) has luma 76.
     const Image red = test::plainImage(ColourCode::Rgb24, 2, 2, qRgb(255, 0, 0));
-    EXPECT_EQ(convertColour(red, ColourCode::Mono, {false, 76}).pixelColour(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(convertColour(red, ColourCode::Mono, {false, 76}).pixelColour(1, 1),
+              qRgb(255, 255, 255));
     EXPECT_EQ(convertColour(red, ColourCode::Mono, {false, 77}).pixelColour(1, 1), qRgb(0, 0, 0));
 }
 
@@ -176,12 +186,14 @@ TEST(ColourConversion, AManyColouredImageGetsACloseFittingPalette)
             p[1] = uchar(x * 255 / 95);
             p[2] = uchar((x + y) * 255 / 158);
         }
-    for (const auto& [code, limit] : {std::pair{ColourCode::Palette256, 6.0}, {ColourCode::Palette16, 24.0}}) {
+    for (const auto& [code, limit] :
+         {std::pair{ColourCode::Palette256, 6.0}, {ColourCode::Palette16, 24.0}}) {
         for (bool dither : {false, true}) {
             const Image result = convertColour(gradient, code, {dither, 128});
             ASSERT_EQ(result.code(), code);
             EXPECT_LE(result.palette().size(), paletteCapacity(code));
-            EXPECT_LT(test::meanDifference(result, gradient), limit) << int(code) << " dither " << dither;
+            EXPECT_LT(test::meanDifference(result, gradient), limit)
+                << int(code) << " dither " << dither;
         }
     }
 }

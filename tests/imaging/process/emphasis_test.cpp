@@ -13,7 +13,8 @@ using test::sampleImage;
 
 QPolygon rectangle(int left, int top, int right, int bottom)
 {
-    return QPolygon({QPoint(left, top), QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)});
+    return QPolygon(
+        {QPoint(left, top), QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)});
 }
 
 using Emphasis = std::function<bool(Image&, const QPolygon&)>;
@@ -30,7 +31,8 @@ TEST(PolygonRegion, ARectangleHoldsExactlyItsPixels)
     for (int y = 0; y < 6; ++y) {
         ASSERT_EQ(region.spans(y).size(), y >= 1 && y < 4 ? 1u : 0u) << y;
         if (!region.spans(y).empty()) {
-            EXPECT_EQ(std::pair(region.spans(y)[0].begin, region.spans(y)[0].end), std::pair(2, 7)) << y;
+            EXPECT_EQ(std::pair(region.spans(y)[0].begin, region.spans(y)[0].end), std::pair(2, 7))
+                << y;
         }
     }
     const PolygonRegion clipped(rectangle(-3, -3, 30, 2), 10, 6);

@@ -33,17 +33,20 @@ TEST(FreeTurn, PositiveAnglesTurnLeft)
 
 TEST(FreeTurn, InsideKeepsAPlainColourAndUncoveredCornersTakeTheFill)
 {
-    for (ColourCode code : {ColourCode::Rgb24, ColourCode::Rgb32, ColourCode::Grey256, ColourCode::Rgb555}) {
+    for (ColourCode code :
+         {ColourCode::Rgb24, ColourCode::Rgb32, ColourCode::Grey256, ColourCode::Rgb555}) {
         const QRgb colour = code == ColourCode::Grey256 ? qRgb(90, 90, 90) : qRgb(40, 120, 200);
         const Image image = test::plainImage(code, 60, 40, colour);
         for (bool smooth : {true, false}) {
             const Image turned = freelyTurned(image, 1234, {smooth, qRgb(255, 255, 255), false});
             ASSERT_TRUE(turned.isValid());
             EXPECT_EQ(turned.code(), code);
-            EXPECT_EQ(turned.pixelColour(turned.width() / 2, turned.height() / 2), image.pixelColour(0, 0))
+            EXPECT_EQ(turned.pixelColour(turned.width() / 2, turned.height() / 2),
+                      image.pixelColour(0, 0))
                 << int(code);
             EXPECT_EQ(turned.pixelColour(0, 0), qRgb(255, 255, 255)) << int(code);
-            EXPECT_EQ(turned.pixelColour(turned.width() - 1, turned.height() - 1), qRgb(255, 255, 255));
+            EXPECT_EQ(turned.pixelColour(turned.width() - 1, turned.height() - 1),
+                      qRgb(255, 255, 255));
         }
     }
 }
@@ -62,7 +65,8 @@ TEST(FreeTurn, SmoothEdgesBlendWithTheFill)
 
 TEST(FreeTurn, PaletteAndOneBitImagesKeepCodeAndPalette)
 {
-    for (ColourCode code : {ColourCode::Mono, ColourCode::Palette16, ColourCode::Grey16, ColourCode::Palette256}) {
+    for (ColourCode code :
+         {ColourCode::Mono, ColourCode::Palette16, ColourCode::Grey16, ColourCode::Palette256}) {
         const Image source = sampleImage(code, 31, 20);
         for (bool smooth : {true, false}) {
             const Image turned = freelyTurned(source, -2500, {smooth, qRgb(255, 0, 0), false});

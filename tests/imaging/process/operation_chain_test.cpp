@@ -49,9 +49,10 @@ TEST(OperationChain, ReadsEveryOperationWithItsModifiersInOrder)
 TEST(OperationChain, BadValuesAndStrayModifiersAreReported)
 {
     OperationChain chain;
-    for (const char* bad : {"--depth 12", "--depth", "--dither", "--depth 8 --rotate 5 --dither",
-                            "--smooth", "--rotate x", "--rotate 100 --fill 1,2", "--rotate 1 --fill 1,2,300",
-                            "--resize 10", "--resize 0x5", "--trim 1,2,3", "--depth 1 --threshold 999"}) {
+    for (const char* bad :
+         {"--depth 12", "--depth", "--dither", "--depth 8 --rotate 5 --dither", "--smooth",
+          "--rotate x", "--rotate 100 --fill 1,2", "--rotate 1 --fill 1,2,300", "--resize 10",
+          "--resize 0x5", "--trim 1,2,3", "--depth 1 --threshold 999"}) {
         EXPECT_FALSE(chain.parse(words(bad), nullptr).isEmpty()) << bad;
     }
 }

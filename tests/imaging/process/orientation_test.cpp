@@ -36,12 +36,14 @@ const struct Move {
 TEST(Orientation, QuarterTurnsAndMirrorsMoveEveryPixelExactlyAtEveryCodeAndSize)
 {
     for (ColourCode code : kAllColourCodes) {
-        for (const QSize size : {QSize(1, 1), QSize(7, 5), QSize(8, 6), QSize(13, 2), QSize(33, 17)}) {
+        for (const QSize size :
+             {QSize(1, 1), QSize(7, 5), QSize(8, 6), QSize(13, 2), QSize(33, 17)}) {
             const Image source = sampleImage(code, size.width(), size.height());  // 200 x 300 dpi
             const int w = source.width(), h = source.height();
             for (const Move& move : kMoves) {
                 const Image result = move.apply(source);
-                SCOPED_TRACE(testing::Message() << code << " " << w << "x" << h << " " << move.name);
+                SCOPED_TRACE(testing::Message()
+                             << code << " " << w << "x" << h << " " << move.name);
                 ASSERT_TRUE(result.isValid());
                 EXPECT_EQ(result.code(), code);
                 EXPECT_EQ(result.palette(), source.palette());

@@ -13,7 +13,8 @@ using test::sampleImage;
 
 QPolygon rectangle(int left, int top, int right, int bottom)
 {
-    return QPolygon({QPoint(left, top), QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)});
+    return QPolygon(
+        {QPoint(left, top), QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)});
 }
 
 class ProcessObjectTest : public testing::Test {
@@ -71,7 +72,8 @@ TEST_F(ProcessObjectTest, TrimKeepsTheRectangleAndRectModeOneEmptiesItAfterwards
     setRect(process, 1, 0, 5, 5);
     ASSERT_TRUE(process.Trim());
     EXPECT_EQ(image().width(), 4);
-    EXPECT_EQ(process.RectLeft() + process.RectTop() + process.RectRight() + process.RectBottom(), 0);
+    EXPECT_EQ(process.RectLeft() + process.RectTop() + process.RectRight() + process.RectBottom(),
+              0);
     EXPECT_FALSE(process.Trim());  // an empty rectangle
     EXPECT_EQ(image().width(), 4);
 }
@@ -107,7 +109,8 @@ TEST_F(ProcessObjectTest, ResizeAndMethod)
 TEST_F(ProcessObjectTest, PasteTakesAnImageByHandle)
 {
     load(sampleImage(ColourCode::Rgb24, 10, 10, 1));
-    const quint32 piece = ImageStore::instance().add(test::plainImage(ColourCode::Rgb24, 3, 3, qRgb(1, 2, 3)));
+    const quint32 piece =
+        ImageStore::instance().add(test::plainImage(ColourCode::Rgb24, 3, 3, qRgb(1, 2, 3)));
     ASSERT_TRUE(process.PasteImage(piece, 8, -1));
     EXPECT_EQ(image().pixelColour(9, 1), qRgb(1, 2, 3));
     EXPECT_NE(image().pixelColour(7, 1), qRgb(1, 2, 3));

@@ -54,10 +54,12 @@ TEST(Resize, EnlargingIsBilinearBetweenPixelCentres)
 TEST(Resize, APlainImageStaysPlainAtAnySize)
 {
     const Image plain = test::plainImage(ColourCode::Rgb24, 37, 23, qRgb(12, 200, 99));
-    for (const QSize size : {QSize(11, 7), QSize(100, 80), QSize(1, 1), QSize(37, 5), QSize(3, 90)}) {
+    for (const QSize size :
+         {QSize(11, 7), QSize(100, 80), QSize(1, 1), QSize(37, 5), QSize(3, 90)}) {
         const Image result = resized(plain, size.width(), size.height());
         ASSERT_EQ(test::sizeOf(result), size);
-        const Image expected = test::plainImage(ColourCode::Rgb24, size.width(), size.height(), qRgb(12, 200, 99));
+        const Image expected =
+            test::plainImage(ColourCode::Rgb24, size.width(), size.height(), qRgb(12, 200, 99));
         EXPECT_EQ(test::largestDifference(result, expected), 0);
     }
 }
@@ -69,7 +71,8 @@ TEST(Resize, EveryCodeKeepsItsCodePaletteAndDpiAndNearestCopiesPixelsExactly)
         for (ResizeMethod method : {ResizeMethod::Smooth, ResizeMethod::Nearest}) {
             for (const QSize size : {QSize(10, 7), QSize(45, 31), QSize(42, 28)}) {
                 const Image result = resized(source, size.width(), size.height(), method);
-                SCOPED_TRACE(testing::Message() << code << " method " << int(method) << " " << size.width());
+                SCOPED_TRACE(testing::Message()
+                             << code << " method " << int(method) << " " << size.width());
                 ASSERT_TRUE(result.isValid());
                 EXPECT_EQ(result.code(), code);
                 EXPECT_EQ(result.palette(), source.palette());

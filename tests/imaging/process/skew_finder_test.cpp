@@ -20,7 +20,8 @@ TEST(SkewFinder, FindsTheTurnOfTextPagesWithinATenthOfADegree)
     for (ColourCode code : {ColourCode::Mono, ColourCode::Grey256, ColourCode::Rgb24}) {
         unsigned seed = 1;
         for (double degrees : {-10.0, -6.3, -2.0, -0.45, 0.0, 0.3, 1.15, 4.8, 8.25, 10.0}) {
-            const std::optional<double> found = findSkew(textPage(code, kPage, degrees, 150, ++seed));
+            const std::optional<double> found =
+                findSkew(textPage(code, kPage, degrees, 150, ++seed));
             ASSERT_TRUE(found.has_value()) << int(code) << " at " << degrees;
             EXPECT_NEAR(*found, degrees, 0.1) << int(code);
         }
@@ -52,7 +53,8 @@ TEST(SkewFinder, RefusesPagesWithoutLines)
 // A large page is sampled rather than read whole and still comes back as accurately.
 TEST(SkewFinder, SamplesLargePagesWithoutLosingAccuracy)
 {
-    const std::optional<double> found = findSkew(textPage(ColourCode::Mono, {4960, 7016}, 2.7, 600));
+    const std::optional<double> found =
+        findSkew(textPage(ColourCode::Mono, {4960, 7016}, 2.7, 600));
     ASSERT_TRUE(found.has_value());
     EXPECT_NEAR(*found, 2.7, 0.1);
 }

@@ -12,14 +12,16 @@ using test::sampleImage;
 
 TEST(Trim, KeepsExactlyTheRectangleAtEveryCode)
 {
-    const PixelRect rects[] = {{3, 1, 10, 6}, {0, 0, 1, 1}, {1, 2, 17, 9}, {8, 0, 16, 3}, {5, 5, 6, 6}};
+    const PixelRect rects[] = {
+        {3, 1, 10, 6}, {0, 0, 1, 1}, {1, 2, 17, 9}, {8, 0, 16, 3}, {5, 5, 6, 6}};
     for (ColourCode code : kAllColourCodes) {
         for (const QSize size : {QSize(17, 9), QSize(16, 10)}) {
             const Image source = sampleImage(code, size.width(), size.height());
             for (const PixelRect& rect : rects) {
                 const Image part = trimmed(source, rect);
-                SCOPED_TRACE(testing::Message() << int(code) << " rect " << rect.left << ","
-                                                << rect.top << "," << rect.right << "," << rect.bottom);
+                SCOPED_TRACE(testing::Message()
+                             << int(code) << " rect " << rect.left << "," << rect.top << ","
+                             << rect.right << "," << rect.bottom);
                 ASSERT_TRUE(part.isValid());
                 const PixelRect clipped = rect.clipped(source.width(), source.height());
                 ASSERT_EQ(test::sizeOf(part), QSize(clipped.width(), clipped.height()));
@@ -61,7 +63,8 @@ TEST(Paste, PutsThePieceAtItsOffsetAndNothingElseChanges)
                 for (int y = 0; y < image.height(); ++y) {
                     for (int x = 0; x < image.width(); ++x) {
                         const int px = x - at.x(), py = y - at.y();
-                        const bool covered = px >= 0 && py >= 0 && px < piece.width() && py < piece.height();
+                        const bool covered =
+                            px >= 0 && py >= 0 && px < piece.width() && py < piece.height();
                         ASSERT_EQ(image.pixelColour(x, y),
                                   covered ? piece.pixelColour(px, py) : base.pixelColour(x, y))
                             << x << "," << y;
@@ -83,7 +86,8 @@ TEST(Paste, APieceOfAnotherCodeTakesTheImagesCode)
     EXPECT_EQ(image.pixelColour(3, 3), base.pixelColour(0, 0));
 
     Image grey = sampleImage(ColourCode::Grey256, 6, 6);
-    ASSERT_TRUE(pasteInPlace(grey, test::plainImage(ColourCode::Rgb24, 2, 2, qRgb(255, 0, 0)), 0, 0));
+    ASSERT_TRUE(
+        pasteInPlace(grey, test::plainImage(ColourCode::Rgb24, 2, 2, qRgb(255, 0, 0)), 0, 0));
     EXPECT_EQ(grey.pixelColour(1, 1), qRgb(76, 76, 76));
 }
 

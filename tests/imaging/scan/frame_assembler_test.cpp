@@ -43,8 +43,8 @@ TEST(FrameAssembler, LineArtBecomesCodeOneWithBlackWhereSaneSetABit)
     // 11 pixels a row, rows padded by the backend to 3 bytes. SANE: 1 = black.
     // Row 0: 1000 0000 101x xxxx; row 1: 0111 1111 010x xxxx (x = padding bits, set on purpose).
     FrameAssembler a;
-    const Image image = assemble(a, params(SANE_FRAME_GRAY, 1, 11, 2, 3),
-                                 {0x80, 0xBF, 0xEE, 0x7F, 0x5F, 0x11}, 1);
+    const Image image =
+        assemble(a, params(SANE_FRAME_GRAY, 1, 11, 2, 3), {0x80, 0xBF, 0xEE, 0x7F, 0x5F, 0x11}, 1);
     ASSERT_EQ(image.code(), ColourCode::Mono);
     ASSERT_EQ(QSize(image.width(), image.height()), QSize(11, 2));
     EXPECT_TRUE(image.isValid());
@@ -177,12 +177,12 @@ TEST(FrameAssembler, ShortPagesAndRowsKeepWhatCame)
 TEST(FrameAssembler, FramesItCannotTakeAndPagesBeyondTheBoundsAreRefusedWithAReason)
 {
     const SANE_Parameters bad[] = {
-        params(SANE_FRAME_GRAY, 4, 10, 1, 5),            // 4-bit grey
-        params(SANE_Frame(7), 8, 10, 1, 10),             // a format SANE 1 does not define
-        params(SANE_FRAME_GRAY, 8, 0, 1, 10),            // no pixels
-        params(SANE_FRAME_GRAY, 8, 10, 1, 0),            // no bytes
-        params(SANE_FRAME_RGB, 8, 70000, 1, 210000),     // wider than any image
-        params(SANE_FRAME_RGB, 8, 60000, 60000, 180000), // 10 GB
+        params(SANE_FRAME_GRAY, 4, 10, 1, 5),             // 4-bit grey
+        params(SANE_Frame(7), 8, 10, 1, 10),              // a format SANE 1 does not define
+        params(SANE_FRAME_GRAY, 8, 0, 1, 10),             // no pixels
+        params(SANE_FRAME_GRAY, 8, 10, 1, 0),             // no bytes
+        params(SANE_FRAME_RGB, 8, 70000, 1, 210000),      // wider than any image
+        params(SANE_FRAME_RGB, 8, 60000, 60000, 180000),  // 10 GB
     };
     for (const SANE_Parameters& p : bad) {
         FrameAssembler a;

@@ -31,9 +31,9 @@ protected:
     static ScanSettings a4Colour()
     {
         ScanSettings s;
-        const QStringList names = {ScanSettings::kMode, ScanSettings::kResolution,
-                                   ScanSettings::kLeft, ScanSettings::kTop, ScanSettings::kRight,
-                                   ScanSettings::kBottom};
+        const QStringList names = {ScanSettings::kMode,  ScanSettings::kResolution,
+                                   ScanSettings::kLeft,  ScanSettings::kTop,
+                                   ScanSettings::kRight, ScanSettings::kBottom};
         const QStringList values = {"Color", "300", "0", "0", "210", "297"};
         for (qsizetype i = 0; i < names.size(); ++i)
             s.set(names[i], values[i]);
@@ -48,8 +48,7 @@ ScanDevice testDevice()
             QStringLiteral("virtual device")};
 }
 
-template <typename W>
-W* child(QWidget& parent, const char* name)
+template <typename W> W* child(QWidget& parent, const char* name)
 {
     W* widget = parent.findChild<W*>(QLatin1String(name));
     EXPECT_NE(widget, nullptr) << name;
@@ -144,7 +143,8 @@ TEST_F(ScanDialogsTest, TheRealDialogsChooseTheSourceCancelAndScanWithAProgressD
         if (!dialog)
             return false;
         EXPECT_TRUE(dialog->windowTitle().endsWith(QStringLiteral("frontend-tester")));
-        dialog->findChild<QComboBox*>(QStringLiteral("resolution"))->setCurrentText(QStringLiteral("40"));
+        dialog->findChild<QComboBox*>(QStringLiteral("resolution"))
+            ->setCurrentText(QStringLiteral("40"));
         auto* source = dialog->findChild<QComboBox*>(QStringLiteral("source"));
         source->setCurrentIndex(source->findData(QStringLiteral("Automatic Document Feeder")));
         dialog->findChild<QPushButton*>(QStringLiteral("scan"))->click();
@@ -157,7 +157,8 @@ TEST_F(ScanDialogsTest, TheRealDialogsChooseTheSourceCancelAndScanWithAProgressD
         const QString text = progress->findChild<QLabel*>(QStringLiteral("page"))->text();
         const int shown = text.section(QLatin1Char(' '), 0, 0).toInt();
         EXPECT_GE(shown, n) << text.toStdString();
-        EXPECT_TRUE(text.endsWith(QStringLiteral(" ﾍﾟｰｼﾞ目を読み取っています..."))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(" ﾍﾟｰｼﾞ目を読み取っています...")))
+            << text.toStdString();
         sawProgress = true;
     };
     ASSERT_TRUE(acquire());

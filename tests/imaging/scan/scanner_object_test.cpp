@@ -83,8 +83,10 @@ TEST_F(ScannerTest, DeviceErrorsReachTheUserAsClearMessagesAndTheScannerRecovers
     EXPECT_TRUE(acquire());
     EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Completed);
     EXPECT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().value(0).startsWith(QStringLiteral("ﾌｨｰﾀﾞｰに原稿がありません。")));
-    dialogs.overrides[QStringLiteral("read-return-value")] = QStringLiteral("SANE_STATUS_CANCELLED");
+    EXPECT_TRUE(
+        prompt.messages().value(0).startsWith(QStringLiteral("ﾌｨｰﾀﾞｰに原稿がありません。")));
+    dialogs.overrides[QStringLiteral("read-return-value")] =
+        QStringLiteral("SANE_STATUS_CANCELLED");
     EXPECT_TRUE(acquire());
     EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Cancelled);
     EXPECT_EQ(prompt.messages().size(), 1);
@@ -113,7 +115,8 @@ TEST_F(ScannerTest, AScannerThatStopsAnsweringIsCancelledAndThePagesReadStay)
     EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Failed);
     ASSERT_EQ(prompt.messages().size(), 1);
     const QString text = prompt.messages().first();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("ｽｷｬﾅから応答がないため、読み取りを中止しました。")));
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("ｽｷｬﾅから応答がないため、読み取りを中止しました。")));
     if (!pages.isEmpty()) {
         EXPECT_TRUE(text.endsWith(
             QStringLiteral("\r読み取り済みの %1 ﾍﾟｰｼﾞはそのまま残ります。").arg(pages.size())))
@@ -221,7 +224,8 @@ TEST_F(ScannerTest, TheChosenSourceIsRememberedAndAGoneOneIsReportedByName)
     EXPECT_FALSE(acquire());
     EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::NoDevice);
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("ｽｷｬﾅ「test:7」が見つかりません。")))
+    EXPECT_TRUE(
+        prompt.messages().first().startsWith(QStringLiteral("ｽｷｬﾅ「test:7」が見つかりません。")))
         << prompt.messages().first().toStdString();
 }
 

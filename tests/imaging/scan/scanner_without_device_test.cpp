@@ -27,7 +27,8 @@ TEST_F(NoScannerTest, StartingIsNoErrorAndTheUserIsToldWhenAskingForAScanner)
     EXPECT_TRUE(dialogs.optionsShown.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 2);
     for (const QString& text : prompt.messages())
-        EXPECT_TRUE(text.startsWith(QStringLiteral("ｽｷｬﾅが見つかりません。"))) << text.toStdString();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("ｽｷｬﾅが見つかりません。")))
+            << text.toStdString();
 }
 
 }  // namespace

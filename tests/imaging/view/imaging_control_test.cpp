@@ -69,8 +69,8 @@ protected:
 
     void move(QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton)
     {
-        QMouseEvent event(QEvent::MouseMove, QPointF(pos), viewport()->mapToGlobal(QPointF(pos)), Qt::NoButton,
-                          buttons, Qt::NoModifier);
+        QMouseEvent event(QEvent::MouseMove, QPointF(pos), viewport()->mapToGlobal(QPointF(pos)),
+                          Qt::NoButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(viewport(), &event);
     }
 
@@ -92,10 +92,14 @@ protected:
 
     QRect selection() const
     {
-        return QRect(QPoint(control.SelLeft(), control.SelTop()), QPoint(control.SelRight() - 1, control.SelBottom() - 1));
+        return QRect(QPoint(control.SelLeft(), control.SelTop()),
+                     QPoint(control.SelRight() - 1, control.SelBottom() - 1));
     }
 
-    QImage grab() const { return viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage grab() const
+    {
+        return viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     ImagingControl control;
 };
@@ -127,21 +131,26 @@ TEST_F(ImagingControlTest, DraggingSelectsImagePixelsAtEveryZoom)
         double zoom;
         QPoint scroll;
     };
-    const Case cases[] = {{1, 0, {}}, {3, 0.5, {}}, {3, 1.0, {}}, {3, 3.7, {123, 77}}, {3, 10.0, {1000, 700}}};
+    const Case cases[] = {
+        {1, 0, {}}, {3, 0.5, {}}, {3, 1.0, {}}, {3, 3.7, {123, 77}}, {3, 10.0, {1000, 700}}};
     for (const Case& c : cases) {
         draw(c.mode, c.zoom);
         scrollTo(c.scroll.x(), c.scroll.y());
         const QSize view = viewport()->size();
-        const double scale = c.mode == 1 ? std::min(view.width() / 200.0, view.height() / 150.0) : c.zoom;
-        const QPoint origin(expectedOrigin(200, scale, view.width(), control.view()->horizontalScrollBar()->value()),
-                            expectedOrigin(150, scale, view.height(), control.view()->verticalScrollBar()->value()));
+        const double scale =
+            c.mode == 1 ? std::min(view.width() / 200.0, view.height() / 150.0) : c.zoom;
+        const QPoint origin(expectedOrigin(200, scale, view.width(),
+                                           control.view()->horizontalScrollBar()->value()),
+                            expectedOrigin(150, scale, view.height(),
+                                           control.view()->verticalScrollBar()->value()));
         ASSERT_EQ(control.view()->viewGeometry().origin(), origin) << c.zoom;
 
         // Press and release on view pixels inside the picture; each covers the image pixel under
         // its centre.
         const QPoint from = origin + QPoint(int(7 * scale) + 2, int(5 * scale) + 3);
-        const QPoint to = origin + QPoint(int(std::min(150.0 * scale, view.width() - origin.x() - 5.0)),
-                                          int(std::min(110.0 * scale, view.height() - origin.y() - 5.0)));
+        const QPoint to =
+            origin + QPoint(int(std::min(150.0 * scale, view.width() - origin.x() - 5.0)),
+                            int(std::min(110.0 * scale, view.height() - origin.y() - 5.0)));
         const QRect expected(pixelUnder(from, origin, scale), pixelUnder(to, origin, scale));
         QSignalSpy changed(&control, &ImagingControl::SelectionChanged);
         drag(from, to);
@@ -174,7 +183,8 @@ TEST_F(ImagingControlTest, DraggingBeyondTheEdgeScrollsAndExtendsTheSelection)
     move(QPoint(200, 100));
     move(QPoint(viewport()->width() + 40, 100));  // right of the view, button held
     QTRY_VERIFY(control.view()->horizontalScrollBar()->value() >= 400);
-    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(viewport()->width() + 40, 100));
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(viewport()->width() + 40, 100));
     const int scrolled = control.view()->horizontalScrollBar()->value();
     EXPECT_EQ(control.SelLeft(), 2);
     // The selection reaches the pixel under the pointer, beside the view.
@@ -199,7 +209,8 @@ TEST_F(ImagingControlTest, AClickReportsThePixelAndClearsTheSelection)
         const QPoint at = origin + QPoint(int(11 * zoom) + 1, int(7 * zoom) + 1);
         QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_EQ(clicked.count(), 1) << zoom;
-        EXPECT_EQ(QPoint(clicked.at(0).at(0).toInt(), clicked.at(0).at(1).toInt()), pixelUnder(at, origin, zoom))
+        EXPECT_EQ(QPoint(clicked.at(0).at(0).toInt(), clicked.at(0).at(1).toInt()),
+                  pixelUnder(at, origin, zoom))
             << zoom;
         EXPECT_EQ(released.count(), 1);
         EXPECT_EQ(released.at(0).at(0).toInt(), 1);
@@ -228,7 +239,8 @@ TEST_F(ImagingControlTest, ButtonReleasesAreReportedWithTheButtonShiftKeysAndPix
     QSignalSpy released(&control, &ImagingControl::ImageMouseUp);
     QSignalSpy clicked(&control, &ImagingControl::ImageClicked);
     QTest::mouseClick(viewport(), Qt::RightButton, Qt::ShiftModifier, origin + QPoint(41, 61));
-    QTest::mouseClick(viewport(), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier, origin + QPoint(3, 3));
+    QTest::mouseClick(viewport(), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier,
+                      origin + QPoint(3, 3));
     ASSERT_EQ(released.count(), 2);
     EXPECT_EQ(released.at(0), (QList<QVariant>{2, 1, 20, 30}));
     EXPECT_EQ(released.at(1), (QList<QVariant>{4, 6, 1, 1}));
@@ -250,9 +262,10 @@ TEST_F(ImagingControlTest, ThePictureShowsTheImagePixelsAtZoomAndScroll)
         const ViewGeometry g = control.view()->viewGeometry();
         const QSize view = viewport()->size();
         const double scale = zoom ? zoom : std::min(view.width() / 300.0, view.height() / 200.0);
-        ASSERT_EQ(g.origin(),
-                  QPoint(expectedOrigin(300, scale, view.width(), control.view()->horizontalScrollBar()->value()),
-                         expectedOrigin(200, scale, view.height(), control.view()->verticalScrollBar()->value())))
+        ASSERT_EQ(g.origin(), QPoint(expectedOrigin(300, scale, view.width(),
+                                                    control.view()->horizontalScrollBar()->value()),
+                                     expectedOrigin(200, scale, view.height(),
+                                                    control.view()->verticalScrollBar()->value())))
             << zoom;
         const QImage shown = grab();
         for (int y = 0; y < shown.height(); y += 13) {
@@ -303,7 +316,8 @@ TEST_F(ImagingControlTest, OverlayMarksShowUntilTheViewIsRefreshed)
     EXPECT_FALSE(drawing.DrawLine(nullptr, 0, 0, 1, 1, 0));
     const QImage marked = grab();
     const QPointF lineStart = control.view()->viewGeometry().toView(QPointF(10.5, 10.5));
-    EXPECT_EQ(marked.pixel(int(lineStart.x()) + 1, int(lineStart.y())), qRgb(0, 0, 0));  // inverted white
+    EXPECT_EQ(marked.pixel(int(lineStart.x()) + 1, int(lineStart.y())),
+              qRgb(0, 0, 0));  // inverted white
     const QPointF box = control.view()->viewGeometry().toView(QPointF(38.5, 40.5));
     EXPECT_EQ(marked.pixel(int(box.x()), int(box.y())), qRgb(0, 0, 0));
     EXPECT_EQ(marked.pixel(int(box.x()) + 6, int(box.y())), qRgb(255, 255, 255));  // inside the box
@@ -329,7 +343,8 @@ TEST_F(ImagingControlTest, ASelectionSetByTheProgramReadsBackAndShowsClipped)
     const QImage banded = grab();
     EXPECT_NE(banded, clean);
     const QPointF corner = control.view()->viewGeometry().toView(QPointF(10, 5));
-    EXPECT_NE(banded.pixel(int(corner.x()), int(corner.y()) + 2), clean.pixel(int(corner.x()), int(corner.y()) + 2));
+    EXPECT_NE(banded.pixel(int(corner.x()), int(corner.y()) + 2),
+              clean.pixel(int(corner.x()), int(corner.y()) + 2));
     select(0, 0, 0, 0);
     EXPECT_TRUE(control.view()->selection().isEmpty());
     EXPECT_EQ(grab(), clean);
@@ -363,7 +378,8 @@ TEST_F(ImagingControlTest, ImageInformationAndResolution)
 
 TEST_F(ImagingControlTest, BusyPointerShapes)
 {
-    for (const auto& [code, shape] : {std::pair{13, Qt::BusyCursor}, {14, Qt::WaitCursor}, {0, Qt::CrossCursor}}) {
+    for (const auto& [code, shape] :
+         {std::pair{13, Qt::BusyCursor}, {14, Qt::WaitCursor}, {0, Qt::CrossCursor}}) {
         control.setMousePointer(code);
         EXPECT_EQ(viewport()->cursor().shape(), shape) << code;
     }
@@ -420,7 +436,8 @@ TEST_F(ImagingControlTest, ExtremeZoomsOfALargePagePaintWithoutHugeBuffers)
     draw(3, 100.0);
     scrollTo(1 << 30, 1 << 30);
     const ViewGeometry g = control.view()->viewGeometry();
-    EXPECT_EQ(g.pixelAt(QPoint(viewport()->width() - 1, viewport()->height() - 1)), QPoint(4959, 7015));
+    EXPECT_EQ(g.pixelAt(QPoint(viewport()->width() - 1, viewport()->height() - 1)),
+              QPoint(4959, 7015));
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST(TileRenderer, ShowsEveryPixelAtOneHundredPercentAndBlocksWhenEnlarged)
             const QImage actual = renderWhole(image, ViewGeometry(size, 1.0, 1.0, QPoint()), size);
             for (int y = 0; y < size.height(); ++y)
                 for (int x = 0; x < size.width(); ++x)
-                    ASSERT_EQ(actual.pixel(x, y), image.pixelColour(x, y)) << int(code) << " " << x << "," << y;
+                    ASSERT_EQ(actual.pixel(x, y), image.pixelColour(x, y))
+                        << int(code) << " " << x << "," << y;
 
             const QImage big = renderWhole(image, ViewGeometry(size, 3.0, 2.0, QPoint()),
                                            QSize(size.width() * 3, size.height() * 2));
@@ -64,7 +65,8 @@ TEST(TileRenderer, ShrinkingAveragesThePixelsEachViewPixelCovers)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
             checker.scanLine(y)[x] = (x + y) % 2 ? 255 : 0;
-    const QImage half = renderWhole(checker, ViewGeometry(QSize(8, 8), 0.5, 0.5, QPoint()), QSize(4, 4));
+    const QImage half =
+        renderWhole(checker, ViewGeometry(QSize(8, 8), 0.5, 0.5, QPoint()), QSize(4, 4));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(half.pixel(x, y), qRgb(128, 128, 128));
@@ -73,7 +75,8 @@ TEST(TileRenderer, ShrinkingAveragesThePixelsEachViewPixelCovers)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
             blocks.pixels().setPixel(x, y, qRgb(x / 4 * 60, y / 4 * 90, 7));
-    const QImage quarter = renderWhole(blocks, ViewGeometry(QSize(16, 8), 0.25, 0.25, QPoint()), QSize(4, 2));
+    const QImage quarter =
+        renderWhole(blocks, ViewGeometry(QSize(16, 8), 0.25, 0.25, QPoint()), QSize(4, 2));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(quarter.pixel(x, y), qRgb(x * 60, y * 90, 7));
@@ -85,7 +88,8 @@ TEST(TileRenderer, ShrinkingAveragesThePixelsEachViewPixelCovers)
     for (int y = 51; y < 54; ++y)
         for (int x = 0; x < 200; ++x)
             page.scanLine(y)[x >> 3] |= uchar(0x80 >> (x & 7));
-    const QImage small = renderWhole(page, ViewGeometry(QSize(200, 100), 0.1, 0.1, QPoint()), QSize(20, 10));
+    const QImage small =
+        renderWhole(page, ViewGeometry(QSize(200, 100), 0.1, 0.1, QPoint()), QSize(20, 10));
     EXPECT_LT(qGray(small.pixel(10, 5)), 255);
     EXPECT_EQ(small.pixel(10, 2), qRgb(255, 255, 255));
 }

@@ -15,7 +15,8 @@ TEST(ViewGeometry, ImageAndViewMapBackAndForthExactly)
     for (double scale : scales) {
         for (QPoint origin : origins) {
             const ViewGeometry g(QSize(4960, 7016), scale, scale * 0.75, origin);
-            for (QPointF p : {QPointF(0, 0), QPointF(10.25, 3.5), QPointF(4959.5, 7015.5), QPointF(-3, 8000)}) {
+            for (QPointF p :
+                 {QPointF(0, 0), QPointF(10.25, 3.5), QPointF(4959.5, 7015.5), QPointF(-3, 8000)}) {
                 const QPointF back = g.toImage(g.toView(p));
                 EXPECT_NEAR(back.x(), p.x(), 1e-9) << scale;
                 EXPECT_NEAR(back.y(), p.y(), 1e-9) << scale;
@@ -59,7 +60,8 @@ TEST(ViewGeometry, FitKeepsTheAspectRatioAndScalesAreBounded)
 {
     EXPECT_DOUBLE_EQ(ViewGeometry::fitScale(QSize(4960, 7016), QSize(800, 600)), 600.0 / 7016);
     EXPECT_DOUBLE_EQ(ViewGeometry::fitScale(QSize(200, 100), QSize(800, 600)), 4.0);
-    const ViewGeometry fitted(QSize(4960, 7016), ViewGeometry::fitScale(QSize(4960, 7016), QSize(800, 600)),
+    const ViewGeometry fitted(QSize(4960, 7016),
+                              ViewGeometry::fitScale(QSize(4960, 7016), QSize(800, 600)),
                               600.0 / 7016, QPoint());
     EXPECT_EQ(fitted.contentSize(), QSize(424, 600));
 
