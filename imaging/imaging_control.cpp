@@ -5,6 +5,7 @@
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/image_store.h"
 #include "imaging/scan/scanner_object.h"
+#include "imaging/shape/shape_object.h"
 #include "imaging/view/image_view.h"
 #include "imaging/view/mouse_pointer.h"
 
@@ -21,11 +22,17 @@ ImagingControl::ImagingControl(QWidget* parent)
     connect(m_view, &ImageView::mouseReleased, this, &ImagingControl::ImageMouseUp);
     connect(m_view, &ImageView::clicked, this, &ImagingControl::ImageClicked);
     connect(m_view, &ImageView::selectionChanged, this, &ImagingControl::SelectionChanged);
+    m_shape = std::make_unique<tavlo::ShapeObject>(m_current, *m_view, this);
+    connect(m_shape.get(), &ShapeObject::ImageEdited, this, &ImagingControl::ImageEdited);
+    connect(m_shape.get(), &ShapeObject::ToolBarVisibleChanged, this,
+            &ImagingControl::ToolBarVisibleChanged);
 }
 
 ImagingControl::~ImagingControl()
 {
-    // The view refers to m_current, which members outlive only until this body ends.
+    // The view refers to m_current, which members outlive only until this body ends; the shape
+    // object refers to the view.
+    m_shape.reset();
     delete m_view;
     m_view = nullptr;
 }

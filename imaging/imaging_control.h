@@ -18,6 +18,7 @@ class ScannerObject;
 namespace tavlo {
 
 class ImageView;
+class ShapeObject;
 class ViewOverlay;
 
 // The imaging control: a widget that holds one current image (by handle, see CurrentImage), shows
@@ -54,8 +55,8 @@ class ViewOverlay;
 // Events (signals): ImageMouseUp(button, shift, x, y) for every button released over the view
 // (button 1 left, 2 right, 4 middle; shift 1 Shift + 2 Ctrl + 4 Alt; x, y the image pixel under the
 // pointer); ImageClicked(x, y) for a left click on the image, in image pixels; ImageEdited when the
-// user changed the image inside the control (raised by the marker tool bar); ToolBarVisibleChanged
-// when the marker tool bar is shown or hidden by the user.
+// user committed marks of the marker tool bar into the image; ToolBarVisibleChanged(false)
+// when the user closed the marker tool bar.
 //
 // User-interface thread only.
 class ImagingControl : public QWidget {
@@ -107,6 +108,10 @@ public:
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int code);
 
+    // The shape object: the marker tool bar and its marks over the image
+    // (imaging/shape/shape_object.h).
+    tavlo::ShapeObject& ShapeObject() { return *m_shape; }
+
     // Set by the main window when it hid the marker tool bar; read by the tool bar's owner.
     bool ToolBarHiddenFlag() const { return m_toolBarHidden; }
     void setToolBarHiddenFlag(bool hidden) { m_toolBarHidden = hidden; }
@@ -136,9 +141,6 @@ public:
     // Only one scanner object of the process can use SANE: the main window's view owns it.
     tavlo::scan::ScannerObject& ScannerObject();
 
-    // The sub-objects of other parts of the control (ShapeObject) are members constructed with
-    // m_current; they go below m_process.
-
 signals:
     void ImageMouseUp(int button, int shift, int x, int y);
     void ImageClicked(int x, int y);
@@ -158,6 +160,7 @@ private:
     tavlo::ProcessObject m_process{m_current};
     std::unique_ptr<scan::ScannerObject> m_scanner;
     ImageView* m_view = nullptr;
+    std::unique_ptr<tavlo::ShapeObject> m_shape;
     double m_zoomX = 1.0;
     double m_zoomY = 1.0;
     std::optional<int> m_pendingDpiX;

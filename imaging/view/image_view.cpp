@@ -6,6 +6,7 @@
 #include "imaging/worker_threads.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -264,6 +265,22 @@ void ImageView::acceptRefinement(const QImage& tile, quint64 generation)
     emit pictureRefined();
 }
 
+void ImageView::setTool(ViewTool* tool)
+{
+    m_tool = tool;
+    m_toolDragging = false;
+    viewport()->update();
+}
+
+void ImageView::updateImageArea(const QRectF& imageRect)
+{
+    const ViewGeometry geometry = viewGeometry();
+    if (geometry.isNull())
+        return;
+    // Two view pixels more on every side for smoothed edges and rounding.
+    viewport()->update(geometry.toView(imageRect).toAlignedRect().adjusted(-2, -2, 2, 2));
+}
+
 void ImageView::setSelectionEdges(int left, int top, int right, int bottom)
 {
     if (m_edges[0] == left && m_edges[1] == top && m_edges[2] == right && m_edges[3] == bottom)
@@ -347,6 +364,8 @@ void ImageView::paintPicture(QPainter& painter, const QRect& area)
         painter.drawImage(target, m_tile, QRectF(shown));
     }
     m_overlay.paint(painter, geometry);
+    if (m_tool)
+        m_tool->paint(painter, geometry, area);
     paintSelection(painter, geometry);
 }
 
@@ -396,6 +415,14 @@ void ImageView::mousePressEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
+    if (m_tool) {
+        const ViewGeometry geometry = viewGeometry();
+        if (m_tool->press(geometry.pixelAt(floorPoint(event->position())), geometry)) {
+            m_toolDragging = true;
+            event->accept();
+            return;
+        }
+    }
     m_leftPressed = true;
     m_dragging = false;
     m_pressPos = floorPoint(event->position());
@@ -405,6 +432,11 @@ void ImageView::mousePressEvent(QMouseEvent* event)
 
 void ImageView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_toolDragging && m_tool) {
+        const ViewGeometry geometry = viewGeometry();
+        m_tool->move(geometry.pixelAt(floorPoint(event->position())), geometry);
+        return;
+    }
     if (!m_leftPressed || !(event->buttons() & Qt::LeftButton))
         return;
     const QPoint pos = floorPoint(event->position());
@@ -460,7 +492,11 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event)
     const QPoint pos = floorPoint(event->position());
     const ViewGeometry geometry = viewGeometry();
     const QPoint pixel = geometry.isNull() ? QPoint() : geometry.pixelAt(pos);
-    if (event->button() == Qt::LeftButton && m_leftPressed) {
+    if (event->button() == Qt::LeftButton && m_toolDragging) {
+        m_toolDragging = false;
+        if (m_tool && !geometry.isNull())
+            m_tool->release(pixel, geometry);
+    } else if (event->button() == Qt::LeftButton && m_leftPressed) {
         m_leftPressed = false;
         m_autoScroll.stop();
         if (m_dragging) {
@@ -474,6 +510,15 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event)
     emit mouseReleased(buttonCode(event->button()), shiftCode(event->modifiers()), pixel.x(),
                        pixel.y());
     event->accept();
+}
+
+void ImageView::keyPressEvent(QKeyEvent* event)
+{
+    if (m_tool && m_tool->key(event->key())) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 }  // namespace tavlo

@@ -4,6 +4,7 @@
 #include "imaging/view/tile_renderer.h"
 #include "imaging/view/view_geometry.h"
 #include "imaging/view/view_overlay.h"
+#include "imaging/view/view_tool.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -71,6 +72,13 @@ public:
 
     ViewOverlay& overlay() { return m_overlay; }
 
+    // The tool that takes left drags and paints over the picture (none: the selection rubber
+    // band). The view does not own it.
+    void setTool(ViewTool* tool);
+    ViewTool* tool() const { return m_tool; }
+    // Repaints the part of the view that shows the image rectangle (image pixels).
+    void updateImageArea(const QRectF& imageRect);
+
     // Selection edges in image pixels, left and top inclusive, right and bottom exclusive, as last
     // set or dragged; all 0 = none. Values written by the program are kept as written.
     int selectionEdge(int index) const { return m_edges[index]; }
@@ -99,6 +107,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     enum class Anchor { KeepScroll, KeepCentre, Resize, TopLeft };
@@ -135,6 +144,8 @@ private:
     std::shared_ptr<std::atomic<bool>> m_refineCancel;
 
     ViewOverlay m_overlay;
+    ViewTool* m_tool = nullptr;
+    bool m_toolDragging = false;
     int m_edges[4] = {0, 0, 0, 0};
 
     bool m_leftPressed = false;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "imaging/image.h"
+#include "imaging/shape/mark.h"
+
+#include <QRect>
+
+#include <vector>
+
+namespace tavlo {
+
+// Paints the marks into the image's pixels, in order, and returns the rectangle of pixels that
+// changed (empty when none did). The image keeps its colour-depth code, its palette and its dots
+// per inch; a pixel changes only where a mark gives it a different colour, so nothing outside the
+// marks moves and the rest of the image is never dithered or re-quantised.
+//
+// Per code, a pixel the marks recolour becomes:
+//   24, 32  the colour as painted;
+//   16      the colour cut to 5 bits per channel;
+//   80      the luma of the colour;
+//   1, 4, 40, 8  the nearest entry of the image's own palette (squared R, G, B distance), so a
+//           1-bit page takes black or white and a grey palette its nearest grey.
+// Only the bounding boxes of the marks are painted, so committing a few marks on a large page is
+// cheap.
+QRect commitMarks(Image& image, const std::vector<Mark>& marks);
+
+}  // namespace tavlo
