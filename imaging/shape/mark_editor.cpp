@@ -300,6 +300,9 @@ void MarkEditor::finishText()
     QLineEdit* entry = m_entry;
     m_entry = nullptr;
     const QString text = entry->text();
+    // The field goes at the next turn of the event loop (this may run inside its own signal);
+    // until then it is nameless and hidden, so nobody takes it for the open one.
+    entry->setObjectName(QString());
     entry->hide();
     entry->deleteLater();
     if (text.trimmed().isEmpty())
@@ -347,6 +350,8 @@ void MarkEditor::redo()
 void MarkEditor::clear()
 {
     if (m_entry) {
+        m_entry->setObjectName(QString());
+        m_entry->hide();
         m_entry->deleteLater();
         m_entry = nullptr;
     }
