@@ -20,6 +20,7 @@
 #include "main_window/image_edit_controller.h"
 #include "main_window/image_file_controller.h"
 #include "main_window/image_save_controller.h"
+#include "main_window/marker_tool_bar_controller.h"
 #include "main_window/menu_tree.h"
 #include "main_window/registered_sizes.h"
 #include "main_window/saved_state.h"
@@ -92,6 +93,7 @@ fmMain::fmMain(QWidget* parent) : QMainWindow(parent)
     m_printing = std::make_unique<PrintController>(*this, *m_ikImg);
     m_list = std::make_unique<WorkFolderList>(*m_File1, m_state, *m_doc);
     m_workFolder = std::make_unique<WorkFolderCommands>(*m_File1, m_state);
+    m_markers = std::make_unique<MarkerToolBarController>(*this, *m_ikImg, *m_menus);
 
     wireOperations();
     connectControls();
@@ -152,6 +154,9 @@ void fmMain::wireOperations()
     m_ops.PrintImage = [this](int mode) { m_printing->PrintImage(mode); };
     m_ops.BeginScanPrinting = [this] { m_printing->BeginScanRun(); };
     m_ops.PrintScannedPage = [this](int mode) { m_printing->PrintScannedPage(mode); };
+    m_ops.ShowMarkerToolBar = [this](bool show) { m_markers->ShowMarkerToolBar(show); };
+    m_ops.HideImagingToolBar = [this] { m_markers->HideImagingToolBar(); };
+    m_ops.ClearMarkerShape = [this] { m_markers->ClearMarkerShape(); };
 
     m_router->ClipboardHasImage = [] { return ClipboardHasImage(); };
     m_display->SyncListSelection = [this] { m_list->SyncListSelection(); };

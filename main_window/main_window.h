@@ -22,6 +22,7 @@ class ImageEditController;
 class ImageFileController;
 class ImageSaveController;
 class ImagingControl;
+class MarkerToolBarController;
 class MenuTree;
 class PrintController;
 class RegisteredSizes;
@@ -152,6 +153,7 @@ private:
     std::unique_ptr<PrintController> m_printing;
     std::unique_ptr<WorkFolderList> m_list;
     std::unique_ptr<WorkFolderCommands> m_workFolder;
+    std::unique_ptr<MarkerToolBarController> m_markers;
     bool m_quitting = false;
 };
 

@@ -67,7 +67,7 @@ struct MainWindowOperations {
     // file; false when the command must not go on (UnsavedChangesQuestion).
     std::function<bool(bool saveElsewhere)> AskToSaveChanges;
     std::function<void(int code)> UpdateColourChecks;  // the 色数 ticks; 0 = from the image
-    std::function<void()> ClearMarkerShape;            // drops the marker tool bar's unfixed marks
+    std::function<void()> ClearMarkerShape;  // before save and copy: commit the marks shown, clear
     std::function<void(const QString& list)> BuildRangeMenu;  // registered sizes into 範囲
 };
 
