@@ -62,6 +62,8 @@ void ImagingControl::imageReplaced()
     m_pendingDpiX.reset();
     m_pendingDpiY.reset();
     m_view->imageReplaced();
+    // Marks belong to the image they were drawn on.
+    m_shape->ClearShape();
 }
 
 bool ImagingControl::DrawImage(int mode)

@@ -26,9 +26,9 @@ class ViewOverlay;
 // names. A control that is never shown (the main window's scratch control) works the same.
 //
 // Current image: ImageHandle reads the handle (0 = none); setImageHandle takes a handle over and
-// releases the one held before. DuplicateImage returns a new, independent copy of any handle's
-// image under a new handle (0 when the handle names no image); the caller owns it until it hands it
-// to a control.
+// releases the one held before (and drops the marker tool bar's uncommitted marks). DuplicateImage
+// returns a new, independent copy of any handle's image under a new handle (0 when the handle names
+// no image); the caller owns it until it hands it to a control.
 //
 // Display (DrawImage):
 //   mode 0  empties the view and lets go of the image (ImageHandle becomes 0, the selection and the

@@ -21,6 +21,14 @@ QFont textFont()
     return font;
 }
 
+// The width a stroke is painted with. Qt paints pens of one device pixel or less with its thin-line
+// stroker, whose ends depend on the size of the surface; the commit paints tile by tile, so every
+// stroke is at least a little wider than one pixel and goes through the exact stroker.
+double paintedWidth(double width)
+{
+    return std::max(width, 1.05);
+}
+
 double distanceToSegment(QPointF p, QPointF a, QPointF b)
 {
     const QPointF ab = b - a;
@@ -45,7 +53,8 @@ void paintArrow(QPainter& painter, const Mark& mark)
     const QPointF d = to - from;
     const double length = std::hypot(d.x(), d.y());
     const double head = arrowHeadLength(mark.width);
-    painter.setPen(QPen(mark.colour, mark.width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    painter.setPen(
+        QPen(mark.colour, paintedWidth(mark.width), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     if (length <= 0.0) {
         return;
     }
@@ -57,6 +66,23 @@ void paintArrow(QPainter& painter, const Mark& mark)
     painter.setBrush(mark.colour);
     const QPointF wing = normal * (std::min(head, length) * 0.5);
     painter.drawPolygon(QPolygonF({to, base + wing, base - wing}));
+}
+
+// A segment thickened by margin, as rectangles along it no longer than kPiece, so a diagonal line
+// does not stand for its whole bounding box.
+void addSegment(QRegion& region, QPointF a, QPointF b, double margin)
+{
+    constexpr double kPiece = 32.0;
+    const QPointF d = b - a;
+    const int pieces = std::max(1, int(std::ceil(std::hypot(d.x(), d.y()) / kPiece)));
+    for (int i = 0; i < pieces; ++i) {
+        const QPointF from = a + d * (double(i) / pieces);
+        const QPointF to = a + d * (double(i + 1) / pieces);
+        region += QRectF(from, to)
+                      .normalized()
+                      .adjusted(-margin, -margin, margin, margin)
+                      .toAlignedRect();
+    }
 }
 
 }  // namespace
@@ -97,6 +123,46 @@ QRectF Mark::bounds() const
     return frame().adjusted(-margin, -margin, margin, margin);
 }
 
+QRegion Mark::area() const
+{
+    const QRectF outer = bounds();
+    if (kind == MarkKind::Pen || kind == MarkKind::Highlighter || kind == MarkKind::Line ||
+        kind == MarkKind::Arrow) {
+        if (points.empty())
+            return QRegion();
+        QRegion region;
+        const double margin = width / 2.0 + 2.0;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            addSegment(region, points[i > 0 ? i - 1 : 0], points[i], margin);
+        if (kind == MarkKind::Arrow) {
+            const double head = arrowHeadLength(width) + margin;
+            const QPointF tip = points.back();
+            region += QRectF(tip - QPointF(head, head), tip + QPointF(head, head)).toAlignedRect();
+        }
+        return region;
+    }
+    QRegion region(outer.toAlignedRect());
+    if ((kind == MarkKind::Rectangle || kind == MarkKind::Ellipse) && !filled) {
+        // An outline leaves the middle of its box alone: for an ellipse, the square inside it.
+        const QRectF frame = box.normalized();
+        const double inset = width / 2.0 + 2.0;
+        QRectF inner = frame.adjusted(inset, inset, -inset, -inset);
+        if (kind == MarkKind::Ellipse) {
+            const double keep = 1.0 / std::sqrt(2.0);
+            inner = QRectF(0, 0, inner.width() * keep, inner.height() * keep);
+            inner.moveCenter(frame.center());
+        }
+        if (inner.width() > 2 && inner.height() > 2) {
+            // Whole pixels lying entirely inside.
+            const QRect inside(
+                QPoint(int(std::ceil(inner.left())), int(std::ceil(inner.top()))),
+                QPoint(int(std::floor(inner.right())) - 1, int(std::floor(inner.bottom())) - 1));
+            region -= QRegion(inside);
+        }
+    }
+    return region;
+}
+
 void Mark::paint(QPainter& painter) const
 {
     painter.save();
@@ -113,7 +179,8 @@ void Mark::paint(QPainter& painter) const
             painter.setCompositionMode(QPainter::CompositionMode_Multiply);
             colour.setAlpha(std::clamp(opacity, 0, 100) * 255 / 100);
         }
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(colour, paintedWidth(width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         if (points.size() == 1) {
             painter.drawPoint(points.front());
             break;
@@ -127,7 +194,8 @@ void Mark::paint(QPainter& painter) const
     case MarkKind::Line:
         if (points.size() < 2)
             break;
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(colour, paintedWidth(width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(points.front(), points.back());
         break;
     case MarkKind::Arrow:
@@ -140,7 +208,8 @@ void Mark::paint(QPainter& painter) const
             painter.setPen(Qt::NoPen);
             painter.setBrush(colour);
         } else {
-            painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.setPen(
+                QPen(colour, paintedWidth(width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         }
         if (kind == MarkKind::Rectangle)
             painter.drawRect(box.normalized());

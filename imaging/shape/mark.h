@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
+#include <QRegion>
 #include <QSizeF>
 #include <QString>
 
@@ -47,6 +48,9 @@ struct Mark {
     QRectF frame() const;
     // Every image pixel the mark may touch (stroke width, arrow head and smoothing included).
     QRectF bounds() const;
+    // The same pixels more tightly, as whole-pixel rectangles: a long diagonal stroke or an
+    // outline covers a thin band, not its whole bounding box.
+    QRegion area() const;
     // Paints the mark; the painter's coordinates are image pixels.
     void paint(QPainter& painter) const;
     // True when p lies on the mark, or within tolerance image pixels of a stroke.

@@ -297,14 +297,8 @@ void MarkEditor::finishText()
 {
     if (!m_entry)
         return;
-    QLineEdit* entry = m_entry;
-    m_entry = nullptr;
-    const QString text = entry->text();
-    // The field goes at the next turn of the event loop (this may run inside its own signal);
-    // until then it is nameless and hidden, so nobody takes it for the open one.
-    entry->setObjectName(QString());
-    entry->hide();
-    entry->deleteLater();
+    const QString text = m_entry->text();
+    dropEntry();
     if (text.trimmed().isEmpty())
         return;
     Mark mark = newMark(MarkKind::Text);
@@ -314,6 +308,19 @@ void MarkEditor::finishText()
     m_history.edit().push_back(mark);
     repaint(mark.bounds());
     changed();
+}
+
+void MarkEditor::dropEntry()
+{
+    if (!m_entry)
+        return;
+    // The field goes at the next turn of the event loop (this may run inside its own signal);
+    // until then it is nameless and hidden, so nobody takes it for the open one.
+    QLineEdit* entry = m_entry;
+    m_entry = nullptr;
+    entry->setObjectName(QString());
+    entry->hide();
+    entry->deleteLater();
 }
 
 void MarkEditor::deleteSelected()
@@ -329,18 +336,18 @@ void MarkEditor::deleteSelected()
 
 void MarkEditor::undo()
 {
-    finishText();
-    if (m_history.undo()) {
-        m_selected = -1;
-        repaintAll();
-        changed();
-    }
+    step(&MarkHistory::undo);
 }
 
 void MarkEditor::redo()
 {
+    step(&MarkHistory::redo);
+}
+
+void MarkEditor::step(bool (MarkHistory::*direction)())
+{
     finishText();
-    if (m_history.redo()) {
+    if ((m_history.*direction)()) {
         m_selected = -1;
         repaintAll();
         changed();
@@ -349,12 +356,7 @@ void MarkEditor::redo()
 
 void MarkEditor::clear()
 {
-    if (m_entry) {
-        m_entry->setObjectName(QString());
-        m_entry->hide();
-        m_entry->deleteLater();
-        m_entry = nullptr;
-    }
+    dropEntry();
     m_history.clear();
     m_selected = -1;
     m_drag = Drag::None;

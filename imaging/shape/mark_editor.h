@@ -9,8 +9,6 @@
 #include <QObject>
 #include <QPointer>
 
-
-
 namespace tavlo {
 
 class CurrentImage;
@@ -87,6 +85,8 @@ private:
 
     Mark newMark(MarkKind kind) const;
     void beginText(QPoint pixel, const ViewGeometry& geometry);
+    void dropEntry();
+    void step(bool (MarkHistory::*direction)());
     // Removes the marks within tolerance of the segment the pointer swept.
     bool eraseAlong(QPointF from, QPointF to, double tolerance);
     void repaint(const QRectF& imageArea);

@@ -40,6 +40,8 @@ class Image;
 // pixel when it lies on the image. Dragging beyond the edge of a scrollable picture scrolls it.
 // Every button release is reported with its button, the shift keys and the image pixel under the
 // pointer.
+// A ViewTool (the marker tool bar's editor, view_tool.h) sees left presses first; a press it takes
+// neither selects nor clicks.
 //
 // User-interface thread only.
 class ImageView : public QAbstractScrollArea {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
+#include <cmath>
+
 namespace tavlo {
 namespace {
 
@@ -140,6 +144,54 @@ TEST(MarkCommitTest, HighlighterLeavesTextReadable)
     EXPECT_EQ(qGreen(paper), 255);
     EXPECT_NEAR(qBlue(paper), 128, 2);
     EXPECT_EQ(page.pixelColour(15, 1), qRgb(255, 255, 255));
+}
+
+// Committing paints only near the marks, tile by tile; the result is the whole picture painted
+// over.
+TEST(MarkCommitTest, CommitEqualsPaintingOverTheWholePicture)
+{
+    std::vector<Mark> marks;
+    auto add = [&](MarkKind kind, std::vector<QPointF> points, QRectF box, double width,
+                   bool filled) {
+        Mark mark;
+        mark.kind = kind;
+        mark.points = std::move(points);
+        mark.box = box;
+        mark.width = width;
+        mark.filled = filled;
+        mark.colour = QColor(30 + 20 * int(marks.size()), 160, 250 - 20 * int(marks.size()));
+        marks.push_back(mark);
+    };
+    // Marks across the borders of the tiles the commit works in (256 pixels).
+    add(MarkKind::Pen, {{3.5, 3.5}, {450.5, 297.5}, {60.5, 330.5}}, {}, 9, false);
+    add(MarkKind::Highlighter, {{30.5, 180.5}, {540.5, 60.5}}, {}, 24, false);
+    add(MarkKind::Line, {{570.5, 15.5}, {15.5, 345.5}}, {}, 1, false);
+    add(MarkKind::Arrow, {{60.5, 300.5}, {257.5, 250.5}}, {}, 5, false);
+    add(MarkKind::Rectangle, {}, QRectF(120.5, 60.5, 360, 240), 7, false);
+    add(MarkKind::Ellipse, {}, QRectF(180.5, 30.5, 300, 270), 3, false);
+    add(MarkKind::Ellipse, {}, QRectF(240.5, 210.5, 90, 120), 1, true);
+    const auto check = [](const Image& before, const std::vector<Mark>& marks) {
+        Image committed = before;
+        commitMarks(committed, marks);
+        QImage whole = before.pixels().copy();
+        {
+            QPainter painter(&whole);
+            for (const Mark& mark : marks)
+                mark.paint(painter);
+        }
+        const Image expected = Image::fromStorage(whole, ColourCode::Rgb32);
+        ASSERT_FALSE(expected.isNull());
+        // Smoothing may round one step differently where a tile ends; a pixel left out would
+        // differ by the mark's whole colour.
+        EXPECT_LE(test::largestDifference(committed, expected), 2);
+    };
+    check(sampleImage(ColourCode::Rgb32, 600, 360), marks);
+    // A stroke across a large page is committed tile by tile.
+    Mark across;
+    across.kind = MarkKind::Pen;
+    across.points = {{10.5, 10.5}, {2990.5, 1490.5}, {20.5, 1480.5}};
+    across.width = 11;
+    check(test::plainImage(ColourCode::Rgb32, 3000, 1500, qRgb(240, 250, 255)), {across});
 }
 
 TEST(MarkCommitTest, MarksBesideTheImageChangeNothing)
