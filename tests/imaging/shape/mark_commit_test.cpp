@@ -115,8 +115,9 @@ TEST(MarkCommitTest, SmoothedMarksStayInsideTheirBounds)
                 const bool inside = pen.bounds().contains(centre) ||
                                     arrow.bounds().contains(centre) ||
                                     ellipse.bounds().contains(centre);
-                if (!inside)
+                if (!inside) {
                     ASSERT_EQ(after.pixelColour(x, y), before.pixelColour(x, y)) << x << "," << y;
+                }
             }
         }
         // The middle of the pen's first segment is dark at every code.
