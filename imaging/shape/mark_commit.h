@@ -10,9 +10,10 @@
 namespace tavlo {
 
 // Paints the marks into the image's pixels, in order, each over the image as the marks before it
-// left it, and returns the rectangle of pixels that changed (empty when none did). The image keeps its colour-depth code, its palette and its dots
-// per inch; a pixel changes only where a mark gives it a different colour, so nothing outside the
-// marks moves and the rest of the image is never dithered or re-quantised.
+// left it, and returns the rectangle of pixels that changed (empty when none did). The image keeps
+// its colour-depth code, its palette and its dots per inch; a pixel changes only where a mark gives
+// it a different colour, so nothing outside the marks moves and the rest of the image is never
+// dithered or re-quantised.
 //
 // Per code, a pixel the marks recolour becomes:
 //   24, 32  the colour as painted;

@@ -139,11 +139,7 @@ bool MarkEditor::press(QPoint pixel, const ViewGeometry& geometry)
         mark.stamp = m_stamp;
         const QSizeF size = m_stamp.size();
         mark.box = QRectF(at - QPointF(size.width() / 2, size.height() / 2), size);
-        m_history.checkpoint();
-        m_history.edit().push_back(mark);
-        m_drag = Drag::Draw;
-        changed();
-        repaint(mark.bounds());
+        startMark(mark);
         return true;
     }
     default: {
@@ -156,14 +152,19 @@ bool MarkEditor::press(QPoint pixel, const ViewGeometry& geometry)
             mark.points = {at, at};
         else
             mark.points = {at};
-        m_history.checkpoint();
-        m_history.edit().push_back(mark);
-        m_drag = Drag::Draw;
-        changed();
-        repaint(mark.bounds());
+        startMark(mark);
         return true;
     }
     }
+}
+
+void MarkEditor::startMark(const Mark& mark)
+{
+    m_history.checkpoint();
+    m_history.edit().push_back(mark);
+    m_drag = Drag::Draw;
+    changed();
+    repaint(mark.bounds());
 }
 
 void MarkEditor::move(QPoint pixel, const ViewGeometry& geometry)

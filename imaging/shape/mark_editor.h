@@ -84,6 +84,8 @@ private:
     enum class Drag { None, Draw, Move, Resize, Erase };
 
     Mark newMark(MarkKind kind) const;
+    // A new mark that the drag under way shapes.
+    void startMark(const Mark& mark);
     void beginText(QPoint pixel, const ViewGeometry& geometry);
     void dropEntry();
     void step(bool (MarkHistory::*direction)());
