@@ -48,6 +48,8 @@ bool FileObject::LoadFile()
         return false;
     }
     m_current.replace(std::move(decoded.image));
+    if (Loaded)
+        Loaded();
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace tavlo {
 
 // The imaging control's file object: loads image files into the control's current image and
@@ -36,6 +38,10 @@ public:
     // image, under a new handle, releasing the one held before. On failure the current image is
     // left as it was.
     bool LoadFile();
+
+    // Called after LoadFile has replaced the current image (the control drops the marks drawn on
+    // the image that was there).
+    std::function<void()> Loaded;
 
     // Writes the image of the handle to FileName in the format of the save format code
     // (codecs::SaveCode, imaging/codecs/image_format.h): 0 BMP, 2 JPEG (at JpegQuality), 4 GIF,

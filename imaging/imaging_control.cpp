@@ -26,6 +26,8 @@ ImagingControl::ImagingControl(QWidget* parent)
     connect(m_shape.get(), &ShapeObject::ImageEdited, this, &ImagingControl::ImageEdited);
     connect(m_shape.get(), &ShapeObject::ToolBarVisibleChanged, this,
             &ImagingControl::ToolBarVisibleChanged);
+    // Marks belong to the image they were drawn on.
+    m_file.Loaded = [this] { m_shape->ClearShape(); };
 }
 
 ImagingControl::~ImagingControl()

@@ -8,6 +8,7 @@
 #include "imaging/clipboard/clipboard_picture.h"
 #include "imaging/imaging_control.h"
 #include "imaging/scan/scanner_object.h"
+#include "imaging/shape/shape_object.h"
 #include "main_window/busy_state.h"
 #include "main_window/clickable_picture.h"
 #include "main_window/clipboard_controller.h"
@@ -167,6 +168,7 @@ void fmMain::wireOperations()
     m_workFolder->AskToSaveChanges = m_ops.AskToSaveChanges;
     m_list->AskToSaveChanges = m_ops.AskToSaveChanges;
     m_unsaved->SaveImage = [this](bool saveAs) { m_saving->SaveImage(saveAs); };
+    m_unsaved->HasUncommittedMarks = [this] { return m_ikImg->ShapeObject().HasShapes(); };
 }
 
 void fmMain::connectControls()

@@ -139,6 +139,8 @@ void ScanController::SaveToWorkFolder()
     callIfSet(m_ops.SetBusy, true);
     if (m_ikImg.ImageHandle() != 0) {
         QScopedValueRollback<bool> writing(m_writing, true);
+        // The marks the user sees belong in the work file, as in every other save.
+        callIfSet(m_ops.ClearMarkerShape);
         QString name = NextWorkFileName();
         if (name.isEmpty()) {
             userPrompt().message(programTitle(), m_seq.error());

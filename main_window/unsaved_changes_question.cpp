@@ -8,7 +8,8 @@ namespace tavlo {
 
 bool UnsavedChangesQuestion::AskToSaveChanges(bool saveElsewhere)
 {
-    if (!m_doc.hasUnsavedPixels())
+    const bool marks = HasUncommittedMarks && HasUncommittedMarks();
+    if (!m_doc.hasUnsavedPixels() && !marks)
         return true;
     switch (userPrompt().choose(programTitle(), text(), buttons())) {
     case 0:

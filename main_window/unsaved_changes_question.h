@@ -10,7 +10,8 @@ namespace tavlo {
 class DocumentState;
 
 // "変更を保存しますか?" (保存 / 破棄 / ｷｬﾝｾﾙ), asked before a command replaces or drops an image
-// whose pixels are in no file (DocumentState::hasUnsavedPixels): choosing a listed file, opening
+// whose pixels are in no file (DocumentState::hasUnsavedPixels) or that carries uncommitted marks:
+// choosing a listed file, opening
 // a file, pasting, scanning, emptying the work folder and quitting. The question goes through the
 // user-prompt seam.
 class UnsavedChangesQuestion {
@@ -20,6 +21,10 @@ public:
     // Writes the image: saveAs false is "上書き保存(&S)" (which asks for a name when the image has
     // no file), true is "名前を付けて保存". Whether it worked is read from the document state.
     std::function<void(bool saveAs)> SaveImage;
+
+    // Marks drawn with the marker tool bar and not yet in the pixels: they count as changes, since
+    // the command would drop them with the image (保存 commits them, as every save does).
+    std::function<bool()> HasUncommittedMarks;
 
     // True when the command may go on: nothing is unsaved, the user chose 保存 and the image was
     // written, or the user chose 破棄. False for ｷｬﾝｾﾙ and for a save that was cancelled or

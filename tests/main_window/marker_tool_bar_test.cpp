@@ -132,8 +132,9 @@ TEST_F(MarkerToolBarTest, HidingWithUncommittedMarksAsks)
         EXPECT_FALSE(bar()->isVisible());
         EXPECT_FALSE(shape().HasShapes());
         EXPECT_EQ(isRed(shown().pixelColour(15, 12)), c.answer == 0);
-        if (c.answer == 0)
+        if (c.answer == 0) {
             EXPECT_TRUE(w->document().hasUnsavedPixels());
+        }
         EXPECT_EQ(isRed(shown().pixelColour(30, 30)), false);
     }
 }
@@ -162,6 +163,51 @@ TEST_F(MarkerToolBarTest, SaveAndCopyCarryTheVisibleMarks)
     EXPECT_TRUE(isRed(pasted.image()->pixelColour(15, 12)));
     EXPECT_FALSE(shape().HasShapes());
     QGuiApplication::clipboard()->clear();
+}
+
+// "作業ﾌｫﾙﾀﾞに保存" is a save too: the work file carries the marks shown.
+TEST_F(MarkerToolBarTest, SavingToTheWorkFolderCarriesTheVisibleMarks)
+{
+    tick();
+    drawRectangle();
+    w->menus().mnFile.item(FileItem::SaveToWorkFolder)->trigger();
+    const QString name = w->state().sCurFile;
+    ASSERT_FALSE(name.isEmpty());
+    const codecs::Decoded saved = codecs::readImageFile(name);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_TRUE(isRed(saved.image.pixelColour(15, 12)));
+    EXPECT_FALSE(shape().HasShapes());
+    EXPECT_FALSE(w->document().hasUnsavedPixels());
+}
+
+// Marks not yet committed are changes: opening another file asks "変更を保存しますか?" even when
+// the pixels match their file; 保存 writes the marks, 破棄 drops them with the image.
+TEST_F(MarkerToolBarTest, OpeningAnotherFileOverUncommittedMarksAsks)
+{
+    const QString page = userFolder() + QStringLiteral("/page.bmp");
+    const QString other = userFolder() + QStringLiteral("/other.bmp");
+    ASSERT_EQ(codecs::writeImageFile(original, page, codecs::ImageFormat::Bmp), QString());
+    ASSERT_EQ(codecs::writeImageFile(original, other, codecs::ImageFormat::Bmp), QString());
+    tick();
+    for (const int answer : {2, 1, 0}) {
+        SCOPED_TRACE(answer);
+        prompt.fileAnswers = {page};
+        w->menus().mnFile.item(FileItem::Open)->trigger();
+        ASSERT_EQ(w->state().sCurFile, page);
+        ASSERT_FALSE(w->document().hasUnsavedPixels());
+        drawRectangle();
+        prompt.shown.clear();
+        prompt.chooseAnswers = {answer};
+        prompt.fileAnswers = {other};
+        w->menus().mnFile.item(FileItem::Open)->trigger();
+        EXPECT_EQ(prompt.questions(), QStringList{QString::fromUtf8("変更を保存しますか?")});
+        const codecs::Decoded kept = codecs::readImageFile(page);
+        ASSERT_TRUE(kept.ok());
+        EXPECT_EQ(isRed(kept.image.pixelColour(15, 12)), answer == 0);
+        EXPECT_EQ(w->state().sCurFile, answer == 2 ? page : other);
+        EXPECT_EQ(shape().HasShapes(), answer == 2);
+        shape().ClearShape();
+    }
 }
 
 // The whole way: tick the item, highlight a line, write a Japanese note, stamp the page, save; the
