@@ -125,9 +125,9 @@ void ScanHelperClient::setOption(quint64 job, const QString& name, const QString
     send(ScanMessage::make(ScanMessage::Kind::SetOption, job, name, value));
 }
 
-void ScanHelperClient::scan(quint64 job, const ScanSettings& settings)
+void ScanHelperClient::scan(quint64 job, const ScanSettings& settings, bool onePage)
 {
-    send(ScanMessage::make(ScanMessage::Kind::Scan, job, settings));
+    send(ScanMessage::make(ScanMessage::Kind::Scan, job, settings, onePage));
 }
 
 void ScanHelperClient::cancel(quint64 job)

@@ -42,7 +42,7 @@ public:
     void listDevices(quint64 job);
     void openDevice(quint64 job, const QString& name);
     void setOption(quint64 job, const QString& name, const QString& value);
-    void scan(quint64 job, const ScanSettings& settings);
+    void scan(quint64 job, const ScanSettings& settings, bool onePage = false);
     void cancel(quint64 job);
     void pageTaken();
     void closeDevice();

@@ -152,11 +152,13 @@ void ScanHelperServer::handle(const ScanMessage& message)
     }
     case Kind::Scan: {
         ScanSettings settings;
-        if (!message.read(job, settings))
+        bool onePage = false;
+        if (!message.read(job, settings, onePage))
             break;
         m_runJob = job;
         QMetaObject::invokeMethod(
-            worker, [worker, job, settings] { worker->scan(job, settings); }, Qt::QueuedConnection);
+            worker, [worker, job, settings, onePage] { worker->scan(job, settings, onePage); },
+            Qt::QueuedConnection);
         break;
     }
     case Kind::Cancel:

@@ -28,7 +28,7 @@ struct ScanMessage {
         ListDevices = 1,  // job
         OpenDevice,       // job, device name ("" = the first one listed)
         SetOption,        // job, option name, value: the settings dialog's live change
-        Scan,             // job, ScanSettings
+        Scan,             // job, ScanSettings, one page only (the device then stays open)
         Cancel,           // job: stop the run after the read under way
         PageTaken,        // (none): the window is done with one page; the helper may read on
         CloseDevice,      // (none)

@@ -272,9 +272,10 @@ void ScanWorker::shutdown()
 
 // ---- The run -----------------------------------------------------------------------------------
 
-void ScanWorker::scan(quint64 job, const ScanSettings& settings)
+void ScanWorker::scan(quint64 job, const ScanSettings& settings, bool onePage)
 {
     m_job = job;
+    m_onePage = onePage;
     m_settings = settings;
     m_result = ScanRunResult();
     m_assembler.reset();
@@ -488,7 +489,7 @@ ScanWorker::State ScanWorker::readFrame()
 
 ScanWorker::State ScanWorker::nextPage()
 {
-    if (!m_feeder)
+    if (!m_feeder || m_onePage)
         return endRun(SANE_STATUS_GOOD);
     return State::Start;
 }
@@ -502,7 +503,8 @@ void ScanWorker::finishRun()
         sane_cancel(m_handle);
         qCInfo(lcScan) << "sane_cancel";
     }
-    closeDevice();
+    if (!m_onePage)
+        closeDevice();
     if (m_holdingSlot) {
         m_slots.release();
         m_holdingSlot = false;

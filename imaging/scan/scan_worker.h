@@ -62,8 +62,9 @@ public slots:
     void listDevices(quint64 job);
     // Opens the named device, or the first one SANE lists when name is "", and reports its options.
     void openDevice(quint64 job, const QString& name);
-    // Applies the settings to the open device and scans until the run ends (see above).
-    void scan(quint64 job, const tavlo::scan::ScanSettings& settings);
+    // Applies the settings to the open device and scans until the run ends (see above). onePage:
+    // one page whatever the source (the settings dialog's preview), and the device stays open.
+    void scan(quint64 job, const tavlo::scan::ScanSettings& settings, bool onePage = false);
     // Sets one option of the open device, as the settings dialog changes it, and reports every
     // option as the device now has them (a change can reload others, round or clamp the value).
     void setOption(quint64 job, const QString& name, const QString& value);
@@ -123,6 +124,7 @@ private:
     bool m_midPage = false;  // a three-pass page waits for its next frame
     bool m_holdingSlot = false;
     bool m_feeder = false;
+    bool m_onePage = false;
     int m_dpiX = 0;
     int m_dpiY = 0;
     int m_lastPercent = -2;

@@ -73,6 +73,7 @@ ScannerObject::ScannerObject(QObject* parent)
     connect(m_helper, &ScanHelperClient::lost, this, &ScannerObject::onHelperLost);
     connect(m_helper, &ScanHelperClient::devicesListed, this, &ScannerObject::onDevicesListed);
     connect(m_helper, &ScanHelperClient::deviceOpened, this, &ScannerObject::onDeviceOpened);
+    connect(m_helper, &ScanHelperClient::optionSet, this, &ScannerObject::onOptionSet);
     connect(m_helper, &ScanHelperClient::progressChanged, this, &ScannerObject::onProgress);
     connect(m_helper, &ScanHelperClient::pageScanned, this, &ScannerObject::onPageScanned);
     connect(m_helper, &ScanHelperClient::scanFinished, this, &ScannerObject::onScanFinished);
@@ -226,13 +227,20 @@ bool ScannerObject::startHelper()
     return true;
 }
 
+QString ScannerObject::helperFaultText(Wait wait)
+{
+    if (wait == Wait::Silent) {
+        m_helper->kill();
+        m_helperLost = true;  // as far as this object goes, it is gone
+    }
+    return wait == Wait::Silent ? kDriverHung : kDriverCrashed;
+}
+
 void ScannerObject::tellHelperFault(Wait wait, const QString& during)
 {
-    if (wait == Wait::Silent)
-        m_helper->kill();
+    const QString text = helperFaultText(wait);
     const QString failure = m_helper->failure();
-    tell((wait == Wait::Silent ? kDriverHung : kDriverCrashed) + QLatin1Char('\r') +
-         (failure.isEmpty() ? during : failure));
+    tell(text + QLatin1Char('\r') + (failure.isEmpty() ? during : failure));
 }
 
 void ScannerObject::onReady(int status)
@@ -416,7 +424,11 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
 
     // The settings: remembered per device, shown for confirmation unless AcquireOption is set.
     ScanSettings settings = startingSettings(device, options);
-    if (!m_acquireOption && !dialogs().editSettings(device, options, settings, owner())) {
+    m_dialogOpen = true;
+    const bool accepted =
+        m_acquireOption || dialogs().editSettings(device, options, settings, owner(), this);
+    m_dialogOpen = false;
+    if (!accepted) {
         m_helper->stop(m_cancelGraceMs);
         m_outcome = Outcome::Cancelled;
         return true;
@@ -587,6 +599,102 @@ void ScannerObject::deliverPending()
     wake();
 }
 
+// ---- The open device of the settings dialog ----------------------------------------------------
+
+bool ScannerObject::setOption(const QString& name, const QString& value, QList<ScanOption>& options,
+                              int& info, QString& reason)
+{
+    info = 0;
+    reason.clear();
+    if (!m_dialogOpen || m_helperLost || m_onePageActive) {
+        reason = m_helperLost ? kDriverCrashed : QStringLiteral("ｽｷｬﾅが開かれていません。");
+        return false;
+    }
+    const quint64 job = ++m_job;
+    m_replied = false;
+    m_helper->setOption(job, name, value);
+    const Wait wait = awaitHelper([this] { return m_replied; },
+                                  m_runTimeoutMs > 0 ? m_runTimeoutMs : kQuerySilenceMs);
+    if (wait != Wait::Done) {
+        reason = helperFaultText(wait);
+        return false;
+    }
+    options = m_replyOptions;
+    info = m_replyInfo;
+    if (m_replyStatus != SANE_STATUS_GOOD) {
+        reason = statusReason(SANE_Status(m_replyStatus));
+        if (reason.isEmpty())
+            reason = QStringLiteral("ｽｷｬﾅがこの値を受け付けませんでした。");
+        return false;
+    }
+    return true;
+}
+
+Image ScannerObject::scanOnePage(const ScanSettings& settings, QString& reason,
+                                 const std::function<void(int)>& progress)
+{
+    reason.clear();
+    if (!m_dialogOpen || m_helperLost || m_onePageActive) {
+        reason = m_helperLost ? kDriverCrashed : QStringLiteral("ｽｷｬﾅが開かれていません。");
+        return Image();
+    }
+    const quint64 job = ++m_job;
+    m_onePageActive = true;
+    m_onePageEnded = false;
+    m_onePageCancelled = false;
+    m_onePage = Image();
+    m_onePageResult = ScanRunResult();
+    m_onePageProgress = progress;
+    m_helper->scan(job, settings, true);
+    QElapsedTimer cancelClock;
+    Wait wait = Wait::Done;
+    const int silenceMs = m_runTimeoutMs > 0 ? m_runTimeoutMs : silenceLimitMs(settings);
+    m_lastHeard.start();
+    while (!m_onePageEnded) {
+        if (m_helperLost) {
+            wait = Wait::Lost;
+            break;
+        }
+        if (m_onePageCancelled && !cancelClock.isValid())
+            cancelClock.start();
+        const bool stuck = m_onePageCancelled ? cancelClock.elapsed() >= m_cancelGraceMs
+                                              : m_lastHeard.elapsed() >= silenceMs;
+        if (stuck) {
+            wait = Wait::Silent;
+            break;
+        }
+        waitSlice(kWatchSliceMs);
+    }
+    m_onePageActive = false;
+    m_onePageProgress = nullptr;
+    Image page = std::move(m_onePage);
+    m_onePage = Image();
+    if (wait != Wait::Done) {
+        reason = helperFaultText(wait);
+        return Image();
+    }
+    if (m_onePageCancelled)
+        return Image();
+    if (m_onePageResult.failed()) {
+        reason = m_onePageResult.detail.isEmpty()
+                     ? statusReason(SANE_Status(m_onePageResult.status))
+                     : m_onePageResult.detail;
+        return Image();
+    }
+    if (page.isNull())
+        reason = QStringLiteral("ｽｷｬﾅから画像が届きませんでした。");
+    return page;
+}
+
+void ScannerObject::cancelOnePage()
+{
+    if (!m_onePageActive || m_onePageCancelled)
+        return;
+    m_onePageCancelled = true;
+    m_helper->cancel(m_job);
+    wake();
+}
+
 // ---- Answers of the helper ---------------------------------------------------------------------
 
 void ScannerObject::onDevicesListed(quint64 job, const QList<ScanDevice>& devices, int status)
@@ -611,8 +719,24 @@ void ScannerObject::onDeviceOpened(quint64 job, const ScanDevice& device,
     wake();
 }
 
+void ScannerObject::onOptionSet(quint64 job, const QList<ScanOption>& options, int status, int info)
+{
+    if (job != m_job)
+        return;
+    m_replyOptions = options;
+    m_replyStatus = status;
+    m_replyInfo = info;
+    m_replied = true;
+    wake();
+}
+
 void ScannerObject::onProgress(quint64 job, int page, int percent)
 {
+    if (m_onePageActive) {
+        if (job == m_job && m_onePageProgress && !m_onePageCancelled)
+            m_onePageProgress(percent);
+        return;
+    }
     if (job != m_job || !m_runActive || m_cancelled)
         return;
     m_readingPage = page;
@@ -634,6 +758,12 @@ void ScannerObject::showHeldProgress()
 
 void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
 {
+    if (m_onePageActive) {
+        if (job == m_job && !m_onePageCancelled)
+            m_onePage = page.image;
+        m_helper->pageTaken();
+        return;
+    }
     if (job != m_job || !m_runActive || m_cancelled || m_runEnded) {
         m_helper->pageTaken();
         return;
@@ -659,6 +789,14 @@ void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
 
 void ScannerObject::onScanFinished(quint64 job, const ScanRunResult& result)
 {
+    if (m_onePageActive) {
+        if (job == m_job) {
+            m_onePageResult = result;
+            m_onePageEnded = true;
+            wake();
+        }
+        return;
+    }
     if (job != m_job || m_runEnded)
         return;
     m_runResult = result;

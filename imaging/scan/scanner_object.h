@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/scan/open_scanner.h"
 #include "imaging/scan/scan_device.h"
 #include "imaging/scan/scan_option.h"
 #include "imaging/scan/scan_settings.h"
@@ -56,7 +57,7 @@ class ScanHelperClient;
 //   choose        scanner.SelectSource();
 //   per page      keep = ImageStore::instance().duplicate(handle); ...; when the page cannot be
 //                 kept (a failed write), scanner.CancelAcquire() ends the run after it.
-class ScannerObject : public QObject {
+class ScannerObject : public QObject, public OpenScanner {
     Q_OBJECT
 public:
     // How the last run ended.
@@ -134,6 +135,14 @@ public:
     // the slow first rows of a high resolution.
     static int silenceLimitMs(const ScanSettings& settings);
 
+    // OpenScanner, while the scan-settings dialog of AcquireImages is shown (the settings dialog
+    // gets this object as its open device): live option changes and a one-page scan.
+    bool setOption(const QString& name, const QString& value, QList<ScanOption>& options, int& info,
+                   QString& reason) override;
+    Image scanOnePage(const ScanSettings& settings, QString& reason,
+                      const std::function<void(int percent)>& progress = {}) override;
+    void cancelOnePage() override;
+
 signals:
     // One scanned page; see the class comment for the handle's lifetime.
     void ImageAcquired(quint32 handle);
@@ -165,6 +174,9 @@ private:
 
     void onReady(int status);
     void onHelperLost();
+    void onOptionSet(quint64 job, const QList<tavlo::scan::ScanOption>& options, int status,
+                     int info);
+    QString helperFaultText(Wait wait);
     void onDevicesListed(quint64 job, const QList<tavlo::scan::ScanDevice>& devices, int status);
     void onDeviceOpened(quint64 job, const tavlo::scan::ScanDevice& device,
                         const QList<tavlo::scan::ScanOption>& options, int status);
@@ -196,6 +208,16 @@ private:
     QList<ScanDevice> m_replyDevices;
     ScanDevice m_replyDevice;
     QList<ScanOption> m_replyOptions;
+    int m_replyInfo = 0;
+
+    // The device open for the settings dialog (OpenScanner), and its one-page scan.
+    bool m_dialogOpen = false;
+    bool m_onePageActive = false;
+    bool m_onePageEnded = false;
+    bool m_onePageCancelled = false;
+    Image m_onePage;
+    ScanRunResult m_onePageResult;
+    std::function<void(int)> m_onePageProgress;
 
     // The run.
     // A fault that ended the run in the window's eyes.

@@ -155,6 +155,57 @@ TEST_F(ScannerTest, ADriverThatHangsOrCrashesEndsTheRunAtItsPageAndTheNextRunSca
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
+// While the settings dialog is open, the device in the helper takes options one by one (and says
+// what it made of them) and scans one page without raising ImageAcquired; the run that follows
+// scans with the dialog's settings as usual.
+TEST_F(ScannerTest, TheOpenDeviceSetsOptionsAndScansOnePageBeforeTheRun)
+{
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
+    QList<ScanOption> afterDelay, afterResolution;
+    int delayInfo = -1;
+    Image one;
+    QString oneReason = QStringLiteral("not asked");
+    QList<int> percents;
+    dialogs.whileOpen = [&](OpenScanner* open) {
+        ASSERT_NE(open, nullptr);
+        const ScanOption* duration =
+            findOption(dialogs.optionsShown, QStringLiteral("read-delay-duration"));
+        ASSERT_NE(duration, nullptr);
+        EXPECT_FALSE(duration->active);
+        int info = 0;
+        QString reason;
+        EXPECT_TRUE(open->setOption(QStringLiteral("read-delay"), QStringLiteral("1"), afterDelay,
+                                    delayInfo, reason));
+        EXPECT_TRUE(open->setOption(QStringLiteral("resolution"), QStringLiteral("5000"),
+                                    afterResolution, info, reason));
+        EXPECT_TRUE(open->setOption(QStringLiteral("read-delay"), QStringLiteral("0"), afterDelay,
+                                    info, reason));
+        ScanSettings small;
+        small.set(ScanSettings::kMode, QStringLiteral("Color"));
+        small.set(ScanSettings::kDepth, QStringLiteral("8"));
+        small.set(ScanSettings::kResolution, QStringLiteral("30"));
+        small.set(ScanSettings::kRight, QStringLiteral("100"));
+        small.set(ScanSettings::kBottom, QStringLiteral("50"));
+        one = open->scanOnePage(small, oneReason, [&](int percent) { percents.append(percent); });
+    };
+    ASSERT_TRUE(acquire());
+    EXPECT_EQ(delayInfo & 2, 2);  // SANE_INFO_RELOAD_OPTIONS
+    const ScanOption* resolution = findOption(afterResolution, QStringLiteral("resolution"));
+    ASSERT_NE(resolution, nullptr);
+    EXPECT_EQ(resolution->value, QStringLiteral("1200"));
+    EXPECT_TRUE(oneReason.isEmpty()) << oneReason.toStdString();
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(one.code(), ColourCode::Rgb24);
+    EXPECT_EQ(one.dpiX(), 30);
+    EXPECT_EQ(one.width(), 118);  // 100 mm at 30 dpi
+    EXPECT_FALSE(percents.isEmpty());
+    // The one page was not raised; the run's pages were, at the run's own settings.
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_EQ(pages.first().code(), ColourCode::Grey256);
+    EXPECT_EQ(pages.first().dpiX(), 50);
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
 TEST_F(ScannerTest, PagesComeOneAtATimeAndAHandlerKeepsOneByDuplicatingItsHandle)
 {
     preset(dialogs, kFeeder, QStringLiteral("Gray"), 8, 30);
