@@ -12,16 +12,14 @@
 namespace tavlo::scan {
 namespace {
 
-// Pages the helper may read ahead of the window (about 26 MB each for A4 colour at 300 dpi).
-constexpr int kPagesInFlight = 2;
-
 }  // namespace
 
-ScanHelperServer::ScanHelperServer(int fd, QObject* parent) : QObject(parent), m_channel(fd)
+ScanHelperServer::ScanHelperServer(int fd, int pagesInFlight, QObject* parent)
+    : QObject(parent), m_channel(fd)
 {
     m_channel.setNonBlocking(true);
     m_thread.setObjectName(QStringLiteral("tavlo-scan-driver"));
-    m_worker = new ScanWorker(kPagesInFlight);
+    m_worker = new ScanWorker(pagesInFlight);
     m_worker->moveToThread(&m_thread);
 
     // Answers go out from whichever thread the worker signals on: the channel keeps messages

@@ -23,8 +23,13 @@ class ScanWorker;
 class ScanHelperServer : public QObject {
     Q_OBJECT
 public:
-    // fd: the helper's end of the socket pair; the server owns it.
-    explicit ScanHelperServer(int fd, QObject* parent = nullptr);
+    // fd: the helper's end of the socket pair; the server owns it. pagesInFlight: pages read
+    // ahead of the window's PageTaken.
+    explicit ScanHelperServer(int fd, int pagesInFlight = kPagesInFlight,
+                              QObject* parent = nullptr);
+
+    // Pages the helper may read ahead of the window (about 26 MB each for A4 colour at 300 dpi).
+    static constexpr int kPagesInFlight = 2;
     ~ScanHelperServer() override;
 
     // Starts the worker, sane_init and Ready. The helper's event loop then serves the channel.

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace tavlo::scan {
 namespace {
@@ -446,6 +447,8 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     const quint64 job = ++m_job;
     m_runActive = true;
     m_cancelled = false;
+    m_keepUnraised = false;
+    m_unraised.clear();
     m_runEnded = false;
     m_fault = Fault::None;
     m_delivered = 0;
@@ -564,10 +567,26 @@ void ScannerObject::CancelAcquire()
     wake();
 }
 
+void ScannerObject::StopKeepingPages()
+{
+    if (!m_runActive)
+        return;
+    m_keepUnraised = true;
+    CancelAcquire();
+}
+
+QList<Image> ScannerObject::takeUnraisedPages()
+{
+    return std::exchange(m_unraised, {});
+}
+
 void ScannerObject::dropPending()
 {
-    for (qsizetype i = 0; i < m_pending.size(); ++i)
+    for (ScannedPage& page : m_pending) {
+        if (m_keepUnraised)
+            m_unraised.append(std::move(page.image));
         m_helper->pageTaken();
+    }
     m_pending.clear();
 }
 
@@ -765,6 +784,9 @@ void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
         return;
     }
     if (job != m_job || !m_runActive || m_cancelled || m_runEnded) {
+        // A page read in full after StopKeepingPages is kept, not dropped.
+        if (job == m_job && m_runActive && m_keepUnraised && !page.image.isNull())
+            m_unraised.append(page.image);
         m_helper->pageTaken();
         return;
     }

@@ -111,7 +111,16 @@ public:
     // the helper has not ended the run within the grace time, it is killed.
     void CancelAcquire();
 
+    // Stops the run as CancelAcquire does, but keeps the pages read in full and not raised (those
+    // waiting, and those the helper finishes before it sees the stop): the window calls it when
+    // it cannot keep the page it was given (a failed write), and takes them with
+    // takeUnraisedPages() once AcquireImages has returned, so no page read is lost unseen.
+    void StopKeepingPages();
+    QList<Image> takeUnraisedPages();
+
     bool isAcquiring() const { return m_runActive; }
+    // Pages the helper handed over that wait to be raised.
+    int pagesWaiting() const { return int(m_pending.size()); }
 
     // The outcome of the last run and the message the user was shown for it ("" for none).
     Outcome lastOutcome() const { return m_outcome; }
@@ -224,6 +233,8 @@ private:
     enum class Fault { None, Hung, Crashed, CancelIgnored, PageUnreadable };
     bool m_runActive = false;
     bool m_cancelled = false;
+    bool m_keepUnraised = false;  // StopKeepingPages: pages not raised go to m_unraised
+    QList<Image> m_unraised;
     QElapsedTimer m_cancelClock;
     Fault m_fault = Fault::None;
     int m_received = 0;     // pages the helper handed over in this run
