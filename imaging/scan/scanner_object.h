@@ -204,7 +204,7 @@ private:
     ScannerMemory m_memory;
     bool m_acquireOption = false;
     int m_runTimeoutMs = 0;
-    int m_cancelGraceMs = 3000;
+    int m_cancelGraceMs = 2500;
     QEventLoop* m_waitLoop = nullptr;
     bool m_helperReady = false;
     bool m_helperLost = false;
