@@ -36,7 +36,7 @@ class ScanWorker : public QObject {
     Q_OBJECT
 public:
     // deviceOpened's status when SANE lists no device at all.
-    static constexpr int kNoDevice = -1;
+    static constexpr int kNoDevice = kStatusNoDevice;
 
     enum class State { Idle, Configure, Start, GetParameters, Read, NextPage, Finish };
 

@@ -31,9 +31,6 @@ constexpr int kQuerySilenceMs = 60000;
 // How long the event loop runs between two looks at the helper's silence.
 constexpr int kWatchSliceMs = 50;
 
-// deviceOpened's status when SANE lists no device at all (as the helper's worker sends it).
-constexpr int kNoDevice = -1;
-
 const QString kDriverHung = QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが応答しません。");
 const QString kDriverCrashed = QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが異常終了しました。");
 
@@ -404,7 +401,7 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     }
     if (m_replyStatus != SANE_STATUS_GOOD) {
         m_helper->stop(m_cancelGraceMs);
-        if (m_replyStatus == kNoDevice) {
+        if (m_replyStatus == kStatusNoDevice) {
             m_outcome = Outcome::NoDevice;
             tell(kNoScanner);
         } else if (m_replyStatus == SANE_STATUS_INVAL) {
