@@ -6,6 +6,11 @@
 #
 #   bench/scan_throughput.sh [runs]        (default 5 runs of each; medians are printed)
 #
+# The window's pages come through the scan helper process (tavlo-scan-helper); also printed: the
+# helper's peak resident memory, the ratio to scanimage of every run, and the time from Cancel to
+# the window being usable while the driver blocks inside a page (the tests' stand-in helper,
+# tavlo-scan-helper-faulty, built with BUILD_TESTING), measured once per run.
+#
 # Also measured, to show where the time goes: the scanner object alone with the BMP written in
 # the ImageAcquired handler on the user-interface thread, the same pages written raw (no codec,
 # no fsync), and the BMP work files saved by a free-running writer thread.
@@ -18,7 +23,8 @@ build=${TAVLO_BUILD_DIR:-$root/build}
 runs=${1:-5}
 
 command -v scanimage >/dev/null || { echo "scanimage is missing (apt-get install sane-utils)"; exit 1; }
-cmake --build "$build" --target tavlo_scan_bench tavlo_scan_window_bench >/dev/null
+cmake --build "$build" --target tavlo_scan_bench tavlo_scan_window_bench tavlo-scan-helper >/dev/null
+cmake --build "$build" --target tavlo-scan-helper-faulty >/dev/null 2>&1 || true
 
 export SANE_CONFIG_DIR="$root/sane"
 export QT_QPA_PLATFORM=offscreen
@@ -37,7 +43,8 @@ field() { sed -nE "s/.*$1=([0-9.]+).*/\\1/p" <<<"$2"; }
 ppm() { [ -n "$1" ] && printf '%.0f ppm' "$(field pages_per_minute "$1")" || printf 'failed'; }
 
 echo "load at the start: $(cut -d" " -f1-3 /proc/loadavg)"
-declare -a sane_ppm win_ppm win_stalls tavlo_ppm raw_ppm bg_ppm stalls bg_stalls handlers
+declare -a sane_ppm win_ppm win_stalls tavlo_ppm raw_ppm bg_ppm stalls bg_stalls handlers ratios
+declare -a helper_mb cancels
 for i in $(seq "$runs"); do
     # scanimage: one process, sane_init to the last PNM file.
     rm -rf "$work/pnm" && mkdir -p "$work/pnm"
@@ -57,6 +64,16 @@ for i in $(seq "$runs"); do
     if [ -n "$win" ]; then
         win_ppm+=("$(field pages_per_minute "$win")")
         win_stalls+=("$(field longest_stall_ms "$win")")
+        helper_mb+=("$(field helper_peak_rss_mb "$win")")
+        ratios+=("$(echo "${win_ppm[-1]} * 100 / ${sane_ppm[-1]}" | bc -l)")
+    fi
+    # Cancel while the driver blocks inside page 3: until the window is usable again.
+    if [ -x "$build/bin/tavlo-scan-helper-faulty" ]; then
+        rm -rf "$work/cancel"
+        c=$(TAVLO_TEST_DRIVER_FAULT=hang:3 timeout 60 "$build/bin/tavlo_scan_window_bench" \
+            --folder "$work/cancel" --helper "$build/bin/tavlo-scan-helper-faulty" \
+            --cancel-at-page 3 2>/dev/null | grep cancel_to_usable_ms || true)
+        [ -n "$c" ] && cancels+=("$(field cancel_to_usable_ms "$c")")
     fi
 
     # The scanner object alone: AcquireImages to the last BMP work file, written in the handler.
@@ -83,7 +100,9 @@ for i in $(seq "$runs"); do
         bg_stalls+=("$(field longest_stall_ms "$bg")")
     fi
     echo "run $i: scanimage $(printf '%.0f' "${sane_ppm[-1]}") ppm," \
-         "window $(ppm "$win") (stall $(field longest_stall_ms "$win") ms)," \
+         "window $(ppm "$win") ($( [ -n "$win" ] && printf '%.0f' "${ratios[-1]}") % of scanimage," \
+         "stall $(field longest_stall_ms "$win") ms, helper $(field helper_peak_rss_mb "$win") MB)," \
+         "Cancel to usable ${cancels[-1]:-?} ms," \
          "scanner object BMP $(ppm "$obj") (stall $(field longest_stall_ms "$obj") ms)," \
          "raw $(ppm "$raw"), BMP on a writer thread $(ppm "$bg")"
 done
@@ -101,3 +120,7 @@ printf '  Tavlo -> raw rows (no fsync)      %8.0f pages/min  (%.0f %% of scanima
 printf '  Tavlo -> BMP on a writer thread   %8.0f pages/min  (%.0f %% of scanimage; longest stall %.1f ms)\n' "$b" "$(echo "$b * 100 / $s" | bc -l)" "$(max "${bg_stalls[@]}")"
 printf '  its longest UI-thread stall       %8.1f ms (median %.1f ms; longest ImageAcquired handler %.1f ms)\n' \
     "$(max "${stalls[@]}")" "$(median "${stalls[@]}")" "$(max "${handlers[@]}")"
+echo "  window/scanimage per run            $(printf '%.0f%% ' "${ratios[@]}")"
+printf '  scan helper peak memory           %8.1f MB (VmHWM, largest of the runs)\n' "$(max "${helper_mb[@]}")"
+[ ${#cancels[@]} -gt 0 ] && printf '  Cancel to usable, driver blocked  %8.0f ms (longest; median %.0f ms)\n' "$(max "${cancels[@]}")" "$(median "${cancels[@]}")"
+exit 0

@@ -115,4 +115,17 @@ QString QtUserPrompt::saveFileName(FileDialogRequest& request)
     return chosen;
 }
 
+QString QtUserPrompt::folderName(const FileDialogRequest& request)
+{
+    QFileDialog* dialog = makeDialog(request);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    QString chosen;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().first();
+    delete dialog;
+    return chosen;
+}
+
 }  // namespace tavlo

@@ -12,6 +12,7 @@ public:
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
     QString saveFileName(FileDialogRequest& request) override;
+    QString folderName(const FileDialogRequest& request) override;
 
     // "desc|pattern;pattern" entries as QFileDialog name filters ("desc (pattern pattern)").
     static QStringList nameFilters(const QStringList& filters);

@@ -42,6 +42,14 @@ public:
     // reports the file type chosen, in request.selectedFilter.
     virtual QString openFileName(const FileDialogRequest& request) = 0;
     virtual QString saveFileName(FileDialogRequest& request) = 0;
+
+    // A folder dialog (request.title, initialFolder and parent are used); the chosen folder, or
+    // "" when the user cancelled. A prompt that cannot ask answers "".
+    virtual QString folderName(const FileDialogRequest& request)
+    {
+        Q_UNUSED(request);
+        return QString();
+    }
 };
 
 // The process-wide prompt: the Qt implementation unless a test installed its own.

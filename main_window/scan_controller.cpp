@@ -69,6 +69,9 @@ void ScanController::StartScan()
     int showProgress = 1;
     scanner.AcquireImages(pages, showProgress);
     releasePaints();
+    // A run stopped at a page that could not be kept: that page and every page read after it
+    // are told by name, and may be saved elsewhere.
+    m_unwritten.report(scanner.takeUnraisedPages(), m_writer, programTitle(), &m_window);
     callIfSet(m_ops.SetBusy, false);
 }
 
@@ -123,12 +126,14 @@ void ScanController::refreshList()
 
 void ScanController::stopRun(const QString& text)
 {
-    // Stop the scanner first, so it reads no further page while the message waits for OK; the
-    // page the message is about is painted at once.
-    m_ikImg.ScannerObject().CancelAcquire();
+    // Stop the scanner first, keeping the pages it has read; the page the message is about is
+    // painted at once, and the message (with those pages) comes when the run has ended.
+    m_ikImg.ScannerObject().StopKeepingPages();
     qCWarning(lcWindow) << "scan stopped:" << text;
     releasePaints();
-    userPrompt().message(programTitle(), text);
+    m_unwritten.stopped(text, m_seq.prefix(), m_seq.number(),
+                        m_state.bSvBmp ? QStringLiteral(".bmp") : QStringLiteral(".tif"),
+                        m_state.bSvBmp ? codecs::ImageFormat::Bmp : codecs::ImageFormat::Tiff);
 }
 
 void ScanController::SaveToWorkFolder()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main_window/work_file_sequence.h"
+#include "main_window/unwritten_pages.h"
 #include "main_window/work_file_writer.h"
 
 #include <QElapsedTimer>
@@ -120,6 +121,7 @@ private:
     MainWindowOperations& m_ops;
     WorkFileSequence m_seq;
     WorkFileWriter m_writer;
+    UnwrittenPages m_unwritten;
     bool m_writing = false;
     bool m_paintHeld = false;
     QElapsedTimer m_lastPaint;  // since the view last painted a page freely

@@ -59,7 +59,7 @@ public:
     }
 
     bool editSettings(const scan::ScanDevice&, const QList<scan::ScanOption>&,
-                      scan::ScanSettings& settings, QWidget*) override
+                      scan::ScanSettings& settings, QWidget*, scan::OpenScanner*) override
     {
         for (const auto& [name, value] : preset.values)
             settings.set(name, value);

@@ -18,9 +18,9 @@ int QtScanDialogs::chooseDevice(const QList<ScanDevice>& devices, int current, Q
 }
 
 bool QtScanDialogs::editSettings(const ScanDevice& device, const QList<ScanOption>& options,
-                                 ScanSettings& settings, QWidget* owner)
+                                 ScanSettings& settings, QWidget* owner, OpenScanner* open)
 {
-    ScanSettingsDialog dialog(device, options, settings, owner);
+    ScanSettingsDialog dialog(device, options, settings, owner, open);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     settings = dialog.settings();

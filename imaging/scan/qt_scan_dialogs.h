@@ -17,7 +17,7 @@ public:
 
     int chooseDevice(const QList<ScanDevice>& devices, int current, QWidget* owner) override;
     bool editSettings(const ScanDevice& device, const QList<ScanOption>& options,
-                      ScanSettings& settings, QWidget* owner) override;
+                      ScanSettings& settings, QWidget* owner, OpenScanner* open) override;
     void progressStarted(const ScanDevice& device, std::function<void()> cancel,
                          QWidget* owner) override;
     void progressChanged(int page, int percent) override;

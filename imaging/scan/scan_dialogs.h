@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/scan/open_scanner.h"
 #include "imaging/scan/scan_device.h"
 #include "imaging/scan/scan_option.h"
 #include "imaging/scan/scan_settings.h"
@@ -26,9 +27,10 @@ public:
 
     // The scan settings of a run on the open device, whose options are given. settings comes in
     // as the remembered (or default) values and goes out as the values to scan with. false when
-    // the user cancelled: nothing is scanned.
+    // the user cancelled: nothing is scanned. open: the device itself, for live option changes
+    // and a preview (nullptr when there is none); valid until this returns.
     virtual bool editSettings(const ScanDevice& device, const QList<ScanOption>& options,
-                              ScanSettings& settings, QWidget* owner) = 0;
+                              ScanSettings& settings, QWidget* owner, OpenScanner* open) = 0;
 
     // The progress display of a run. started comes before the first page; changed as pages are
     // read (page counts from 1; percent 0..100 within the page, -1 while its length is unknown),

@@ -14,6 +14,9 @@ namespace tavlo::scan {
 // SANE_STATUS_GOOD.
 inline constexpr int kStatusGood = 0;
 
+// The status of an open that found no device at all (SANE lists none); not a SANE status.
+inline constexpr int kStatusNoDevice = -1;
+
 // One page handed from the scanning thread to the user-interface thread.
 struct ScannedPage {
     int page = 0;  // counts from 1 within a run

@@ -87,11 +87,39 @@ QString ScanSettingsDialog::sourceLabel(const QString& source)
 }
 
 ScanSettingsDialog::ScanSettingsDialog(const ScanDevice& device, const QList<ScanOption>& options,
-                                       const ScanSettings& settings, QWidget* parent)
-    : QDialog(parent), m_options(options), m_input(settings)
+                                       const ScanSettings& settings, QWidget* parent,
+                                       OpenScanner* open)
+    : QDialog(parent), m_options(options), m_input(settings), m_open(open)
 {
     setWindowTitle(QStringLiteral("ｽｷｬﾝ設定 - %1").arg(device.displayName()));
-    auto* layout = new QVBoxLayout(this);
+    m_layout = new QVBoxLayout(this);
+    buildFields();
+
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* scan = buttons->addButton(QStringLiteral("ｽｷｬﾝ"), QDialogButtonBox::AcceptRole);
+    scan->setObjectName(QStringLiteral("scan"));
+    scan->setDefault(true);
+    buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_layout->addWidget(buttons);
+}
+
+void ScanSettingsDialog::buildFields()
+{
+    if (m_fields) {
+        // The old fields may be in the middle of the signal that asked for this: hidden now,
+        // deleted when control is back in the event loop.
+        m_fields->hide();
+        m_fields->setParent(nullptr);
+        m_fields->deleteLater();
+    }
+    m_editors.clear();
+    m_paper = nullptr;
+    m_fields = new QWidget;
+    auto* layout = new QVBoxLayout(m_fields);
+    layout->setContentsMargins(0, 0, 0, 0);
     auto* form = new QFormLayout;
     layout->addLayout(form);
 
@@ -139,16 +167,51 @@ ScanSettingsDialog::ScanSettingsDialog(const ScanDevice& device, const QList<Sca
         layout->addWidget(others);
     else
         delete others;
+    for (const auto& [option, editor] : m_editors)
+        watch(option.name, editor);
+    m_layout->insertWidget(0, m_fields);
+}
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* scan = buttons->addButton(QStringLiteral("ｽｷｬﾝ"), QDialogButtonBox::AcceptRole);
-    scan->setObjectName(QStringLiteral("scan"));
-    scan->setDefault(true);
-    buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+void ScanSettingsDialog::watch(const QString& name, QWidget* editor)
+{
+    if (!m_open)
+        return;
+    const auto edited = [this, name] { optionEdited(name); };
+    if (auto* box = qobject_cast<QCheckBox*>(editor)) {
+        connect(box, &QCheckBox::clicked, this, edited);
+    } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        connect(combo, &QComboBox::activated, this, edited);
+        if (combo->lineEdit())
+            connect(combo->lineEdit(), &QLineEdit::editingFinished, this, edited);
+    } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor)) {
+        connect(spin, &QDoubleSpinBox::editingFinished, this, edited);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        connect(line, &QLineEdit::editingFinished, this, edited);
+    }
+}
+
+void ScanSettingsDialog::optionEdited(const QString& name)
+{
+    if (m_asking)
+        return;  // editingFinished of a field that loses its focus to the rebuild
+    const ScanSettings current = settings();
+    QList<ScanOption> options;
+    int info = 0;
+    QString reason;
+    m_asking = true;
+    m_open->setOption(name, current.value(name), options, info, reason);
+    m_asking = false;
+    if (options.isEmpty())
+        return;  // no answer from the device: the fields stay as the user left them
+    // The device's value of the changed option is the one the run will use; every other field
+    // keeps what the user chose (the run applies them in order).
+    m_input = current;
+    if (const ScanOption* changed = findOption(options, name); changed && changed->active)
+        m_input.set(name, changed->value);
+    m_options = options;
+    buildFields();
+    if (QWidget* again = m_fields->findChild<QWidget*>(name))
+        again->setFocus();
 }
 
 QWidget* ScanSettingsDialog::editorFor(const ScanOption& o, const QString& value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/scan/open_scanner.h"
 #include "imaging/scan/scan_device.h"
 #include "imaging/scan/scan_option.h"
 #include "imaging/scan/scan_settings.h"
@@ -10,6 +11,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
+class QVBoxLayout;
 
 namespace tavlo::scan {
 
@@ -22,11 +24,16 @@ namespace tavlo::scan {
 // "depth", "resolution", "test-picture", ...), and "paper", "left", "top", "width", "height" for
 // the area. The area is shown as left, top, width and height in the device's unit (mm for almost
 // every scanner; paper presets need mm).
+//
+// With the open device (OpenScanner), every option the user changes is set on the device at once
+// and the fields are built again from the device's answer: options a change enables or disables
+// appear or go, and a value the device rounds or clamps shows as the value it will use.
 class ScanSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     ScanSettingsDialog(const ScanDevice& device, const QList<ScanOption>& options,
-                       const ScanSettings& settings, QWidget* parent = nullptr);
+                       const ScanSettings& settings, QWidget* parent = nullptr,
+                       OpenScanner* open = nullptr);
 
     ScanSettings settings() const;
 
@@ -35,6 +42,10 @@ public:
     static QString sourceLabel(const QString& source);
 
 private:
+    // (Re)builds every field from m_options and m_input.
+    void buildFields();
+    void watch(const QString& name, QWidget* editor);
+    void optionEdited(const QString& name);
     QWidget* editorFor(const ScanOption& option, const QString& value);
     QWidget* resolutionEditor(const ScanOption& option, const QString& value);
     void buildArea(QFormLayout* form);
@@ -45,6 +56,10 @@ private:
 
     QList<ScanOption> m_options;
     ScanSettings m_input;
+    OpenScanner* m_open = nullptr;
+    QVBoxLayout* m_layout = nullptr;
+    QWidget* m_fields = nullptr;
+    bool m_asking = false;  // a change is being set on the device
     QList<QPair<ScanOption, QWidget*>> m_editors;
     // The area (absent when the device has no ranged tl-x, tl-y, br-x, br-y).
     const ScanOption* m_left = nullptr;

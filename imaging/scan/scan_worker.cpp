@@ -236,6 +236,19 @@ void ScanWorker::openDevice(quint64 job, const QString& requested)
     emit deviceOpened(job, device, m_options, SANE_STATUS_GOOD);
 }
 
+void ScanWorker::setOption(quint64 job, const QString& name, const QString& value)
+{
+    if (!m_handle) {
+        emit optionSet(job, {}, SANE_STATUS_INVAL, 0);
+        return;
+    }
+    SANE_Int info = 0;
+    const SANE_Status status = applyOption(name, value, &info);
+    // Read back whatever the answer: the value shown must be the one the device holds.
+    m_options = readOptions();
+    emit optionSet(job, m_options, status, info);
+}
+
 void ScanWorker::closeDevice()
 {
     if (!m_handle)
@@ -259,9 +272,10 @@ void ScanWorker::shutdown()
 
 // ---- The run -----------------------------------------------------------------------------------
 
-void ScanWorker::scan(quint64 job, const ScanSettings& settings)
+void ScanWorker::scan(quint64 job, const ScanSettings& settings, bool onePage)
 {
     m_job = job;
+    m_onePage = onePage;
     m_settings = settings;
     m_result = ScanRunResult();
     m_assembler.reset();
@@ -301,21 +315,21 @@ ScanWorker::State ScanWorker::endRun(SANE_Status status, const QString& detail)
     return State::Finish;
 }
 
-void ScanWorker::applyOption(const QString& name, const QString& value)
+SANE_Status ScanWorker::applyOption(const QString& name, const QString& value, SANE_Int* infoOut)
 {
     const ScanOption* option = findOption(m_options, name);
     if (!option || !option->isEditable()) {
         qCInfo(lcScan) << "option" << name << "skipped: not settable on" << m_deviceName;
-        return;
+        return SANE_STATUS_INVAL;
     }
     const QString text = option->constrained(value);
     if (text.isEmpty()) {
         qCInfo(lcScan) << "option" << name << "skipped: value" << value << "not allowed";
-        return;
+        return SANE_STATUS_INVAL;
     }
     const SANE_Option_Descriptor* d = sane_get_option_descriptor(m_handle, option->index);
     if (!d)
-        return;
+        return SANE_STATUS_INVAL;
     std::vector<char> buffer(std::max<size_t>(size_t(d->size), sizeof(SANE_Word)) + 1, 0);
     SANE_Word word = 0;
     switch (option->type) {
@@ -326,12 +340,12 @@ void ScanWorker::applyOption(const QString& name, const QString& value)
         const QByteArray bytes = text.toUtf8();
         if (bytes.size() >= d->size) {
             qCInfo(lcScan) << "option" << name << "skipped: value too long";
-            return;
+            return SANE_STATUS_INVAL;
         }
         std::memcpy(buffer.data(), bytes.constData(), size_t(bytes.size()));
         break;
     }
-    default: return;
+    default: return SANE_STATUS_INVAL;
     }
     if (option->type != ScanOption::Type::String)
         std::memcpy(buffer.data(), &word, sizeof word);
@@ -342,6 +356,9 @@ void ScanWorker::applyOption(const QString& name, const QString& value)
                    << statusName(status) << "info" << info;
     if (status == SANE_STATUS_GOOD && (info & (SANE_INFO_RELOAD_OPTIONS | SANE_INFO_INEXACT)))
         m_options = readOptions();
+    if (infoOut)
+        *infoOut = info;
+    return status;
 }
 
 int ScanWorker::resolutionOf(const QString& name) const
@@ -472,26 +489,27 @@ ScanWorker::State ScanWorker::readFrame()
 
 ScanWorker::State ScanWorker::nextPage()
 {
-    if (!m_feeder)
+    if (!m_feeder || m_onePage)
         return endRun(SANE_STATUS_GOOD);
     return State::Start;
 }
 
 void ScanWorker::finishRun()
 {
+    qCInfo(lcScan) << "run" << m_job << "ended:" << statusName(SANE_Status(m_result.status))
+                   << m_result.pages << "pages" << m_result.detail;
+    emit scanFinished(m_job, m_result);
     if (m_handle) {
         sane_cancel(m_handle);
         qCInfo(lcScan) << "sane_cancel";
     }
-    closeDevice();
+    if (!m_onePage)
+        closeDevice();
     if (m_holdingSlot) {
         m_slots.release();
         m_holdingSlot = false;
     }
     m_assembler.reset();
-    qCInfo(lcScan) << "run" << m_job << "ended:" << statusName(SANE_Status(m_result.status))
-                   << m_result.pages << "pages" << m_result.detail;
-    emit scanFinished(m_job, m_result);
 }
 
 }  // namespace tavlo::scan

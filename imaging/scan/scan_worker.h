@@ -36,7 +36,7 @@ class ScanWorker : public QObject {
     Q_OBJECT
 public:
     // deviceOpened's status when SANE lists no device at all.
-    static constexpr int kNoDevice = -1;
+    static constexpr int kNoDevice = kStatusNoDevice;
 
     enum class State { Idle, Configure, Start, GetParameters, Read, NextPage, Finish };
 
@@ -62,8 +62,12 @@ public slots:
     void listDevices(quint64 job);
     // Opens the named device, or the first one SANE lists when name is "", and reports its options.
     void openDevice(quint64 job, const QString& name);
-    // Applies the settings to the open device and scans until the run ends (see above).
-    void scan(quint64 job, const tavlo::scan::ScanSettings& settings);
+    // Applies the settings to the open device and scans until the run ends (see above). onePage:
+    // one page whatever the source (the settings dialog's preview), and the device stays open.
+    void scan(quint64 job, const tavlo::scan::ScanSettings& settings, bool onePage = false);
+    // Sets one option of the open device, as the settings dialog changes it, and reports every
+    // option as the device now has them (a change can reload others, round or clamp the value).
+    void setOption(quint64 job, const QString& name, const QString& value);
     void closeDevice();
     // sane_close (when a device is open) and sane_exit. Call last; the thread may then quit.
     void shutdown();
@@ -76,7 +80,12 @@ signals:
     // percent is 0..100 within the page, -1 while its length is unknown.
     void progressChanged(quint64 job, int page, int percent);
     void pageScanned(quint64 job, const tavlo::scan::ScannedPage& page);
+    // Sent as soon as the ending is known, before sane_cancel and sane_close (a faulty backend
+    // can hang in those; the receiver then still knows how the run ended).
     void scanFinished(quint64 job, const tavlo::scan::ScanRunResult& result);
+    // status: SANE's answer; info: its SANE_INFO_* bits (inexact, reload options, reload params).
+    void optionSet(quint64 job, const QList<tavlo::scan::ScanOption>& options, int status,
+                   int info);
 
 private:
     State configure();
@@ -92,7 +101,8 @@ private:
     State endRun(SANE_Status status, const QString& detail = QString());
     SANE_Status fetchDevices(QList<ScanDevice>& devices);
     QList<ScanOption> readOptions();
-    void applyOption(const QString& name, const QString& value);
+    // Sets the option (brought inside its constraint); the device's answer and its info bits.
+    SANE_Status applyOption(const QString& name, const QString& value, SANE_Int* info = nullptr);
     int resolutionOf(const QString& name) const;
 
     std::atomic<State> m_state{State::Idle};
@@ -114,6 +124,7 @@ private:
     bool m_midPage = false;  // a three-pass page waits for its next frame
     bool m_holdingSlot = false;
     bool m_feeder = false;
+    bool m_onePage = false;
     int m_dpiX = 0;
     int m_dpiY = 0;
     int m_lastPercent = -2;

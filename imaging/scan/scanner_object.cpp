@@ -6,15 +6,17 @@
 #include "imaging/scan/qt_scan_dialogs.h"
 #include "imaging/scan/scan_dialogs.h"
 #include "imaging/scan/scan_log.h"
+#include "imaging/scan/scan_helper_client.h"
 #include "imaging/scan/scan_status.h"
-#include "imaging/scan/scan_worker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace tavlo::scan {
 namespace {
@@ -22,15 +24,15 @@ namespace {
 // SANE is one per process: the scanner object that initialised it.
 std::atomic<ScannerObject*> g_saneOwner{nullptr};
 
-// Pages the scanning thread may finish ahead of the ImageAcquired handlers (about 26 MB each for
-// an A4 colour page at 300 dpi).
-constexpr int kPagesInFlight = 2;
+// The longest the helper may take to start, list or open a device (a network search takes
+// seconds) when no run timeout is set.
+constexpr int kQuerySilenceMs = 60000;
 
-// How long the destructor waits for the scanning thread to close the device and end.
-constexpr int kShutdownWaitMs = 10000;
+// How long the event loop runs between two looks at the helper's silence.
+constexpr int kWatchSliceMs = 50;
 
-// How long a run may take to end after a timeout cancelled it.
-constexpr int kCancelGraceMs = 10000;
+const QString kDriverHung = QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが応答しません。");
+const QString kDriverCrashed = QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが異常終了しました。");
 
 const QString kNoScanner = QStringLiteral(
     "ｽｷｬﾅが見つかりません。\rｽｷｬﾅの電源が入っていて、ｹｰﾌﾞﾙまたはﾈｯﾄﾜｰｸで正しく接続されているか"
@@ -58,39 +60,37 @@ private:
 
 }  // namespace
 
-ScannerObject::ScannerObject(QObject* parent) : QObject(parent)
+ScannerObject::ScannerObject(QObject* parent)
+    : QObject(parent), m_helper(new ScanHelperClient(this))
 {
     m_deliveryTimer.setSingleShot(true);
     m_deliveryTimer.setInterval(0);
     connect(&m_deliveryTimer, &QTimer::timeout, this, &ScannerObject::deliverPending);
+    connect(m_helper, &ScanHelperClient::heard, this, [this] { m_lastHeard.start(); });
+    connect(m_helper, &ScanHelperClient::ready, this, &ScannerObject::onReady);
+    connect(m_helper, &ScanHelperClient::lost, this, &ScannerObject::onHelperLost);
+    connect(m_helper, &ScanHelperClient::devicesListed, this, &ScannerObject::onDevicesListed);
+    connect(m_helper, &ScanHelperClient::deviceOpened, this, &ScannerObject::onDeviceOpened);
+    connect(m_helper, &ScanHelperClient::optionSet, this, &ScannerObject::onOptionSet);
+    connect(m_helper, &ScanHelperClient::progressChanged, this, &ScannerObject::onProgress);
+    connect(m_helper, &ScanHelperClient::pageScanned, this, &ScannerObject::onPageScanned);
+    connect(m_helper, &ScanHelperClient::scanFinished, this, &ScannerObject::onScanFinished);
 }
 
 ScannerObject::~ScannerObject()
 {
-    if (!m_worker)
-        return;
-    // Cancel, let the worker close the device and leave SANE in its own thread, then join.
-    m_cancelled = true;
-    m_worker->requestCancel(m_job);
-    ScanWorker* worker = m_worker;
-    QMetaObject::invokeMethod(
-        worker,
-        [worker] {
-            worker->shutdown();
-            QThread::currentThread()->quit();
-        },
-        Qt::QueuedConnection);
-    if (m_thread->wait(kShutdownWaitMs)) {
-        delete m_worker;
-        delete m_thread;
-    } else {
-        // A driver stuck inside a SANE call: destroying the thread would abort the program, so
-        // the worker and its thread are left to the end of the process.
-        qCWarning(lcScan) << "the scanning thread did not end; leaving it behind";
-    }
-    m_worker = nullptr;
-    m_thread = nullptr;
-    g_saneOwner.store(nullptr);
+    // A run still going on (the window closes mid-run): the helper is asked to end and killed
+    // when it does not (the client's destructor waits at most its grace time).
+    if (m_runActive)
+        m_helper->cancel(m_job);
+    m_helper->stop(m_cancelGraceMs);
+    if (m_started && m_startResult)
+        g_saneOwner.store(nullptr);
+}
+
+void ScannerObject::setHelperProgram(const QString& path)
+{
+    m_helper->setProgram(path);
 }
 
 bool ScannerObject::InitScanner(QWidget* owner, int versionMajor, int versionMinor,
@@ -104,39 +104,13 @@ bool ScannerObject::InitScanner(QWidget* owner, int versionMajor, int versionMin
     m_started = true;
     ScannerObject* expected = nullptr;
     if (!g_saneOwner.compare_exchange_strong(expected, this)) {
-        qCWarning(lcScan) << "another scanner object already uses SANE";
+        qCWarning(lcScan) << "another scanner object already scans";
         m_startResult = false;
         return false;
     }
-    qRegisterMetaType<ScanDevice>();
-    qRegisterMetaType<QList<ScanDevice>>();
-    qRegisterMetaType<ScanOption>();
-    qRegisterMetaType<QList<ScanOption>>();
-    qRegisterMetaType<ScanSettings>();
-    qRegisterMetaType<ScannedPage>();
-    qRegisterMetaType<ScanRunResult>();
-
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("tavlo-scan"));
-    m_worker = new ScanWorker(kPagesInFlight);
-    m_worker->moveToThread(m_thread);
-    connect(
-        m_worker, &ScanWorker::initialised, this, [this](int status) { m_initStatus = status; },
-        Qt::QueuedConnection);
-    connect(m_worker, &ScanWorker::devicesListed, this, &ScannerObject::onDevicesListed,
-            Qt::QueuedConnection);
-    connect(m_worker, &ScanWorker::deviceOpened, this, &ScannerObject::onDeviceOpened,
-            Qt::QueuedConnection);
-    connect(m_worker, &ScanWorker::progressChanged, this, &ScannerObject::onProgress,
-            Qt::QueuedConnection);
-    connect(m_worker, &ScanWorker::pageScanned, this, &ScannerObject::onPageScanned,
-            Qt::QueuedConnection);
-    connect(m_worker, &ScanWorker::scanFinished, this, &ScannerObject::onScanFinished,
-            Qt::QueuedConnection);
-    m_thread->start();
-    QMetaObject::invokeMethod(m_worker, &ScanWorker::initialise, Qt::QueuedConnection);
     qCInfo(lcScan) << "scanner initialised for" << applicationName << versionMajor << versionMinor
-                   << manufacturer << productFamily << productName;
+                   << manufacturer << productFamily << productName << "helper"
+                   << m_helper->program();
     m_startResult = true;
     return true;
 }
@@ -175,25 +149,26 @@ void ScannerObject::tell(const QString& text)
     userPrompt().message(title(), text);
 }
 
-bool ScannerObject::waitUntil(const std::function<bool()>& done, int timeoutMs)
+void ScannerObject::waitSlice(int milliseconds)
 {
-    QElapsedTimer clock;
-    clock.start();
+    QEventLoop loop;
+    m_waitLoop = &loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    m_waitLoop = nullptr;
+}
+
+ScannerObject::Wait ScannerObject::awaitHelper(const std::function<bool()>& done, int silenceMs)
+{
+    m_lastHeard.start();
     while (!done()) {
-        int slice = 200;
-        if (timeoutMs > 0) {
-            const qint64 left = timeoutMs - clock.elapsed();
-            if (left <= 0)
-                return false;
-            slice = int(std::min<qint64>(slice, left));
-        }
-        QEventLoop loop;
-        m_waitLoop = &loop;
-        QTimer::singleShot(slice, &loop, &QEventLoop::quit);
-        loop.exec();
-        m_waitLoop = nullptr;
+        if (m_helperLost)
+            return Wait::Lost;
+        if (silenceMs > 0 && m_lastHeard.elapsed() >= silenceMs)
+            return Wait::Silent;
+        waitSlice(kWatchSliceMs);
     }
-    return true;
+    return Wait::Done;
 }
 
 void ScannerObject::wake()
@@ -209,6 +184,81 @@ QString ScannerObject::unavailableText() const
             SANE_Status(m_initStatus == SANE_STATUS_GOOD ? SANE_STATUS_IO_ERROR : m_initStatus)));
 }
 
+int ScannerObject::silenceLimitMs(const ScanSettings& settings)
+{
+    constexpr double kMmPerInch = 25.4;
+    const auto number = [&settings](const QString& name, double otherwise) {
+        bool ok = false;
+        const double v = settings.value(name).toDouble(&ok);
+        return ok ? v : otherwise;
+    };
+    // Unknown values count as an A4 page at 300 dpi.
+    const double dpi = std::clamp(number(ScanSettings::kResolution, 300), 1.0, 100000.0);
+    const double widthMm =
+        std::clamp(number(ScanSettings::kRight, 210) - number(ScanSettings::kLeft, 0), 1.0, 2000.0);
+    const double heightMm =
+        std::clamp(number(ScanSettings::kBottom, 297) - number(ScanSettings::kTop, 0), 1.0, 5000.0);
+    const double megapixels = (widthMm / kMmPerInch * dpi) * (heightMm / kMmPerInch * dpi) / 1e6;
+    return int(std::min(30000.0 + 1000.0 * megapixels, 3600000.0));
+}
+
+bool ScannerObject::startHelper()
+{
+    m_helperReady = false;
+    m_helperLost = false;
+    m_initStatus = SANE_STATUS_GOOD;
+    if (!m_helper->start()) {
+        tell(m_helper->failure());
+        return false;
+    }
+    const Wait wait = awaitHelper([this] { return m_helperReady; },
+                                  m_runTimeoutMs > 0 ? m_runTimeoutMs : kQuerySilenceMs);
+    if (wait != Wait::Done) {
+        tellHelperFault(wait, QStringLiteral("ｽｷｬﾅを使用する準備ができませんでした。"));
+        return false;
+    }
+    if (m_initStatus != SANE_STATUS_GOOD) {
+        m_helper->stop(m_cancelGraceMs);
+        tell(unavailableText());
+        return false;
+    }
+    return true;
+}
+
+QString ScannerObject::helperFaultText(Wait wait)
+{
+    if (wait == Wait::Silent) {
+        m_helper->kill();
+        m_helperLost = true;  // as far as this object goes, it is gone
+    }
+    return wait == Wait::Silent ? kDriverHung : kDriverCrashed;
+}
+
+void ScannerObject::tellHelperFault(Wait wait, const QString& during)
+{
+    const QString text = helperFaultText(wait);
+    const QString failure = m_helper->failure();
+    tell(text + QLatin1Char('\r') + (failure.isEmpty() ? during : failure));
+}
+
+void ScannerObject::onReady(int status)
+{
+    m_initStatus = status;
+    m_helperReady = true;
+    wake();
+}
+
+void ScannerObject::onHelperLost()
+{
+    m_helperLost = true;
+    if (m_runActive && !m_runEnded) {
+        // Pages it handed over before are still raised (unless the user cancelled them).
+        m_fault = m_cancelled ? Fault::CancelIgnored : Fault::Crashed;
+        m_runEnded = true;
+    }
+    wake();
+}
+
 // ---- ｿｰｽの選択 --------------------------------------------------------------------------------
 
 bool ScannerObject::SelectSource()
@@ -219,26 +269,30 @@ bool ScannerObject::SelectSource()
         tell(unavailableText());
         return false;
     }
-    if (m_workerBusy) {
-        tell(QStringLiteral(
-            "前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
-        return false;
-    }
-    const quint64 job = ++m_job;
-    m_replied = false;
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, job] { worker->listDevices(job); }, Qt::QueuedConnection);
-    bool replied = false;
+    Wait wait = Wait::Done;
     {
         BusyCursor busy;
         m_waiting = true;
-        replied = waitUntil([this] { return m_replied; }, m_runTimeoutMs);
+        if (startHelper()) {
+            const quint64 job = ++m_job;
+            m_replied = false;
+            m_helper->listDevices(job);
+            wait = awaitHelper([this] { return m_replied; },
+                               m_runTimeoutMs > 0 ? m_runTimeoutMs : kQuerySilenceMs);
+            if (wait == Wait::Done)
+                m_helper->stop(m_cancelGraceMs);
+            else
+                tellHelperFault(wait, QStringLiteral("ｽｷｬﾅの一覧を取得できませんでした。"));
+        } else {
+            wait = Wait::Lost;  // told
+        }
         m_waiting = false;
     }
-    if (!replied || m_replyStatus != SANE_STATUS_GOOD) {
+    if (wait != Wait::Done)
+        return false;
+    if (m_replyStatus != SANE_STATUS_GOOD) {
         tell(QStringLiteral("ｽｷｬﾅの一覧を取得できませんでした。\r%1")
-                 .arg(replied ? statusReason(SANE_Status(m_replyStatus))
-                              : QStringLiteral("SANE から応答がありません。")));
+                 .arg(statusReason(SANE_Status(m_replyStatus))));
         return false;
     }
     const QList<ScanDevice> devices = m_replyDevices;
@@ -320,42 +374,36 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
         tell(unavailableText());
         return false;
     }
-    if (m_workerBusy) {
-        m_outcome = Outcome::Failed;
-        tell(QStringLiteral(
-            "前回のｽｷｬﾝがまだ終わっていません。しばらくしてからやり直してください。"));
-        return false;
-    }
 
-    // Open the chosen device, or the first one.
+    // A fresh helper opens the chosen device, or the first one.
     QElapsedTimer clock;
     clock.start();
-    const quint64 job = ++m_job;
-    m_replied = false;
-    const QString chosen = m_memory.chosenDevice();
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, job, chosen] { worker->openDevice(job, chosen); },
-        Qt::QueuedConnection);
-    bool replied = false;
+    Wait wait = Wait::Done;
     {
         BusyCursor busy;
         m_waiting = true;
-        replied = waitUntil([this] { return m_replied; }, m_runTimeoutMs);
+        if (startHelper()) {
+            const quint64 job = ++m_job;
+            m_replied = false;
+            m_helper->openDevice(job, m_memory.chosenDevice());
+            wait = awaitHelper([this] { return m_replied; },
+                               m_runTimeoutMs > 0 ? m_runTimeoutMs : kQuerySilenceMs);
+            if (wait != Wait::Done)
+                tellHelperFault(wait, QStringLiteral("ｽｷｬﾅを開けませんでした。"));
+        } else {
+            wait = Wait::Lost;  // told
+        }
         m_waiting = false;
     }
-    if (!replied) {
+    if (wait != Wait::Done) {
         m_outcome = Outcome::Failed;
-        m_workerBusy = true;  // the worker is stuck in sane_open; its answer is awaited
-        tell(QStringLiteral("ｽｷｬﾅから応答がありません。"));
         return false;
     }
     if (m_replyStatus != SANE_STATUS_GOOD) {
-        if (m_replyStatus == ScanWorker::kNoDevice) {
+        m_helper->stop(m_cancelGraceMs);
+        if (m_replyStatus == kStatusNoDevice) {
             m_outcome = Outcome::NoDevice;
             tell(kNoScanner);
-        } else if (m_initStatus != SANE_STATUS_GOOD) {
-            m_outcome = Outcome::Failed;
-            tell(unavailableText());
         } else if (m_replyStatus == SANE_STATUS_INVAL) {
             m_outcome = Outcome::NoDevice;
             tell(QStringLiteral("ｽｷｬﾅ「%1」が見つかりません。\rｽｷｬﾅの電源と接続を確かめるか、"
@@ -374,20 +422,35 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
 
     // The settings: remembered per device, shown for confirmation unless AcquireOption is set.
     ScanSettings settings = startingSettings(device, options);
-    if (!m_acquireOption && !dialogs().editSettings(device, options, settings, owner())) {
-        QMetaObject::invokeMethod(m_worker, &ScanWorker::closeDevice, Qt::QueuedConnection);
+    m_dialogOpen = true;
+    const bool accepted =
+        m_acquireOption || dialogs().editSettings(device, options, settings, owner(), this);
+    m_dialogOpen = false;
+    if (!accepted) {
+        m_helper->stop(m_cancelGraceMs);
         m_outcome = Outcome::Cancelled;
         return true;
+    }
+    if (m_helperLost) {
+        // The helper died while the dialog was open.
+        m_outcome = Outcome::Failed;
+        tellHelperFault(Wait::Lost, QStringLiteral("ｽｷｬﾝを開始できませんでした。"));
+        return false;
     }
     m_memory.setSettings(device.name, settings);
     qCDebug(lcScan) << "settings ready after" << clock.elapsed() << "ms";
 
     // The run.
+    const quint64 job = ++m_job;
     m_runActive = true;
-    m_workerBusy = true;
     m_cancelled = false;
+    m_keepUnraised = false;
+    m_unraised.clear();
     m_runEnded = false;
+    m_fault = Fault::None;
     m_delivered = 0;
+    m_received = 0;
+    m_readingPage = 0;
     m_heldProgress = {0, 0};
     m_pending.clear();
     m_runResult = ScanRunResult();
@@ -395,34 +458,74 @@ bool ScannerObject::AcquireImages(int& pages, int& showProgress)
     if (progress)
         dialogs().progressStarted(
             device, [this] { CancelAcquire(); }, owner());
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, job, settings] { worker->scan(job, settings); },
-        Qt::QueuedConnection);
-    const auto ended = [this] { return m_runEnded && m_pending.isEmpty() && !m_delivering; };
-    const bool inTime = waitUntil(ended, m_runTimeoutMs);
-    if (!inTime) {
-        qCWarning(lcScan) << "run" << job << "did not end within" << m_runTimeoutMs << "ms";
-        CancelAcquire();
-        waitUntil(ended, kCancelGraceMs);
-    }
+    m_helper->scan(job, settings);
+    watchRun(m_runTimeoutMs > 0 ? m_runTimeoutMs : silenceLimitMs(settings));
     if (progress)
         dialogs().progressFinished();
+    m_helper->stop(m_cancelGraceMs);
     m_runActive = false;
     pages = m_delivered;
-    return reportRun(inTime);
+    return reportRun();
 }
 
-bool ScannerObject::reportRun(bool inTime)
+void ScannerObject::watchRun(int silenceMs)
+{
+    m_lastHeard.start();
+    const auto ended = [this] { return m_runEnded && m_pending.isEmpty() && !m_delivering; };
+    while (!ended()) {
+        // The helper owes nothing while pages wait for the window (it holds back the next read
+        // until a page is taken), so only the time it owes an answer counts as silence.
+        if (m_delivering || !m_pending.isEmpty())
+            m_lastHeard.start();
+        if (!m_runEnded && !m_cancelled && m_lastHeard.elapsed() >= silenceMs) {
+            qCWarning(lcScan) << "run" << m_job << ": the helper was silent for" << silenceMs
+                              << "ms; killing it";
+            m_helper->kill();
+            m_fault = Fault::Hung;
+            m_runEnded = true;
+        }
+        if (!m_runEnded && m_cancelled && m_cancelClock.elapsed() >= m_cancelGraceMs) {
+            qCWarning(lcScan) << "run" << m_job << ": Cancel not answered within" << m_cancelGraceMs
+                              << "ms; killing the helper";
+            m_helper->kill();
+            m_fault = Fault::CancelIgnored;
+            m_runEnded = true;
+        }
+        if (!ended())
+            waitSlice(kWatchSliceMs);
+    }
+}
+
+bool ScannerObject::reportRun()
 {
     const ScanRunResult& r = m_runResult;
     const QString keptNote =
         m_delivered > 0
             ? QStringLiteral("\r読み取り済みの %1 ﾍﾟｰｼﾞはそのまま残ります。").arg(m_delivered)
             : QString();
-    if (!inTime) {
+    const int page = std::max(m_readingPage, m_received + 1);
+    const QString stoppedAt = QStringLiteral("\r%1 ﾍﾟｰｼﾞ目の読み取りを中止しました。").arg(page);
+    switch (m_fault) {
+    case Fault::Hung:
         m_outcome = Outcome::Failed;
-        tell(QStringLiteral("ｽｷｬﾅから応答がないため、読み取りを中止しました。") + keptNote);
+        tell(kDriverHung + stoppedAt + keptNote);
         return false;
+    case Fault::Crashed:
+        m_outcome = Outcome::Failed;
+        tell(kDriverCrashed + stoppedAt + keptNote);
+        return false;
+    case Fault::CancelIgnored:
+        m_outcome = Outcome::Cancelled;
+        tell(QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが中止に応答しないため、強制的に終了しました。") +
+             stoppedAt + keptNote);
+        return true;
+    case Fault::PageUnreadable:
+        m_outcome = Outcome::Failed;
+        tell(QStringLiteral("%1 ﾍﾟｰｼﾞ目を受け取れませんでした。\rﾒﾓﾘが不足しています。")
+                 .arg(m_received) +
+             keptNote);
+        return false;
+    case Fault::None: break;
     }
     if (m_cancelled) {
         m_outcome = Outcome::Cancelled;
@@ -454,16 +557,33 @@ void ScannerObject::CancelAcquire()
         return;
     qCInfo(lcScan) << "run" << m_job << "cancelled after" << m_delivered << "pages";
     m_cancelled = true;
-    m_worker->requestCancel(m_job);
+    m_cancelClock.start();
+    m_helper->cancel(m_job);
     if (!m_delivering)
         dropPending();
     wake();
 }
 
+void ScannerObject::StopKeepingPages()
+{
+    if (!m_runActive)
+        return;
+    m_keepUnraised = true;
+    CancelAcquire();
+}
+
+QList<Image> ScannerObject::takeUnraisedPages()
+{
+    return std::exchange(m_unraised, {});
+}
+
 void ScannerObject::dropPending()
 {
-    for (qsizetype i = 0; i < m_pending.size(); ++i)
-        m_worker->pageTaken();
+    for (ScannedPage& page : m_pending) {
+        if (m_keepUnraised)
+            m_unraised.append(std::move(page.image));
+        m_helper->pageTaken();
+    }
     m_pending.clear();
 }
 
@@ -484,7 +604,7 @@ void ScannerObject::deliverPending()
         emit ImageAcquired(handle);
         ImageStore::instance().release(handle);
     }
-    m_worker->pageTaken();
+    m_helper->pageTaken();
     m_delivering = false;
     if (m_cancelled)
         dropPending();
@@ -495,7 +615,103 @@ void ScannerObject::deliverPending()
     wake();
 }
 
-// ---- Answers of the scanning thread ------------------------------------------------------------
+// ---- The open device of the settings dialog ----------------------------------------------------
+
+bool ScannerObject::setOption(const QString& name, const QString& value, QList<ScanOption>& options,
+                              int& info, QString& reason)
+{
+    info = 0;
+    reason.clear();
+    if (!m_dialogOpen || m_helperLost || m_onePageActive) {
+        reason = m_helperLost ? kDriverCrashed : QStringLiteral("ｽｷｬﾅが開かれていません。");
+        return false;
+    }
+    const quint64 job = ++m_job;
+    m_replied = false;
+    m_helper->setOption(job, name, value);
+    const Wait wait = awaitHelper([this] { return m_replied; },
+                                  m_runTimeoutMs > 0 ? m_runTimeoutMs : kQuerySilenceMs);
+    if (wait != Wait::Done) {
+        reason = helperFaultText(wait);
+        return false;
+    }
+    options = m_replyOptions;
+    info = m_replyInfo;
+    if (m_replyStatus != SANE_STATUS_GOOD) {
+        reason = statusReason(SANE_Status(m_replyStatus));
+        if (reason.isEmpty())
+            reason = QStringLiteral("ｽｷｬﾅがこの値を受け付けませんでした。");
+        return false;
+    }
+    return true;
+}
+
+Image ScannerObject::scanOnePage(const ScanSettings& settings, QString& reason,
+                                 const std::function<void(int)>& progress)
+{
+    reason.clear();
+    if (!m_dialogOpen || m_helperLost || m_onePageActive) {
+        reason = m_helperLost ? kDriverCrashed : QStringLiteral("ｽｷｬﾅが開かれていません。");
+        return Image();
+    }
+    const quint64 job = ++m_job;
+    m_onePageActive = true;
+    m_onePageEnded = false;
+    m_onePageCancelled = false;
+    m_onePage = Image();
+    m_onePageResult = ScanRunResult();
+    m_onePageProgress = progress;
+    m_helper->scan(job, settings, true);
+    QElapsedTimer cancelClock;
+    Wait wait = Wait::Done;
+    const int silenceMs = m_runTimeoutMs > 0 ? m_runTimeoutMs : silenceLimitMs(settings);
+    m_lastHeard.start();
+    while (!m_onePageEnded) {
+        if (m_helperLost) {
+            wait = Wait::Lost;
+            break;
+        }
+        if (m_onePageCancelled && !cancelClock.isValid())
+            cancelClock.start();
+        const bool stuck = m_onePageCancelled ? cancelClock.elapsed() >= m_cancelGraceMs
+                                              : m_lastHeard.elapsed() >= silenceMs;
+        if (stuck) {
+            wait = Wait::Silent;
+            break;
+        }
+        waitSlice(kWatchSliceMs);
+    }
+    m_onePageActive = false;
+    m_onePageProgress = nullptr;
+    Image page = std::move(m_onePage);
+    m_onePage = Image();
+    if (wait != Wait::Done) {
+        reason = helperFaultText(wait);
+        return Image();
+    }
+    if (m_onePageCancelled)
+        return Image();
+    if (m_onePageResult.failed()) {
+        reason = m_onePageResult.detail.isEmpty()
+                     ? statusReason(SANE_Status(m_onePageResult.status))
+                     : m_onePageResult.detail;
+        return Image();
+    }
+    if (page.isNull())
+        reason = QStringLiteral("ｽｷｬﾅから画像が届きませんでした。");
+    return page;
+}
+
+void ScannerObject::cancelOnePage()
+{
+    if (!m_onePageActive || m_onePageCancelled)
+        return;
+    m_onePageCancelled = true;
+    m_helper->cancel(m_job);
+    wake();
+}
+
+// ---- Answers of the helper ---------------------------------------------------------------------
 
 void ScannerObject::onDevicesListed(quint64 job, const QList<ScanDevice>& devices, int status)
 {
@@ -510,13 +726,8 @@ void ScannerObject::onDevicesListed(quint64 job, const QList<ScanDevice>& device
 void ScannerObject::onDeviceOpened(quint64 job, const ScanDevice& device,
                                    const QList<ScanOption>& options, int status)
 {
-    if (job != m_job) {
-        // An open that came back after we stopped waiting for it: give the device back.
-        if (status == SANE_STATUS_GOOD)
-            QMetaObject::invokeMethod(m_worker, &ScanWorker::closeDevice, Qt::QueuedConnection);
-        m_workerBusy = false;
+    if (job != m_job)
         return;
-    }
     m_replyDevice = device;
     m_replyOptions = options;
     m_replyStatus = status;
@@ -524,10 +735,27 @@ void ScannerObject::onDeviceOpened(quint64 job, const ScanDevice& device,
     wake();
 }
 
+void ScannerObject::onOptionSet(quint64 job, const QList<ScanOption>& options, int status, int info)
+{
+    if (job != m_job)
+        return;
+    m_replyOptions = options;
+    m_replyStatus = status;
+    m_replyInfo = info;
+    m_replied = true;
+    wake();
+}
+
 void ScannerObject::onProgress(quint64 job, int page, int percent)
 {
+    if (m_onePageActive) {
+        if (job == m_job && m_onePageProgress && !m_onePageCancelled)
+            m_onePageProgress(percent);
+        return;
+    }
     if (job != m_job || !m_runActive || m_cancelled)
         return;
+    m_readingPage = page;
     // The display never runs ahead of the pages raised: while earlier pages wait to be raised,
     // the latest progress waits with them. So a Cancel pressed while page n shows keeps exactly
     // the pages before n.
@@ -546,8 +774,28 @@ void ScannerObject::showHeldProgress()
 
 void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
 {
-    if (job != m_job || !m_runActive || m_cancelled) {
-        m_worker->pageTaken();
+    if (m_onePageActive) {
+        if (job == m_job && !m_onePageCancelled)
+            m_onePage = page.image;
+        m_helper->pageTaken();
+        return;
+    }
+    if (job != m_job || !m_runActive || m_cancelled || m_runEnded) {
+        // A page read in full after StopKeepingPages is kept, not dropped.
+        if (job == m_job && m_runActive && m_keepUnraised && !page.image.isNull())
+            m_unraised.append(page.image);
+        m_helper->pageTaken();
+        return;
+    }
+    ++m_received;
+    if (page.image.isNull()) {
+        // The page's memory could not be taken over: the run ends here, the pages before it
+        // are still raised.
+        m_fault = Fault::PageUnreadable;
+        m_runEnded = true;
+        m_helper->cancel(m_job);
+        m_helper->pageTaken();
+        wake();
         return;
     }
     m_pending.append(page);
@@ -560,8 +808,15 @@ void ScannerObject::onPageScanned(quint64 job, const ScannedPage& page)
 
 void ScannerObject::onScanFinished(quint64 job, const ScanRunResult& result)
 {
-    m_workerBusy = false;
-    if (job != m_job)
+    if (m_onePageActive) {
+        if (job == m_job) {
+            m_onePageResult = result;
+            m_onePageEnded = true;
+            wake();
+        }
+        return;
+    }
+    if (job != m_job || m_runEnded)
         return;
     m_runResult = result;
     m_runEnded = true;

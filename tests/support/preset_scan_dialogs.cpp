@@ -15,11 +15,13 @@ int PresetScanDialogs::chooseDevice(const QList<ScanDevice>& devices, int, QWidg
 }
 
 bool PresetScanDialogs::editSettings(const ScanDevice& device, const QList<ScanOption>& options,
-                                     ScanSettings& settings, QWidget*)
+                                     ScanSettings& settings, QWidget*, OpenScanner* open)
 {
     settingsDevice = device;
     optionsShown = options;
     settingsShown = settings;
+    if (whileOpen)
+        whileOpen(open);
     if (!acceptSettings)
         return false;
     if (const PaperSize* size = PaperSize::find(paper)) {

@@ -23,6 +23,8 @@ public:
     bool acceptSettings = true;
     QString paper;
     QMap<QString, QString> overrides;
+    // Called first, with the open device, as a person using the dialog would (options, preview).
+    std::function<void(OpenScanner*)> whileOpen;
 
     // progressChanged: when a page with this number starts (percent 0 or -1), cancel is called,
     // as a person pressing Cancel while that page is read. 0 = never.
@@ -39,7 +41,7 @@ public:
 
     int chooseDevice(const QList<ScanDevice>& devices, int current, QWidget* owner) override;
     bool editSettings(const ScanDevice& device, const QList<ScanOption>& options,
-                      ScanSettings& settings, QWidget* owner) override;
+                      ScanSettings& settings, QWidget* owner, OpenScanner* open) override;
     void progressStarted(const ScanDevice& device, std::function<void()> cancel,
                          QWidget* owner) override;
     void progressChanged(int page, int percent) override;

@@ -52,6 +52,11 @@ QString RecordingPrompt::saveFileName(FileDialogRequest& request)
     return answer;
 }
 
+QString RecordingPrompt::folderName(const FileDialogRequest& request)
+{
+    return fileAnswer(QStringLiteral("folder"), request);
+}
+
 QString RecordingPrompt::fileAnswer(const QString& kind, const FileDialogRequest& request)
 {
     shown.append({kind, request.title, request.title, request, {}});

@@ -30,6 +30,7 @@ public:
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFileName(const FileDialogRequest& request) override;
     QString saveFileName(FileDialogRequest& request) override;
+    QString folderName(const FileDialogRequest& request) override;  // kind "folder"; fileAnswers
 
     std::deque<bool> confirmAnswers;
     std::deque<int> chooseAnswers;  // button indexes; unanswered: the last button (cancel)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -94,6 +95,46 @@ TEST_F(ScanDialogsTest, TheSettingsDialogGivesBackThePaperAreaAndResolution)
     EXPECT_EQ(dialog.settings().value(ScanSettings::kResolution), QStringLiteral("600"));
     resolution->setCurrentText(QStringLiteral("5000"));
     EXPECT_EQ(dialog.settings().value(ScanSettings::kResolution), QStringLiteral("1200"));
+}
+
+// On the device open in the helper, the dialog follows the device at once: ticking an option that
+// enables another shows the second one, and a resolution beyond the device's range shows the one
+// the device will use. The fields the user set before stay as they were.
+TEST_F(ScanDialogsTest, TheSettingsDialogReloadsTheOptionsTheDeviceChanged)
+{
+    bool checked = false;
+    dialogs.acceptSettings = false;
+    dialogs.whileOpen = [&](OpenScanner* open) {
+        ASSERT_NE(open, nullptr);
+        ScanSettingsDialog dialog(testDevice(), dialogs.optionsShown, a4Colour(), nullptr, open);
+        EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("read-delay-duration")), nullptr);
+        auto* delay = child<QCheckBox>(dialog, "read-delay");
+        auto* paper = child<QComboBox>(dialog, "paper");
+        ASSERT_TRUE(delay && paper);
+        paper->setCurrentIndex(paper->findData(QStringLiteral("B5")));
+        delay->click();
+        auto* duration = child<QDoubleSpinBox>(dialog, "read-delay-duration");
+        ASSERT_NE(duration, nullptr);
+        EXPECT_TRUE(child<QCheckBox>(dialog, "read-delay")->isChecked());
+        EXPECT_EQ(area(dialog.settings()), QStringLiteral("0 0 182 257 B5"));
+
+        auto* resolution = child<QComboBox>(dialog, "resolution");
+        ASSERT_TRUE(resolution && resolution->lineEdit());
+        resolution->setCurrentText(QStringLiteral("5000"));
+        emit resolution->lineEdit()->editingFinished();
+        resolution = child<QComboBox>(dialog, "resolution");  // built again from the device
+        ASSERT_NE(resolution, nullptr);
+        EXPECT_EQ(resolution->currentText(), QStringLiteral("1200"));
+        EXPECT_EQ(dialog.settings().value(QStringLiteral("read-delay")), QStringLiteral("1"));
+
+        child<QCheckBox>(dialog, "read-delay")->click();  // and unticked, it goes again
+        EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("read-delay-duration")), nullptr);
+        checked = true;
+    };
+    int pages = 0, progress = 1;
+    scanner->AcquireImages(pages, progress);
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
 // Answers the next modal dialog that appears, from the event loop.

@@ -99,36 +99,111 @@ TEST_F(ScannerTest, DeviceErrorsReachTheUserAsClearMessagesAndTheScannerRecovers
     EXPECT_EQ(prompt.messages().size(), 1);
 }
 
-TEST_F(ScannerTest, AScannerThatStopsAnsweringIsCancelledAndThePagesReadStay)
+// The driver, in a stand-in helper, hangs or crashes once page 3 has begun: the two pages handed
+// over are raised, the message names page 3, and the next run starts a fresh helper. The silence
+// limit is shortened for the hang (the stand-in never answers again, so only its length is
+// waited for); a Cancel the blocked driver never answers kills the helper after the grace time.
+TEST_F(ScannerTest, ADriverThatHangsOrCrashesEndsTheRunAtItsPageAndTheNextRunScans)
 {
-    // As slow as a real scanner: small pages of one buffer each, 150 ms a buffer; the run may
-    // last 1.2 s, so the time runs out after a few pages.
-    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8, 20);
-    dialogs.overrides[QStringLiteral("br-x")] = QStringLiteral("20");
-    dialogs.overrides[QStringLiteral("br-y")] = QStringLiteral("20");
-    dialogs.overrides[QStringLiteral("read-delay")] = QStringLiteral("1");
-    dialogs.overrides[QStringLiteral("read-delay-duration")] = QStringLiteral("150000");
-    scanner->setRunTimeout(1200);
-    EXPECT_FALSE(acquire());
-    EXPECT_LT(pages.size(), 10);
-    EXPECT_EQ(delivered, pages.size());
-    EXPECT_EQ(scanner->lastOutcome(), ScannerObject::Outcome::Failed);
-    ASSERT_EQ(prompt.messages().size(), 1);
-    const QString text = prompt.messages().first();
-    EXPECT_TRUE(
-        text.startsWith(QStringLiteral("ｽｷｬﾅから応答がないため、読み取りを中止しました。")));
-    if (!pages.isEmpty()) {
-        EXPECT_TRUE(text.endsWith(
-            QStringLiteral("\r読み取り済みの %1 ﾍﾟｰｼﾞはそのまま残ります。").arg(pages.size())))
-            << text.toStdString();
+    using Outcome = ScannerObject::Outcome;
+    struct Case {
+        const char* fault;
+        bool cancelInPage3;
+        int silenceMs;
+        QString message;
+        Outcome outcome;
+        bool result;
+    };
+    const Case cases[] = {
+        {"hang:3", false, 2000, QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが応答しません。"), Outcome::Failed,
+         false},
+        {"abort:3", false, 60000, QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが異常終了しました。"),
+         Outcome::Failed, false},
+        {"hang:3", true, 60000,
+         QStringLiteral("ｽｷｬﾅのﾄﾞﾗｲﾊﾞｰが中止に応答しないため、強制的に終了しました。"),
+         Outcome::Cancelled, true},
+    };
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
+    scanner->setHelperProgram(QStringLiteral(TAVLO_FAULTY_SCAN_HELPER));
+    scanner->setCancelGrace(300);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        qputenv("TAVLO_TEST_DRIVER_FAULT", c.fault);
+        pages.clear();
+        prompt.shown.clear();
+        dialogs.cancelWhenPageStarts = c.cancelInPage3 ? 3 : 0;
+        scanner->setRunTimeout(c.silenceMs);
+        EXPECT_EQ(acquire(), c.result);
+        EXPECT_EQ(pages.size(), 2);
+        EXPECT_EQ(delivered, 2);
+        EXPECT_EQ(scanner->lastOutcome(), c.outcome);
+        ASSERT_EQ(prompt.messages().size(), 1);
+        EXPECT_EQ(prompt.messages().first(),
+                  c.message + QStringLiteral("\r3 ﾍﾟｰｼﾞ目の読み取りを中止しました。"
+                                             "\r読み取り済みの 2 ﾍﾟｰｼﾞはそのまま残ります。"));
+        EXPECT_EQ(dialogs.progressFinishedCount, dialogs.progressStartedCount);
     }
 
-    // The run did end: the scanner takes the next one.
-    pages.clear();
+    // The next run starts a fresh helper, whose driver works.
+    qunsetenv("TAVLO_TEST_DRIVER_FAULT");
+    dialogs.cancelWhenPageStarts = 0;
     scanner->setRunTimeout(60000);
-    dialogs.overrides[QStringLiteral("read-delay")] = QStringLiteral("0");
+    pages.clear();
+    prompt.shown.clear();
     ASSERT_TRUE(acquire());
     EXPECT_EQ(pages.size(), 10);
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
+// While the settings dialog is open, the device in the helper takes options one by one (and says
+// what it made of them) and scans one page without raising ImageAcquired; the run that follows
+// scans with the dialog's settings as usual.
+TEST_F(ScannerTest, TheOpenDeviceSetsOptionsAndScansOnePageBeforeTheRun)
+{
+    preset(dialogs, kFeeder, QStringLiteral("Gray"), 8);
+    QList<ScanOption> afterDelay, afterResolution;
+    int delayInfo = -1;
+    Image one;
+    QString oneReason = QStringLiteral("not asked");
+    QList<int> percents;
+    dialogs.whileOpen = [&](OpenScanner* open) {
+        ASSERT_NE(open, nullptr);
+        const ScanOption* duration =
+            findOption(dialogs.optionsShown, QStringLiteral("read-delay-duration"));
+        ASSERT_NE(duration, nullptr);
+        EXPECT_FALSE(duration->active);
+        int info = 0;
+        QString reason;
+        EXPECT_TRUE(open->setOption(QStringLiteral("read-delay"), QStringLiteral("1"), afterDelay,
+                                    delayInfo, reason));
+        EXPECT_TRUE(open->setOption(QStringLiteral("resolution"), QStringLiteral("5000"),
+                                    afterResolution, info, reason));
+        EXPECT_TRUE(open->setOption(QStringLiteral("read-delay"), QStringLiteral("0"), afterDelay,
+                                    info, reason));
+        ScanSettings small;
+        small.set(ScanSettings::kMode, QStringLiteral("Color"));
+        small.set(ScanSettings::kDepth, QStringLiteral("8"));
+        small.set(ScanSettings::kResolution, QStringLiteral("30"));
+        small.set(ScanSettings::kRight, QStringLiteral("100"));
+        small.set(ScanSettings::kBottom, QStringLiteral("50"));
+        one = open->scanOnePage(small, oneReason, [&](int percent) { percents.append(percent); });
+    };
+    ASSERT_TRUE(acquire());
+    EXPECT_EQ(delayInfo & 2, 2);  // SANE_INFO_RELOAD_OPTIONS
+    const ScanOption* resolution = findOption(afterResolution, QStringLiteral("resolution"));
+    ASSERT_NE(resolution, nullptr);
+    EXPECT_EQ(resolution->value, QStringLiteral("1200"));
+    EXPECT_TRUE(oneReason.isEmpty()) << oneReason.toStdString();
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(one.code(), ColourCode::Rgb24);
+    EXPECT_EQ(one.dpiX(), 30);
+    EXPECT_EQ(one.width(), 118);  // 100 mm at 30 dpi
+    EXPECT_FALSE(percents.isEmpty());
+    // The one page was not raised; the run's pages were, at the run's own settings.
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_EQ(pages.first().code(), ColourCode::Grey256);
+    EXPECT_EQ(pages.first().dpiX(), 50);
+    EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
 TEST_F(ScannerTest, PagesComeOneAtATimeAndAHandlerKeepsOneByDuplicatingItsHandle)
