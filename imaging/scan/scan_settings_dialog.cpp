@@ -1,7 +1,9 @@
 #include "imaging/scan/scan_settings_dialog.h"
 
 #include "environment/number_text.h"
+#include "imaging/scan/open_scanner_preview.h"
 #include "imaging/scan/paper_size.h"
+#include "imaging/scan/scan_preview_panel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,10 +91,12 @@ QString ScanSettingsDialog::sourceLabel(const QString& source)
 ScanSettingsDialog::ScanSettingsDialog(const ScanDevice& device, const QList<ScanOption>& options,
                                        const ScanSettings& settings, QWidget* parent,
                                        OpenScanner* open)
-    : QDialog(parent), m_options(options), m_input(settings), m_open(open)
+    : QDialog(parent), m_options(options), m_input(settings), m_open(open), m_device(device)
 {
     setWindowTitle(QStringLiteral("ｽｷｬﾝ設定 - %1").arg(device.displayName()));
     m_layout = new QVBoxLayout(this);
+    m_columns = new QHBoxLayout;
+    m_layout->addLayout(m_columns, 1);
     buildFields();
 
     auto* buttons = new QDialogButtonBox;
@@ -103,6 +107,11 @@ ScanSettingsDialog::ScanSettingsDialog(const ScanDevice& device, const QList<Sca
         ->setObjectName(QStringLiteral("cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (m_previewPanel) {
+        connect(m_previewPanel, &ScanPreviewPanel::previewingChanged, scan,
+                [scan](bool previewing) { scan->setEnabled(!previewing); });
+        connect(this, &QDialog::finished, m_previewPanel, &ScanPreviewPanel::cancelPreview);
+    }
     m_layout->addWidget(buttons);
 }
 
@@ -169,7 +178,8 @@ void ScanSettingsDialog::buildFields()
         delete others;
     for (const auto& [option, editor] : m_editors)
         watch(option.name, editor);
-    m_layout->insertWidget(0, m_fields);
+    layout->addStretch(1);
+    m_columns->insertWidget(0, m_fields);
 }
 
 void ScanSettingsDialog::watch(const QString& name, QWidget* editor)
@@ -301,6 +311,8 @@ void ScanSettingsDialog::buildArea(QFormLayout* form)
     m_bottom = ranged(ScanSettings::kBottom);
     if (!m_left || !m_top || !m_right || !m_bottom) {
         m_left = m_top = m_right = m_bottom = nullptr;
+        if (m_previewPanel)
+            m_previewPanel->hide();
         return;
     }
     const bool millimetres = m_right->unit == SANE_UNIT_MM && m_bottom->unit == SANE_UNIT_MM;
@@ -370,6 +382,66 @@ void ScanSettingsDialog::buildArea(QFormLayout* form)
     size->addWidget(m_heightBox);
     form->addRow(QStringLiteral("読み取り位置:"), row);
     form->addRow(QStringLiteral("読み取り範囲:"), size);
+
+    if (!millimetres) {
+        if (m_previewPanel)
+            m_previewPanel->hide();
+        return;
+    }
+    // The edges of a dragged area fall on the device's step, or on the fields' last decimal.
+    double step = 0;
+    for (const ScanOption* o : {m_left, m_top, m_right, m_bottom})
+        step = std::max(step, o->quant);
+    buildPreview(std::max(step, decimalsFor(*m_right) == 0 ? 1.0 : 0.1));
+}
+
+void ScanSettingsDialog::buildPreview(double step)
+{
+    if (m_previewPanel) {
+        // The fields were built again from the device's answer: the panel stays, with its
+        // preview, and takes the device's options and area as they are now.
+        m_previewPanel->setDevice(m_options, step);
+        m_previewPanel->show();
+        m_previewPanel->setArea(shownArea());
+        return;
+    }
+    PreviewSource* source = m_open ? new OpenScannerPreview(m_open, this) : nullptr;
+    m_previewPanel =
+        new ScanPreviewPanel(m_device.name, m_options, source, [this] { return settings(); }, step);
+    connect(m_previewPanel, &ScanPreviewPanel::areaChosen, this, &ScanSettingsDialog::areaChosen);
+    m_columns->addWidget(m_previewPanel, 1);
+    if (const std::optional<QRectF> remembered = m_previewPanel->rememberedArea())
+        setAreaFields(*remembered);  // the area drawn when this device's dialog last closed
+    m_previewPanel->setArea(shownArea());
+}
+
+QRectF ScanSettingsDialog::shownArea() const
+{
+    return {m_leftBox->value(), m_topBox->value(), m_widthBox->value(), m_heightBox->value()};
+}
+
+void ScanSettingsDialog::setAreaFields(const QRectF& area)
+{
+    const bool setting = m_settingArea;
+    m_settingArea = true;
+    m_leftBox->setValue(area.left());
+    m_topBox->setValue(area.top());
+    updateAreaLimits();
+    m_widthBox->setValue(area.width());
+    m_heightBox->setValue(area.height());
+    m_settingArea = setting;
+    areaEdited();
+}
+
+void ScanSettingsDialog::areaChosen(const QRectF& area)
+{
+    setAreaFields(area);
+    // A drawn area is the user's own, even where it happens to match a preset.
+    const bool setting = m_settingArea;
+    m_settingArea = true;
+    m_paper->setCurrentIndex(m_paper->findData(QString()));
+    m_settingArea = setting;
+    m_previewPanel->setArea(shownArea());
 }
 
 void ScanSettingsDialog::updateAreaLimits()
@@ -398,6 +470,8 @@ void ScanSettingsDialog::applyPaper()
         m_heightBox->setValue(size->heightMm);
     }
     m_settingArea = false;
+    if (m_previewPanel)
+        m_previewPanel->setArea(shownArea());
 }
 
 void ScanSettingsDialog::areaEdited()
@@ -413,6 +487,8 @@ void ScanSettingsDialog::areaEdited()
     const int index = atCorner && size ? m_paper->findData(size->key) : -1;
     m_paper->setCurrentIndex(index >= 0 ? index : m_paper->findData(QString()));
     m_settingArea = false;
+    if (m_previewPanel)
+        m_previewPanel->setArea(shownArea());
 }
 
 QString ScanSettingsDialog::valueOf(const ScanOption& o, const QWidget* editor)

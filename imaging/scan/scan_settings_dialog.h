@@ -11,9 +11,12 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
+class QHBoxLayout;
 class QVBoxLayout;
 
 namespace tavlo::scan {
+
+class ScanPreviewPanel;
 
 // The scan-settings dialog, built from the open device's own option descriptors: source, colour
 // mode, bits per sample, resolution, the scan area with paper presets, and the device's other
@@ -28,6 +31,11 @@ namespace tavlo::scan {
 // With the open device (OpenScanner), every option the user changes is set on the device at once
 // and the fields are built again from the device's answer: options a change enables or disables
 // appear or go, and a value the device rounds or clamps shows as the value it will use.
+//
+// With an area in millimetres the dialog also shows the glass beside the fields
+// (ScanPreviewPanel): the area as a rectangle to drag, "ﾌﾟﾚﾋﾞｭｰ(&P)" (with the open device) and
+// "原稿を検出(&D)". A drag or a found document makes the paper "任意の範囲"; a preset or a typed
+// field redraws the rectangle. While a preview runs "ｽｷｬﾝ" waits; closing the dialog stops it.
 class ScanSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +57,10 @@ private:
     QWidget* editorFor(const ScanOption& option, const QString& value);
     QWidget* resolutionEditor(const ScanOption& option, const QString& value);
     void buildArea(QFormLayout* form);
+    void buildPreview(double step);
+    QRectF shownArea() const;
+    void setAreaFields(const QRectF& area);
+    void areaChosen(const QRectF& area);
     void applyPaper();
     void areaEdited();
     void updateAreaLimits();
@@ -58,6 +70,8 @@ private:
     ScanSettings m_input;
     OpenScanner* m_open = nullptr;
     QVBoxLayout* m_layout = nullptr;
+    QHBoxLayout* m_columns = nullptr;  // the fields, then the preview
+    ScanDevice m_device;
     QWidget* m_fields = nullptr;
     bool m_asking = false;  // a change is being set on the device
     QList<QPair<ScanOption, QWidget*>> m_editors;
@@ -72,6 +86,7 @@ private:
     QDoubleSpinBox* m_widthBox = nullptr;
     QDoubleSpinBox* m_heightBox = nullptr;
     bool m_settingArea = false;
+    ScanPreviewPanel* m_previewPanel = nullptr;
 };
 
 }  // namespace tavlo::scan

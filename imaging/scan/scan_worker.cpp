@@ -1,5 +1,6 @@
 #include "imaging/scan/scan_worker.h"
 
+#include "imaging/scan/feeder_source.h"
 #include "imaging/scan/scan_log.h"
 #include "imaging/scan/scan_status.h"
 
@@ -97,9 +98,7 @@ ScanWorker::~ScanWorker() = default;
 
 bool ScanWorker::isFeederSource(const QString& source)
 {
-    const QString s = source.toLower();
-    return s.contains(QLatin1String("adf")) || s.contains(QLatin1String("feeder")) ||
-           s.contains(QLatin1String("duplex")) || s.contains(QLatin1String("automatic"));
+    return scan::isFeederSource(source);
 }
 
 void ScanWorker::requestCancel(quint64 job)

@@ -3,6 +3,7 @@
 // A scanner object wired to SANE's test backend, with every dialog answered by preset values and
 // every message recorded, for the scanner tests.
 #include "imaging/image_store.h"
+#include "imaging/scan/preview_memory.h"
 #include "imaging/scan/scanner_memory.h"
 #include "imaging/scan/scanner_object.h"
 #include "tests/imaging/scan/sane_test_device.h"
@@ -27,6 +28,7 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_storeBefore = ImageStore::instance().size();
+        PreviewMemory::instance().clear();  // no test sees another's preview or area
         makeScanner();
     }
 
