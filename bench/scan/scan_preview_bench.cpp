@@ -94,8 +94,7 @@ int main(int argc, char** argv)
                       QStringLiteral("5")});
     parser.addOption({QStringLiteral("mode"), QStringLiteral("SANE mode"), QStringLiteral("mode"),
                       QStringLiteral("Color")});
-    parser.addOption(
-        {QStringLiteral("trace"), QStringLiteral("print each stall over 20 ms")});
+    parser.addOption({QStringLiteral("trace"), QStringLiteral("print each stall over 20 ms")});
     parser.process(app);
 
     QTemporaryDir dir;

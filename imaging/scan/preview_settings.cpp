@@ -73,22 +73,22 @@ ScanSettings previewSettings(const QList<ScanOption>& options, const ScanSetting
     }
     if (const ScanOption* mode = findOption(options, ScanSettings::kMode);
         mode && mode->isEditable()) {
-        const QString chosen = settings.has(ScanSettings::kMode) ? settings.value(ScanSettings::kMode)
-                                                                 : mode->value;
+        const QString chosen =
+            settings.has(ScanSettings::kMode) ? settings.value(ScanSettings::kMode) : mode->value;
         const QString grey = greyMode(*mode);
         if (isBlackAndWhite(chosen) && !grey.isEmpty())
             settings.set(ScanSettings::kMode, grey);
     }
     if (const ScanOption* depth = findOption(options, ScanSettings::kDepth);
-        depth && depth->isEditable() && depth->constrained(QStringLiteral("8")) == QLatin1String("8"))
+        depth && depth->isEditable() &&
+        depth->constrained(QStringLiteral("8")) == QLatin1String("8"))
         settings.set(ScanSettings::kDepth, QStringLiteral("8"));
     return settings;
 }
 
 bool feedsPages(const ScanSettings& shown)
 {
-    return shown.has(ScanSettings::kSource) &&
-           isFeederSource(shown.value(ScanSettings::kSource));
+    return shown.has(ScanSettings::kSource) && isFeederSource(shown.value(ScanSettings::kSource));
 }
 
 }  // namespace tavlo::scan

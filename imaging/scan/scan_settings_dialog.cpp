@@ -406,8 +406,8 @@ void ScanSettingsDialog::buildPreview(double step)
         return;
     }
     PreviewSource* source = m_open ? new OpenScannerPreview(m_open, this) : nullptr;
-    m_previewPanel =
-        new ScanPreviewPanel(m_device.name, m_options, source, [this] { return settings(); }, step);
+    m_previewPanel = new ScanPreviewPanel(
+        m_device.name, m_options, source, [this] { return settings(); }, step);
     connect(m_previewPanel, &ScanPreviewPanel::areaChosen, this, &ScanSettingsDialog::areaChosen);
     m_columns->addWidget(m_previewPanel, 1);
     if (const std::optional<QRectF> remembered = m_previewPanel->rememberedArea())

@@ -45,13 +45,11 @@ TEST(DocumentFinder, FindsADarkerDocumentOnTheLidWithinAMillimetreAtEveryCode)
             const std::optional<QRectF> found = findDocument(preview);
             ASSERT_TRUE(found.has_value()) << int(code) << " at " << c.dpi;
             // The margin is cut where the glass ends.
-            const QRectF glassMm(0, 0, glass.width() * 25.4 / c.dpi,
-                                 glass.height() * 25.4 / c.dpi);
-            const QRectF expected =
-                c.document
-                    .adjusted(-kDocumentMarginMm, -kDocumentMarginMm, kDocumentMarginMm,
-                              kDocumentMarginMm)
-                    .intersected(glassMm);
+            const QRectF glassMm(0, 0, glass.width() * 25.4 / c.dpi, glass.height() * 25.4 / c.dpi);
+            const QRectF expected = c.document
+                                        .adjusted(-kDocumentMarginMm, -kDocumentMarginMm,
+                                                  kDocumentMarginMm, kDocumentMarginMm)
+                                        .intersected(glassMm);
             expectWithinOneMm(*found, expected, qPrintable(QString::number(int(code))));
             EXPECT_TRUE(glassMm.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(*found));
         }

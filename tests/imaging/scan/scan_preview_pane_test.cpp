@@ -28,8 +28,7 @@ protected:
 
     void send(QEvent::Type type, QPointF at, Qt::MouseButtons buttons)
     {
-        QMouseEvent event(type, at, pane.mapToGlobal(at), Qt::LeftButton, buttons,
-                          Qt::NoModifier);
+        QMouseEvent event(type, at, pane.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(&pane, &event);
     }
 
@@ -74,8 +73,8 @@ TEST_F(PreviewPaneTest, DraggedAreasStayInsideTheGlassOnTheStepGrid)
         QRectF expected;
     } cases[] = {
         {Grip::Move, {60, 30}, {70.4, 24.6}, {60, 15, 60, 40}},
-        {Grip::Move, {60, 30}, {500, 30}, {140, 20, 60, 40}},   // stops at the right edge
-        {Grip::Move, {60, 30}, {-90, -90}, {0, 0, 60, 40}},      // and at the top-left corner
+        {Grip::Move, {60, 30}, {500, 30}, {140, 20, 60, 40}},  // stops at the right edge
+        {Grip::Move, {60, 30}, {-90, -90}, {0, 0, 60, 40}},    // and at the top-left corner
         {Grip::Right, {110, 40}, {117.6, 40}, {50, 20, 68, 40}},
         {Grip::Right, {110, 40}, {300, 40}, {50, 20, 150, 40}},  // to the glass's right edge
         {Grip::Left, {50, 40}, {400, 40}, {109, 20, 1, 40}},     // never past the right edge
@@ -97,8 +96,7 @@ TEST_F(PreviewPaneTest, DraggedAreasStayInsideTheGlassOnTheStepGrid)
     // A finer step: the fields' tenth of a millimetre.
     pane.setGlass(QRectF(0, 0, 200, 100), 0.1);
     EXPECT_EQ(pane.dragged(Grip::Right, start, {110, 40}, {113.14, 40}), QRectF(50, 20, 63.1, 40));
-    EXPECT_EQ(pane.dragged(Grip::Move, start, {60, 30}, {60.26, 29.97}),
-              QRectF(50.3, 20, 60, 40));
+    EXPECT_EQ(pane.dragged(Grip::Move, start, {60, 30}, {60.26, 29.97}), QRectF(50.3, 20, 60, 40));
 }
 
 // What the pointer takes hold of, and the cursor it shows there: the area spans pane pixels

@@ -103,8 +103,7 @@ QRectF fields(QWidget& dialog)
 void drag(QWidget* pane, QPointF from, QPointF to)
 {
     const auto send = [pane](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, pane->mapToGlobal(at), Qt::LeftButton, buttons,
-                          Qt::NoModifier);
+        QMouseEvent event(type, at, pane->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(pane, &event);
     };
     send(QEvent::MouseButtonPress, from, Qt::LeftButton);
@@ -120,7 +119,8 @@ QPointF millimetresAt(const ScanPreviewPane* pane, QPointF at)
     const QRectF glass = pane->glassOnPane();
     const double mmPerPixel = kGlassMm / glass.width();
     const auto tenth = [](double v) { return std::round(v * 10) / 10; };
-    return {tenth((at.x() - glass.left()) * mmPerPixel), tenth((at.y() - glass.top()) * mmPerPixel)};
+    return {tenth((at.x() - glass.left()) * mmPerPixel),
+            tenth((at.y() - glass.top()) * mmPerPixel)};
 }
 
 void expectSameArea(const QRectF& a, const QRectF& b, double within = 1e-9)
@@ -266,7 +266,8 @@ TEST_F(ScanPreviewTest, ADraggedAreaIsWhatTheScanDelivers)
     ASSERT_TRUE(run([&](ScanSettingsDialog& dialog) {
         auto* pane = child<ScanPreviewPane>(dialog, "previewPane");
         child<QComboBox>(dialog, "resolution")->setCurrentText(QStringLiteral("100"));
-        EXPECT_EQ(child<QComboBox>(dialog, "paper")->currentData().toString(), QStringLiteral("A4"));
+        EXPECT_EQ(child<QComboBox>(dialog, "paper")->currentData().toString(),
+                  QStringLiteral("A4"));
         const QRectF glass = pane->glassOnPane();
         // A new area outside the A4 one, drawn from lower right to upper left.
         const QPointF from = glass.topLeft() + QPointF(glass.width() * 0.83, glass.height() * 0.71);
@@ -279,8 +280,8 @@ TEST_F(ScanPreviewTest, ADraggedAreaIsWhatTheScanDelivers)
         // Moved by the middle: the size stays.
         const QPointF middle = pane->toPane(drawn.center());
         drag(pane, middle, middle + QPointF(-37.3, 21.6));
-        const QPointF moved = millimetresAt(pane, middle + QPointF(-37.3, 21.6)) -
-                              millimetresAt(pane, middle);
+        const QPointF moved =
+            millimetresAt(pane, middle + QPointF(-37.3, 21.6)) - millimetresAt(pane, middle);
         EXPECT_NEAR(fields(dialog).width(), drawn.width(), 1e-9);
         EXPECT_NEAR(fields(dialog).left(), drawn.left() + moved.x(), 0.1 + 1e-9);
         EXPECT_NEAR(fields(dialog).top(), drawn.top() + moved.y(), 0.1 + 1e-9);
@@ -380,10 +381,9 @@ TEST_F(ScanPreviewTest, FindingTheDocumentSetsTheAreaToThePhoto)
         EXPECT_TRUE(detect->isEnabled());
         detect->click();
         found = fields(dialog);
-        const QRectF expected = photo.adjusted(-process::kDocumentMarginMm,
-                                               -process::kDocumentMarginMm,
-                                               process::kDocumentMarginMm,
-                                               process::kDocumentMarginMm);
+        const QRectF expected =
+            photo.adjusted(-process::kDocumentMarginMm, -process::kDocumentMarginMm,
+                           process::kDocumentMarginMm, process::kDocumentMarginMm);
         expectSameArea(found, expected, 1.0);
         expectSameArea(child<ScanPreviewPane>(dialog, "previewPane")->area(), found);
         EXPECT_EQ(child<QComboBox>(dialog, "paper")->currentData().toString(), QString());
