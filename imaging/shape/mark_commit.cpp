@@ -2,6 +2,7 @@
 
 #include "imaging/process/colour_math.h"
 #include "imaging/process/nearest_colour.h"
+#include "imaging/process/parallel_rows.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -14,22 +15,33 @@
 namespace tavlo {
 namespace {
 
+// The image's rows as plain pointers: the commit runs bands of rows on several threads, and
+// Image::scanLine() may only be called on the thread that owns the image (it detaches).
+struct PixelRows {
+    uchar* bits;
+    qsizetype stride;
+    ColourCode code;
+    QVector<QRgb> palette;
+
+    uchar* row(int y) const { return bits + y * stride; }
+};
+
 // Writes one colour into a pixel at the image's code (see commitMarks).
 class PixelWriter {
 public:
-    explicit PixelWriter(Image& image) : m_image(image)
+    explicit PixelWriter(const PixelRows& rows) : m_rows(rows)
     {
-        const ColourCode code = image.code();
+        const ColourCode code = rows.code;
         if (code == ColourCode::Mono || code == ColourCode::Palette16 ||
             code == ColourCode::Grey16 || code == ColourCode::Palette256)
-            m_nearest = std::make_unique<process::NearestColour>(image.palette());
+            m_nearest = std::make_unique<process::NearestColour>(rows.palette);
     }
 
     void write(int x, int y, QRgb colour)
     {
         const int r = qRed(colour), g = qGreen(colour), b = qBlue(colour);
-        uchar* row = m_image.scanLine(y);
-        switch (m_image.code()) {
+        uchar* row = m_rows.row(y);
+        switch (m_rows.code) {
         case ColourCode::Mono: {
             const uchar bit = uchar(0x80 >> (x & 7));
             if (m_nearest->find(r, g, b))
@@ -60,7 +72,7 @@ public:
     }
 
 private:
-    Image& m_image;
+    const PixelRows& m_rows;
     std::unique_ptr<process::NearestColour> m_nearest;
 };
 
@@ -68,12 +80,16 @@ private:
 // pixels, else tile by tile (a stroke across a 600 dpi page).
 constexpr qint64 kOneCanvas = qint64(2048) * 2048;
 constexpr int kTile = 512;
+// Rows of one band of the commit (see commitMarks): a multiple of the tile, so a large mark is
+// cut at the same places whether or not bands are used.
+constexpr int kBandRows = 2 * kTile;
 
 // Reads width pixels of row y from x as 0xffRRGGBB (the colour the code stands for).
-void readRow(const Image& image, int y, int x, int width, const QVector<QRgb>& palette, QRgb* out)
+void readRow(const PixelRows& rows, int y, int x, int width, QRgb* out)
 {
-    const uchar* row = image.scanLine(y);
-    switch (image.code()) {
+    const uchar* row = rows.row(y);
+    const QVector<QRgb>& palette = rows.palette;
+    switch (rows.code) {
     case ColourCode::Mono:
         for (int i = 0; i < width; ++i) {
             const int at = x + i;
@@ -115,9 +131,7 @@ void readRow(const Image& image, int y, int x, int width, const QVector<QRgb>& p
 // the painting).
 class MarkPainter {
 public:
-    explicit MarkPainter(Image& image) : m_image(image), m_writer(image), m_palette(image.palette())
-    {
-    }
+    explicit MarkPainter(const PixelRows& rows) : m_rows(rows), m_writer(rows) { }
 
     void commit(const Mark& mark, const QRegion& area)
     {
@@ -151,9 +165,8 @@ private:
         }
         // The mark is painted over the picture's own colours, so a translucent mark (the
         // highlighter) and smoothed edges blend with what lies under them.
-        const Image& source = m_image;
         for (int y = 0; y < box.height(); ++y) {
-            readRow(source, box.top() + y, box.left(), box.width(), m_palette,
+            readRow(m_rows, box.top() + y, box.left(), box.width(),
                     reinterpret_cast<QRgb*>(m_before.scanLine(y)));
             std::memcpy(m_canvas.scanLine(y), m_before.constScanLine(y),
                         std::size_t(box.width()) * 4);
@@ -223,10 +236,9 @@ private:
         }
     }
 
-    Image& m_image;
+    const PixelRows& m_rows;
     PixelWriter m_writer;
     QImage m_mask;
-    QVector<QRgb> m_palette;
     QImage m_before;
     QImage m_canvas;
     int m_left = std::numeric_limits<int>::max();
@@ -242,13 +254,36 @@ QRect commitMarks(Image& image, const std::vector<Mark>& marks)
     if (image.isNull() || marks.empty())
         return QRect();
     const QRect whole(0, 0, image.width(), image.height());
-    MarkPainter painter(image);
-    for (const Mark& mark : marks) {
-        const QRegion area = mark.area() & whole;
-        if (!area.isEmpty())
-            painter.commit(mark, area);
+    std::vector<QRegion> areas;
+    areas.reserve(marks.size());
+    for (const Mark& mark : marks)
+        areas.push_back(mark.area() & whole);
+    // Detached here, on the image's own thread, before the bands write through plain pointers.
+    const PixelRows rows{image.scanLine(0), image.bytesPerLine(), image.code(), image.palette()};
+
+    // Bands of rows are independent: every mark is painted, in order, over the part of its area
+    // inside the band. The bands are of a fixed height, so the pixels are the same on every
+    // machine whatever the number of threads.
+    std::vector<std::unique_ptr<MarkPainter>> painters(std::size_t(process::processThreadCount()));
+    process::parallelRows(whole.height(), kBandRows, [&](int begin, int end, int worker) {
+        std::unique_ptr<MarkPainter>& painter = painters[std::size_t(worker)];
+        if (!painter)
+            painter = std::make_unique<MarkPainter>(rows);
+        const QRect band(0, begin, whole.width(), end - begin);
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            if (!areas[i].boundingRect().intersects(band))
+                continue;
+            const QRegion inBand = areas[i] & band;
+            if (!inBand.isEmpty())
+                painter->commit(marks[i], inBand);
+        }
+    });
+    QRect changed;
+    for (const std::unique_ptr<MarkPainter>& painter : painters) {
+        if (painter)
+            changed |= painter->changed();
     }
-    return painter.changed();
+    return changed;
 }
 
 }  // namespace tavlo

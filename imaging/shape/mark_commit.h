@@ -23,7 +23,8 @@ namespace tavlo {
 //           1-bit page takes black or white and a grey palette its nearest grey.
 // Only the pixels near a mark are painted (Mark::area: bands along strokes, rings of outlines),
 // over one canvas per mark, or tile by tile for a mark that spans much of a large page, so a
-// commit costs what the marks cover, not what their boxes span.
+// commit costs what the marks cover, not what their boxes span. Bands of rows of a fixed height
+// are committed on the worker threads, each band taking every mark in order.
 QRect commitMarks(Image& image, const std::vector<Mark>& marks);
 
 }  // namespace tavlo

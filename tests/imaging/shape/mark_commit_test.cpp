@@ -173,7 +173,19 @@ TEST(MarkCommitTest, CommitEqualsPaintingOverTheWholePicture)
     add(MarkKind::Ellipse, {}, QRectF(240.5, 210.5, 90, 120), 1, true);
     const auto check = [](const Image& before, const std::vector<Mark>& marks) {
         Image committed = before;
-        commitMarks(committed, marks);
+        const QRect changed = commitMarks(committed, marks);
+        // The rectangle reported covers exactly the pixels that differ, across the bands of rows
+        // the commit is split into.
+        const QImage was = before.pixels().convertToFormat(QImage::Format_RGB32);
+        const QImage now = committed.pixels().convertToFormat(QImage::Format_RGB32);
+        QRect differing;
+        for (int y = 0; y < was.height(); ++y) {
+            for (int x = 0; x < was.width(); ++x) {
+                if (was.pixel(x, y) != now.pixel(x, y))
+                    differing |= QRect(x, y, 1, 1);
+            }
+        }
+        EXPECT_EQ(changed, differing);
         QImage whole = before.pixels().copy();
         {
             QPainter painter(&whole);
@@ -187,7 +199,7 @@ TEST(MarkCommitTest, CommitEqualsPaintingOverTheWholePicture)
         EXPECT_LE(test::largestDifference(committed, expected), 2);
     };
     check(sampleImage(ColourCode::Rgb32, 600, 360), marks);
-    // A stroke across a large page is committed tile by tile.
+    // A stroke across a large page is committed tile by tile, in several bands of rows.
     Mark across;
     across.kind = MarkKind::Pen;
     across.points = {{10.5, 10.5}, {2990.5, 1490.5}, {20.5, 1480.5}};
