@@ -131,7 +131,7 @@ bool FrameAssembler::beginFrame(const SANE_Parameters& p)
         if (!Image::sizeAllowed(m_width, rows, m_code))
             return fail(
                 QStringLiteral("画像が大きすぎます(%1 x %2 ﾋﾟｸｾﾙ)。").arg(m_width).arg(rows));
-        m_pixels = QImage(m_width, rows, storageFormat(m_code));
+        m_pixels = allocate(m_width, rows, storageFormat(m_code));
         if (m_pixels.isNull())
             return fail(QStringLiteral("ﾒﾓﾘが不足しているため画像を受け取れません。"));
         if (m_code == ColourCode::Mono)
@@ -149,6 +149,11 @@ bool FrameAssembler::beginFrame(const SANE_Parameters& p)
     return true;
 }
 
+QImage FrameAssembler::allocate(int width, int height, QImage::Format format) const
+{
+    return m_allocator ? m_allocator(width, height, format) : QImage(width, height, format);
+}
+
 bool FrameAssembler::ensureRows(int rows)
 {
     if (rows <= m_pixels.height())
@@ -161,7 +166,7 @@ bool FrameAssembler::ensureRows(int rows)
         std::max(rows, int(std::min<qint64>(qint64(m_pixels.height()) * 2, Image::kMaxSide)));
     if (!Image::sizeAllowed(m_width, grown, m_code))
         grown = rows;
-    QImage larger(m_width, grown, m_pixels.format());
+    QImage larger = allocate(m_width, grown, m_pixels.format());
     if (larger.isNull())
         return fail(QStringLiteral("ﾒﾓﾘが不足しているため画像を受け取れません。"));
     larger.setColorTable(m_pixels.colorTable());

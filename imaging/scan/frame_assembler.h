@@ -8,6 +8,8 @@
 
 #include <sane/sane.h>
 
+#include <functional>
+
 namespace tavlo::scan {
 
 // Turns the frames SANE delivers for one page into an Image. Pure: no SANE calls, so it is tested
@@ -34,7 +36,14 @@ namespace tavlo::scan {
 // so a page is held once in memory (plus one incomplete row).
 class FrameAssembler {
 public:
+    // Makes the storage of a page: a QImage of the size and format, or a null one when there is no
+    // memory for it. The default is an ordinary QImage; the scan helper places pages in shared
+    // memory from the start, so a finished page is handed to the window without a copy.
+    using Allocator = std::function<QImage(int width, int height, QImage::Format format)>;
+
     FrameAssembler() = default;
+
+    void setAllocator(Allocator allocator) { m_allocator = std::move(allocator); }
 
     // Starts a frame described by the parameters that sane_get_parameters gave after sane_start.
     // false (with error()) when the frame cannot be taken: an unknown format or depth, a size
@@ -70,10 +79,12 @@ private:
     enum class Kind { Gray1, Gray8, Gray16, Rgb1, Rgb8, Rgb16, Channel1, Channel8, Channel16 };
 
     bool fail(const QString& reason);
+    QImage allocate(int width, int height, QImage::Format format) const;
     bool ensureRows(int rows);
     void storeRow(const uchar* row);
 
     QString m_error;
+    Allocator m_allocator;
     // The page.
     QImage m_pixels;
     ColourCode m_code = ColourCode::Rgb24;

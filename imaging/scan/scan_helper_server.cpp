@@ -60,25 +60,24 @@ ScanHelperServer::ScanHelperServer(int fd, int pagesInFlight, QObject* parent)
                 m_progressHook(page, percent);
         },
         Qt::DirectConnection);
-    connect(
-        m_worker, &ScanWorker::pageScanned, this,
-        [this](quint64 job, const ScannedPage& page) {
-            PageHeader header;
-            ScanMessage m;
-            const int fd = PageMemory::store(page.image, header);
-            if (fd < 0) {
-                // No memory for the page: the run goes on, and the window counts the page as
-                // read but not handed over (it reports the gap).
-                qCWarning(lcScan) << "page" << page.page << "could not be put into shared memory";
-                m_worker->pageTaken();
-                return;
-            }
-            m = ScanMessage::make(Kind::Page, job, qint32(page.page), header);
-            m.fd = fd;
-            m_channel.send(m);
-            ::close(fd);
-        },
-        Qt::DirectConnection);
+    // Pages are assembled in shared memory and sealed there: the window gets them without a copy.
+    m_worker->setPageAllocator(PageMemory::allocate);
+    m_worker->setPageSink([this](quint64 job, ScannedPage&& page) {
+        PageHeader header;
+        const int number = page.page;
+        const int fd = PageMemory::store(std::move(page.image), header);
+        if (fd < 0) {
+            // No memory for the page: the run goes on, and the window counts the page as read
+            // but not handed over (it reports the gap).
+            qCWarning(lcScan) << "page" << number << "could not be put into shared memory";
+            m_worker->pageTaken();
+            return;
+        }
+        ScanMessage m = ScanMessage::make(Kind::Page, job, qint32(number), header);
+        m.fd = fd;
+        m_channel.send(m);
+        ::close(fd);
+    });
     connect(
         m_worker, &ScanWorker::scanFinished, this,
         [this](quint64 job, const ScanRunResult& result) {

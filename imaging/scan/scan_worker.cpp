@@ -106,6 +106,11 @@ void ScanWorker::requestCancel(quint64 job)
     m_cancelJob.store(job);
 }
 
+void ScanWorker::setPageAllocator(FrameAssembler::Allocator allocator)
+{
+    m_assembler.setAllocator(std::move(allocator));
+}
+
 void ScanWorker::pageTaken()
 {
     m_slots.release();
@@ -482,7 +487,10 @@ ScanWorker::State ScanWorker::readFrame()
     m_midPage = false;
     m_holdingSlot = false;  // the receiver gives it back through pageTaken()
     ++m_result.pages;
-    emit pageScanned(m_job, page);
+    if (m_pageSink)
+        m_pageSink(m_job, std::move(page));
+    else
+        emit pageScanned(m_job, page);
     return State::NextPage;
 }
 

@@ -15,6 +15,7 @@
 #include <sane/sane.h>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace tavlo::scan {
@@ -49,6 +50,15 @@ public:
 
     // Thread-safe. The receiver is done with one page pageScanned() delivered (used or dropped).
     void pageTaken();
+
+    // Where the pixels of the pages are assembled (see FrameAssembler::Allocator). Call before
+    // the first run.
+    void setPageAllocator(FrameAssembler::Allocator allocator);
+
+    // Takes each finished page instead of pageScanned, on the worker's thread, as the only holder
+    // of its pixels (the scan helper seals them in place). Call before the first run.
+    using PageSink = std::function<void(quint64 job, ScannedPage&& page)>;
+    void setPageSink(PageSink sink) { m_pageSink = std::move(sink); }
 
     // Whether sane_* is being used by a run right now (for the log and tests).
     State state() const { return m_state.load(); }
@@ -108,6 +118,7 @@ private:
     std::atomic<State> m_state{State::Idle};
     std::atomic<quint64> m_cancelJob{0};
     QSemaphore m_slots;
+    PageSink m_pageSink;
     bool m_initialised = false;
     SANE_Handle m_handle = nullptr;
     QString m_deviceName;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tavlo::scan::test {
@@ -66,6 +69,54 @@ TEST(ScanWire, EveryCodeCrossesAsAPageInSharedMemoryPixelForPixel)
     }
     ScanMessage none;
     EXPECT_EQ(pair.window->receive(none), ScanChannel::Received::Nothing);
+}
+
+QString memfdName(int fd)
+{
+    char target[256] = {};
+    const ssize_t n = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(),
+                                 target, sizeof target - 1);
+    return n > 0 ? QString::fromUtf8(target, int(n)) : QString();
+}
+
+// A page assembled in shared memory is sealed where it lies when nothing else holds it, and
+// copied when something does (the holder may still write to it); the window sees the same
+// pixels either way, and the assembled page's memory goes with its last holder.
+TEST(ScanWire, APageAssembledInSharedMemoryIsHandedOverWithoutACopy)
+{
+    for (const ColourCode code : kAllColourCodes) {
+        SCOPED_TRACE(int(code));
+        const Image sample = tavlo::test::sampleImage(code, 113, 57, 5u);
+        auto assembled = [&] {
+            QImage pixels =
+                PageMemory::allocate(sample.width(), sample.height(), sample.pixels().format());
+            EXPECT_FALSE(pixels.isNull());
+            pixels.setColorTable(sample.pixels().colorTable());
+            for (int y = 0; y < sample.height(); ++y)
+                std::memcpy(pixels.scanLine(y), sample.scanLine(y),
+                            std::size_t(sample.pixels().bytesPerLine()));
+            Image page = Image::fromStorage(std::move(pixels), code);
+            page.setDpi(200, 200);
+            return page;
+        };
+        for (const bool heldElsewhere : {false, true}) {
+            Image page = assembled();
+            const Image holder = heldElsewhere ? page : Image();
+            PageHeader header;
+            const int fd = PageMemory::store(std::move(page), header);
+            ASSERT_GE(fd, 0);
+            EXPECT_EQ(memfdName(fd).contains("tavlo-page-copy"), heldElsewhere)
+                << memfdName(fd).toStdString();
+            const int seals = ::fcntl(fd, F_GET_SEALS);
+            EXPECT_EQ(seals & (F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW),
+                      F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW);
+            const Image back = PageMemory::load(fd, header);
+            ::close(fd);
+            ASSERT_FALSE(back.isNull());
+            EXPECT_TRUE(samePixels(back, sample));
+            EXPECT_EQ(back.dpiX(), 200);
+        }
+    }
 }
 
 TEST(ScanWire, AHeaderThatDoesNotMatchItsMemoryGivesNoPage)
