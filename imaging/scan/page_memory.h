@@ -7,18 +7,14 @@ namespace tavlo::scan {
 
 // A scanned page's pixels in shared memory, so that a 26 MB page crosses from the scan helper to
 // the window without going through the socket: the helper assembles the page straight into a
-// memfd (allocate) and sends the descriptor, sealed; the window maps it privately and wraps the
-// mapping as the page's pixels without a copy (the mapping goes when the last copy of the image
-// does).
+// memfd (SharedPages::allocate) and sends the descriptor, sealed; the window maps it privately and
+// wraps the mapping as the page's pixels without a copy (the mapping goes when the last copy of the
+// image does).
 class PageMemory {
 public:
-    // The helper's side: storage for a page being read, in a memfd of its own mapped shared.
-    // Null when the system refuses the memory. Thread-safe.
-    static QImage allocate(int width, int height, QImage::Format format);
-
     // The helper's side: a sealed memfd holding the page's rows, and the header describing them.
-    // A page made by allocate() and held nowhere else is sealed where it lies; any other page is
-    // copied into a new memfd. -1 when the system refuses the memory. Thread-safe.
+    // A page made by SharedPages::allocate() and held nowhere else is sealed where it lies; any
+    // other page is copied into a new memfd. -1 when the system refuses the memory. Thread-safe.
     static int store(Image page, PageHeader& header);
 
     // The window's side: the page the descriptor holds, checked against the header (sizes, rows

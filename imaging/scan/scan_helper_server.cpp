@@ -3,6 +3,7 @@
 #include "imaging/scan/page_memory.h"
 #include "imaging/scan/scan_log.h"
 #include "imaging/scan/scan_worker.h"
+#include "imaging/scan/shared_pages.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -61,7 +62,7 @@ ScanHelperServer::ScanHelperServer(int fd, int pagesInFlight, QObject* parent)
         },
         Qt::DirectConnection);
     // Pages are assembled in shared memory and sealed there: the window gets them without a copy.
-    m_worker->setPageAllocator(PageMemory::allocate);
+    m_worker->setPageAllocator(SharedPages::allocate);
     m_worker->setPageSink([this](quint64 job, ScannedPage&& page) {
         PageHeader header;
         const int number = page.page;

@@ -3,6 +3,7 @@
 // any), with odd sizes so that row padding shows.
 #include "imaging/scan/page_memory.h"
 #include "imaging/scan/scan_channel.h"
+#include "imaging/scan/shared_pages.h"
 #include "tests/support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,7 @@ TEST(ScanWire, APageAssembledInSharedMemoryIsHandedOverWithoutACopy)
         const Image sample = tavlo::test::sampleImage(code, 113, 57, 5u);
         auto assembled = [&] {
             QImage pixels =
-                PageMemory::allocate(sample.width(), sample.height(), sample.pixels().format());
+                SharedPages::allocate(sample.width(), sample.height(), sample.pixels().format());
             EXPECT_FALSE(pixels.isNull());
             pixels.setColorTable(sample.pixels().colorTable());
             for (int y = 0; y < sample.height(); ++y)
