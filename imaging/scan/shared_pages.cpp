@@ -72,11 +72,14 @@ SharedPages::Page* SharedPages::take(std::size_t length)
     }
     if (!page)
         page = make(length);
-    if (page) {
-        std::lock_guard<std::mutex> locker(m_lock);
+    // Only once two pages of the same length have come (a feeder run) is the next one readied: a
+    // single page, however large, never takes its memory twice.
+    std::lock_guard<std::mutex> locker(m_lock);
+    if (page && length == m_lastLength) {
         m_spare = std::async(std::launch::async, make, length);
         m_spareLength = length;
     }
+    m_lastLength = length;
     return page;
 }
 

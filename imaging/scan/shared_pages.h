@@ -11,9 +11,9 @@ namespace tavlo::scan {
 
 // Memory for the pages the scan helper assembles: each page in a memfd of its own, mapped
 // shared, so that PageMemory::store can seal it where it lies and hand it to the window without
-// a copy. Taking 26 MB from the system costs about as long as reading the page, so while one page
-// is read the memory of the next (of the same length, as feeder pages are) is made ready on a
-// thread of its own; the helper holds at most that one page of memory in advance.
+// a copy. Taking 26 MB from the system costs about as long as reading the page, so once two pages
+// of the same length have come (a feeder run), the memory of the next is made ready on a thread
+// of its own while a page is read; the helper holds at most that one page of memory in advance.
 class SharedPages {
 public:
     // Storage for a page being read, the rows page-aligned after one page of room (see
@@ -43,6 +43,7 @@ private:
     std::unordered_map<const uchar*, Page*> m_mapped;  // by the address of the rows
     std::future<Page*> m_spare;
     std::size_t m_spareLength = 0;
+    std::size_t m_lastLength = 0;  // of the page allocated last
 };
 
 }  // namespace tavlo::scan

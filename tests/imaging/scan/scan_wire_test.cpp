@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cstring>
 
 #include <fcntl.h>
@@ -118,6 +122,55 @@ TEST(ScanWire, APageAssembledInSharedMemoryIsHandedOverWithoutACopy)
             EXPECT_EQ(back.dpiX(), 200);
         }
     }
+}
+
+// The memfds of assembled pages this process has open (pages and the one readied in advance).
+int assembledMemfds()
+{
+    int count = 0;
+    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files)) {
+        const QString name = memfdName(fd.toInt());
+        count += name.contains("memfd:tavlo-page") && !name.contains("copy");
+    }
+    return count;
+}
+
+// A single page never takes its memory twice; from the second page of a length on (a feeder
+// run), the memory of the next is readied in advance, and only one.
+TEST(ScanWire, OnlyAFeederRunHasThePageAfterReadiedInAdvance)
+{
+    auto page = [](int height) {
+        return SharedPages::allocate(501, height, QImage::Format_BGR888);
+    };
+    // A page of a length of its own first drops what earlier tests left readied.
+    page(300);
+    const int before = assembledMemfds();
+    {
+        const QImage single = page(301);
+        ASSERT_FALSE(single.isNull());
+        EXPECT_EQ(assembledMemfds(), before + 1);
+    }
+    EXPECT_EQ(assembledMemfds(), before);
+    {
+        const QImage first = page(302);
+        const QImage second = page(302);
+        ASSERT_FALSE(second.isNull());
+        // The page after is made on a thread of its own: its memfd appears within moments.
+        QElapsedTimer waited;
+        waited.start();
+        while (assembledMemfds() < before + 3 && waited.elapsed() < 10000)
+            QThread::msleep(5);
+        EXPECT_EQ(assembledMemfds(), before + 3);
+        const QImage third = page(302);
+        ASSERT_FALSE(third.isNull());
+        waited.restart();
+        while (assembledMemfds() < before + 4 && waited.elapsed() < 10000)
+            QThread::msleep(5);
+        EXPECT_EQ(assembledMemfds(), before + 4);  // three pages and one readied, no more
+    }
+    // A page of another length drops the one readied.
+    const QImage other = page(303);
+    EXPECT_EQ(assembledMemfds(), before + 1);
 }
 
 TEST(ScanWire, AHeaderThatDoesNotMatchItsMemoryGivesNoPage)
